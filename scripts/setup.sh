@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs everything the builds and tests need on a bare Debian machine (run as root).
+# Idempotent: when every package is present it only checks and returns.
+set -euo pipefail
+
+packages=(
+  build-essential cmake g++-multilib clang libclang-rt-14-dev
+  libssl-dev libgtest-dev libbenchmark-dev
+  libssl-dev:i386 libgtest-dev:i386 libbenchmark-dev:i386 libc6-dev-i386
+  shapelib python3
+)
+
+missing=()
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  need_update=1
+fi
+for p in "${packages[@]}"; do
+  q=$p
+  case $p in *:*) ;; *) q="$p:$(dpkg --print-architecture)";; esac
+  if ! dpkg-query -W -f='${Status}' "$q" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && [ -z "${need_update:-}" ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO dpkg --add-architecture i386
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
