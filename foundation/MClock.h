@@ -1,0 +1,54 @@
+// The one process-wide source of wall time and of the millisecond tick.
+// Everything that reads the time (MDateTime::Now, MTickCounter, schedules) goes through here,
+// so tests can set and advance a trading day without waiting. Production uses the real clocks.
+#pragma once
+#include <cstdint>
+
+namespace zephyr {
+
+// A replacement time source. Both functions must be callable from any thread.
+struct MClockSource {
+    int64_t (*now_seconds)(void* context);  // seconds since 1970-01-01 00:00:00 UTC
+    uint32_t (*tick_ms)(void* context);     // millisecond tick, wraps at 2^32
+    void* context;
+};
+
+// C entry a hosting process may define (extern "C", exported from the executable) to drive the
+// clock of a driver library it loads: the library looks it up once, at its first time read.
+// Returns the source to use, or null for the real clocks.
+using MClockSourceLookup = const MClockSource* (*)();
+constexpr const char* kClockSourceSymbol = "ZephyrClockSource";
+
+class MClock {
+public:
+    static int64_t NowSeconds();
+    static uint32_t TickMs();
+    // Real sleep; a test clock does not shorten it.
+    static void SleepMs(uint32_t ms);
+
+    // Replace the source (null: back to the real clocks, and no further host lookup).
+    static void SetSource(const MClockSource* source);
+};
+
+// A settable clock for tests and tools: holds a wall time and a tick that only move when told.
+class MManualClock {
+public:
+    MManualClock(int64_t now_seconds, uint32_t tick_ms);
+    void Set(int64_t now_seconds);
+    void SetTick(uint32_t tick_ms);
+    // Moves wall time and tick forward together.
+    void AdvanceMs(uint32_t ms);
+    int64_t Now() const;
+    uint32_t Tick() const;
+    const MClockSource* Source() const { return &source_; }
+    // Installs this clock as the process-wide source.
+    void Install() const { MClock::SetSource(&source_); }
+
+private:
+    MClockSource source_;
+    // Wall time kept in milliseconds so AdvanceMs moves it precisely.
+    volatile int64_t now_ms_;
+    volatile uint32_t tick_ms_;
+};
+
+}  // namespace zephyr
