@@ -2,6 +2,7 @@
 // Everything that reads the time (MDateTime::Now, MTickCounter, schedules) goes through here,
 // so tests can set and advance a trading day without waiting. Production uses the real clocks.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 namespace zephyr {
@@ -47,8 +48,8 @@ public:
 private:
     MClockSource source_;
     // Wall time kept in milliseconds so AdvanceMs moves it precisely.
-    volatile int64_t now_ms_;
-    volatile uint32_t tick_ms_;
+    std::atomic<int64_t> now_ms_;
+    std::atomic<uint32_t> tick_ms_;
 };
 
 }  // namespace zephyr

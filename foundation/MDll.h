@@ -1,0 +1,32 @@
+// Holds a dynamic library loaded with dlopen; releasing it (also on destruction) closes the
+// library once and forgets the handle.
+#pragma once
+#include <cstdint>
+
+namespace zephyr {
+
+class MDll {
+public:
+    MDll() : handle_(nullptr) { error_[0] = 0; }
+    ~MDll() { Release(); }
+    MDll(const MDll&) = delete;
+    MDll& operator=(const MDll&) = delete;
+
+    // Releases any held library, then loads path (RTLD_NOW | RTLD_LOCAL). 1 on success;
+    // a null or empty path: ERR_BAD_ARGUMENT; otherwise SystemError(errno, or ENOENT when the
+    // loader set none). GetError then tells the loader's reason.
+    int32_t Load(const char* path);
+    // Address of an exported symbol, or null (also when nothing is loaded).
+    void* GetFunction(const char* name) const;
+    void Release();
+    bool IsLoaded() const { return handle_ != nullptr; }
+    void* GetHandle() const { return handle_; }
+    // The loader's text for the last failed Load ("" when none).
+    const char* GetError() const { return error_; }
+
+private:
+    void* handle_;
+    char error_[256];
+};
+
+}  // namespace zephyr

@@ -1,0 +1,66 @@
+// A POSIX file with the foundation's open modes and a line reader.
+// Every failing call returns SystemError(errno) (see MErrorCode.h).
+#pragma once
+#include <cstdint>
+
+#include "foundation/MString.h"
+
+namespace zephyr {
+
+class MFile {
+public:
+    // Open mode bits. Sharing bits are accepted for the callers' sake; POSIX files are always
+    // shared, so they change nothing. Mode 13 = read, shared; mode 15 = read and write, shared.
+    enum : uint32_t {
+        kRead = 1,
+        kWrite = 2,
+        kShareRead = 4,
+        kShareWrite = 8,
+    };
+
+    MFile();
+    ~MFile();  // closes
+    MFile(const MFile&) = delete;
+    MFile& operator=(const MFile&) = delete;
+
+    // Closes any open file, then opens an existing file. 1 on success.
+    // A mode with neither kRead nor kWrite gives ERR_BAD_ARGUMENT.
+    int32_t Open(const char* path, uint32_t mode);
+    // Closes any open file, then creates a new file; fails (SystemError(EEXIST)) if it exists.
+    int32_t Create(const char* path, uint32_t mode);
+    // Closes the file if open; the path becomes "".
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    const MString& GetPath() const { return path_; }
+
+    enum : int32_t { kBegin = 0, kCurrent = 1, kEnd = 2 };
+    // Returns the new position.
+    int32_t Seek(int32_t offset, int32_t origin);
+    // Size of the open file in bytes.
+    int32_t GetLength() const;
+    // Number of bytes transferred (Read: 0 at the end of the file). Write writes all or fails.
+    int32_t Read(void* buffer, uint32_t count);
+    int32_t Write(const void* buffer, uint32_t count);
+    // Writes data through to the device. 1 on success.
+    int32_t Flush();
+    // Moves to length and makes it the end of the file. 1 on success.
+    int32_t SetLength(uint32_t length);
+
+    // Reads the next line into buffer (size bytes, terminated) and returns its length in bytes:
+    // a line carries its whole run of CR and LF bytes (an empty line between two line ends stays
+    // inside that run); the last line of a file needs no line end; a line longer than size - 1
+    // bytes arrives in pieces. 0 at the end of the file. The file position moves past the line.
+    // size < 2 gives ERR_BAD_ARGUMENT.
+    int32_t ReadLine(char* buffer, uint32_t size);
+
+    // 1 on success.
+    static int32_t Delete(const char* path);
+    // 1 when the file exists, 0 otherwise.
+    static int32_t Exists(const char* path);
+
+private:
+    int fd_;
+    MString path_;
+};
+
+}  // namespace zephyr
