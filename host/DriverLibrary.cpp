@@ -1,0 +1,127 @@
+#include "host/DriverLibrary.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+
+namespace zephyr::hostkit {
+
+namespace {
+
+template <typename Fn>
+void Resolve(void* handle, const char* name, Fn* slot, std::string* error) {
+    *slot = reinterpret_cast<Fn>(dlsym(handle, name));
+    if (*slot == nullptr && error->empty()) *error = std::string("missing export ") + name;
+}
+
+}  // namespace
+
+DriverLibrary::DriverLibrary(const std::string& path) : path_(path) {
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_ == nullptr) {
+        const char* reason = dlerror();
+        error_ = reason != nullptr ? reason : "dlopen failed";
+        return;
+    }
+    Resolve(handle_, "GetDllVersion", &get_dll_version, &error_);
+    Resolve(handle_, "GetDriverBaseInfo", &get_driver_base_info, &error_);
+    Resolve(handle_, "BeginDriverWork", &begin_driver_work, &error_);
+    Resolve(handle_, "EndDriverWork", &end_driver_work, &error_);
+    Resolve(handle_, "IsDriverWorking", &is_driver_working, &error_);
+    Resolve(handle_, "GetDriverStatusInfo", &get_driver_status_info, &error_);
+    Resolve(handle_, "GetMarketInfo", &get_market_info, &error_);
+    Resolve(handle_, "GetDataFrameCount", &get_data_frame_count, &error_);
+    Resolve(handle_, "GetOneDataFrame", &get_one_data_frame, &error_);
+}
+
+DriverLibrary::~DriverLibrary() {
+    if (handle_ != nullptr) dlclose(handle_);
+}
+
+bool DriverLibrary::IsLoaded() const { return handle_ != nullptr && error_.empty(); }
+
+void* DriverLibrary::Symbol(const char* name) const {
+    return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
+}
+
+uint32_t DriverLibrary::DllVersion() const { return get_dll_version(); }
+
+std::array<uint8_t, 256> DriverLibrary::BaseInfoBytes(uint8_t fill) const {
+    std::array<uint8_t, 256> bytes;
+    bytes.fill(fill);
+    get_driver_base_info(reinterpret_cast<DriverBaseInfo*>(bytes.data()));
+    return bytes;
+}
+
+ConsoleCommandHandler* DriverLibrary::Console() const {
+    std::array<uint8_t, 256> bytes = BaseInfoBytes(0);
+    ConsoleCommandHandler* console = nullptr;
+    std::memcpy(&console, bytes.data() + offsetof(DriverBaseInfo, console), sizeof console);
+    return console;
+}
+
+int32_t DriverLibrary::Begin(const DriverWorkParams& params) const {
+    return begin_driver_work(&params, nullptr);
+}
+
+int32_t DriverLibrary::End() const { return end_driver_work(); }
+
+uint8_t DriverLibrary::IsWorking() const { return is_driver_working(); }
+
+std::array<uint8_t, 163> DriverLibrary::StatusBytes(uint8_t fill) const {
+    std::array<uint8_t, 163> bytes;
+    bytes.fill(fill);
+    get_driver_status_info(reinterpret_cast<DriverStatusInfo*>(bytes.data()));
+    return bytes;
+}
+
+int32_t DriverLibrary::MarketInfo(uint16_t capacity, std::vector<uint8_t>* market,
+                                  std::vector<uint8_t>* categories) const {
+    market->assign(49, 0);
+    categories->assign(static_cast<size_t>(capacity) * 13u, 0);
+    MarketInfoTargets targets{market->data(), categories->data()};
+    return get_market_info(&capacity, &targets);
+}
+
+int32_t DriverLibrary::FrameCount(uint8_t main_type, uint8_t sub_type, uint16_t first_record,
+                                  uint16_t version, uint8_t* last_frame) const {
+    FramePosition position{0, first_record};
+    FrameRequest request{main_type, sub_type, &position, version, 0, 0};
+    return get_data_frame_count(&request, last_frame);
+}
+
+int32_t DriverLibrary::OneFrame(uint8_t main_type, uint8_t sub_type, uint16_t first_record,
+                                uint16_t version, uint16_t frame_number,
+                                std::vector<uint8_t>* buffer) const {
+    FramePosition position{0, first_record};
+    FrameRequest request{main_type, sub_type, &position, version, frame_number,
+                         static_cast<uint16_t>(buffer->size())};
+    void* output = buffer->data();
+    return get_one_data_frame(&request, &output);
+}
+
+int32_t DriverLibrary::Command(uint32_t console, const std::vector<std::string>& words) const {
+    ConsoleCommandHandler* handler = Console();
+    if (handler == nullptr) return -1;
+    std::vector<std::string> copies(words);
+    std::vector<char*> argv;
+    for (std::string& word : copies) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+    return handler->ExecuteCommand(console, argv.data(), static_cast<int32_t>(words.size()));
+}
+
+uint16_t ReadU16(const uint8_t* bytes) {
+    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+uint32_t ReadU32(const uint8_t* bytes) {
+    return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+uint64_t ReadU64(const uint8_t* bytes) {
+    return static_cast<uint64_t>(ReadU32(bytes)) |
+           (static_cast<uint64_t>(ReadU32(bytes + 4)) << 32);
+}
+
+}  // namespace zephyr::hostkit
