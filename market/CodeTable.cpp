@@ -1,0 +1,81 @@
+#include "market/CodeTable.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "foundation/MLocalSection.h"
+
+namespace zephyr {
+
+bool CodeTable::AppendSerial(const CodeEntry* record) {
+    MLocalSection guard(store_.Section());
+    if (!store_.AppendLocked(record)) return false;
+    const uint32_t at = store_.CountLocked() - 1;
+    RecordLocked(at)->serial = static_cast<uint16_t>(at);
+    return true;
+}
+
+bool CodeTable::PutSerial(const CodeEntry* record) {
+    if (record == nullptr) return false;
+    MLocalSection guard(store_.Section());
+    int32_t at = store_.IndexOfKeyLocked(record->code);
+    if (at >= 0) {
+        *RecordLocked(static_cast<uint32_t>(at)) = *record;
+    } else {
+        if (!store_.AppendLocked(record)) return false;
+        at = static_cast<int32_t>(store_.CountLocked() - 1);
+    }
+    RecordLocked(static_cast<uint32_t>(at))->serial = static_cast<uint16_t>(at);
+    return true;
+}
+
+uint16_t CodeTable::FindNumber(int32_t n) {
+    char text[16] = {};
+    const int length = std::snprintf(text, sizeof(text), "%05d", static_cast<int>(n));
+    if (length < 0 || length > static_cast<int>(kCodeSize)) return 0xFFFF;
+    return FindCode(text);
+}
+
+bool CodeTable::GetByCode(CodeEntry* out, const char* code) {
+    if (out == nullptr || code == nullptr) return false;
+    MLocalSection guard(store_.Section());
+    const int32_t at = store_.IndexOfKeyLocked(code);
+    if (at < 0) return false;
+    *out = *RecordLocked(static_cast<uint32_t>(at));
+    return true;
+}
+
+int32_t CodeTable::GetShortName(uint32_t serial, char* out) {
+    if (out == nullptr) return -1;
+    serial &= 0xFFFFu;
+    MLocalSection guard(store_.Section());
+    if (serial >= store_.CountLocked()) return -1;
+    std::memcpy(out, RecordLocked(serial)->short_name, sizeof(CodeEntry::short_name));
+    return 1;
+}
+
+uint16_t CodeTable::IndexCount() {
+    MLocalSection guard(store_.Section());
+    return index_count_;
+}
+
+void CodeTable::AddIndexEntries(bool enabled, const IndexDefinition* definitions, size_t n) {
+    MLocalSection guard(store_.Section());
+    if (store_.CountLocked() != 0) return;
+    if (enabled && definitions != nullptr) {
+        for (size_t i = 0; i < n; ++i) {
+            const IndexDefinition& d = definitions[i];
+            CodeEntry entry;
+            std::memset(&entry, 0, sizeof(entry));
+            std::memcpy(entry.code, d.code, sizeof(entry.code));
+            std::memcpy(entry.second_name, d.english_short_name, sizeof(d.english_short_name));
+            std::memcpy(entry.short_name, d.chinese_short_name, sizeof(entry.short_name));
+            std::memcpy(entry.full_name, d.full_name, sizeof(entry.full_name));
+            entry.reference2 = 1;
+            PutSerial(&entry);
+        }
+    }
+    index_count_ = static_cast<uint16_t>(store_.CountLocked());
+}
+
+}  // namespace zephyr

@@ -1,0 +1,19 @@
+#include "market/ExtCodeTable.h"
+
+#include "foundation/MLocalSection.h"
+#include "market/PackedCodec.h"
+
+namespace zephyr {
+
+bool ExtCodeTable::FindKey(uint16_t key, ExtCodeEntry* out) {
+    if (out == nullptr) return false;
+    uint8_t key_bytes[2];
+    StoreLe<uint16_t>(key_bytes, key);
+    MLocalSection guard(store_.Section());
+    const int32_t at = store_.IndexOfKeyLocked(key_bytes);
+    if (at < 0) return false;
+    *out = *RecordLocked(static_cast<uint32_t>(at));
+    return true;
+}
+
+}  // namespace zephyr

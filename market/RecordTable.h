@@ -1,0 +1,72 @@
+// RecordTable<Record>: the typed face of a RecordStore for one packed record type. The record
+// type names its growth step and key (kGrowthStep, kKeyOffset, kKeySize). The virtual operations
+// come in a fixed order; the results and edge cases are those of RecordStore.
+#pragma once
+#include <cstdint>
+
+#include "market/RecordStore.h"
+
+namespace zephyr {
+
+template <class Record>
+class RecordTable {
+public:
+    static constexpr RecordLayout kLayout{sizeof(Record), Record::kGrowthStep, Record::kKeyOffset,
+                                          Record::kKeySize};
+
+    RecordTable() : store_(kLayout) {}
+    virtual ~RecordTable() = default;
+    RecordTable(const RecordTable&) = delete;
+    RecordTable& operator=(const RecordTable&) = delete;
+
+    virtual bool Append(const Record* record) { return store_.Append(record); }
+    virtual bool Put(const Record* record) { return store_.Put(record); }
+    virtual bool AddIfAbsent(const Record* record) { return store_.AddIfAbsent(record); }
+    virtual bool Get(Record* out, uint32_t index) { return store_.Get(out, index); }
+    virtual uint32_t CopyRange(Record* destination, uint32_t start, uint32_t n) {
+        return store_.CopyRange(destination, start, n);
+    }
+    virtual void Clear() { store_.Clear(); }
+    virtual int32_t UpdateAt(const Record* record, uint32_t index) {
+        return store_.UpdateAt(record, index, false);
+    }
+    virtual int32_t UpdateByKey(const Record* record) { return store_.UpdateByKey(record); }
+    virtual uint32_t FrameCount(uint32_t start, uint32_t frame_size) {
+        return store_.FrameCount(start, frame_size);
+    }
+
+    uint32_t Count() { return store_.Count(); }
+    uint32_t Capacity() { return store_.Capacity(); }
+    // Pre-allocation by the owner: a zeroed block of capacity records, count 0.
+    bool Allocate(uint32_t capacity) { return store_.Allocate(capacity); }
+    void Release() { store_.Release(); }
+
+    // Plain overwrite, no key check: true when index < count.
+    bool SetAt(const Record* record, uint32_t index) { return store_.SetAt(record, index); }
+
+    // The table rule and table body of the pulled data frames (see RecordStore).
+    int32_t FramePlan(uint32_t start, uint32_t frame_size, uint32_t budget, uint8_t* last_flag) {
+        return store_.FramePlan(start, frame_size, budget, last_flag);
+    }
+    int32_t FrameFill(uint32_t start, uint32_t frame_number, uint32_t frame_size, void* buffer,
+                      uint32_t buffer_length) {
+        return store_.FrameFill(start, frame_number, frame_size, buffer, buffer_length);
+    }
+
+protected:
+    Record* RecordLocked(uint32_t index) { return reinterpret_cast<Record*>(store_.RecordLocked(index)); }
+    // Position of the first record with this 6-byte code (codes are every code table's key),
+    // 0xFFFF when absent.
+    uint16_t FindCodeImpl(const char* code) {
+        if (code == nullptr) return 0xFFFF;
+        const int32_t at = store_.IndexOfKey(code);
+        return at < 0 ? 0xFFFF : static_cast<uint16_t>(at);
+    }
+
+    RecordStore store_;
+};
+
+template <class Record>
+constexpr RecordLayout RecordTable<Record>::kLayout;
+
+}  // namespace zephyr

@@ -1,0 +1,70 @@
+#include "market/ShortNameTable.h"
+
+#include <cstring>
+
+#include "foundation/MLocalSection.h"
+
+namespace zephyr {
+
+bool ShortNameTable::ReadRow(MRDbFile& file, ShortNameRow* row) {
+    // Each text is read with room for its terminator, which the next field then overwrites;
+    // the scratch block has one spare byte so no read runs past the row.
+    char bytes[sizeof(ShortNameRow) + 1];
+    std::memset(bytes, 0, sizeof(bytes));
+    if (file.ReadField("S1", bytes + offsetof(ShortNameRow, code), sizeof(ShortNameRow::code) + 1) < 0)
+        return false;
+    if (file.ReadField("S2", bytes + offsetof(ShortNameRow, short_name),
+                       sizeof(ShortNameRow::short_name) + 1) < 0)
+        return false;
+    if (file.ReadField("S26", bytes + offsetof(ShortNameRow, name), sizeof(ShortNameRow::name) + 1) < 0)
+        return false;
+    int32_t index_code = 0;
+    if (file.ReadInteger("INDEXCODE", index_code) < 0) return false;
+    double rate = 0;
+    if (file.ReadDouble("NRRATE", rate) < 0) return false;
+    std::memcpy(row, bytes, sizeof(ShortNameRow));
+    row->index_code = index_code;
+    row->rate = static_cast<float>(rate);
+    return true;
+}
+
+int32_t ShortNameTable::LoadAll(const char* path) {
+    file_.Close();
+    Release();
+    if (path == nullptr || file_.Load(path) < 0) return -2;
+    if (!Allocate(kRows)) {
+        file_.Close();
+        return -3;
+    }
+    Clear();
+    const uint32_t records = file_.GetRecordCount();
+    for (uint32_t i = 0; i < records; ++i) {
+        if (file_.GoTo(static_cast<int32_t>(i)) < 0) break;
+        ShortNameRow row;
+        if (!ReadRow(file_, &row)) continue;
+        Append(&row);  // refused once the block is full
+    }
+    file_.Close();
+    return 1;
+}
+
+int32_t ShortNameTable::Lookup(const char* code, ShortNameRow* out) {
+    if (code == nullptr || out == nullptr) return 0;
+    MLocalSection guard(store_.Section());
+    const uint32_t count = store_.CountLocked();
+    for (uint32_t i = 0; i < count; ++i) {
+        const ShortNameRow* row = RecordLocked(i);
+        if (std::memcmp(row->code, code, 5) == 0) {
+            *out = *row;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void ShortNameTable::Close() {
+    file_.Close();
+    Release();
+}
+
+}  // namespace zephyr

@@ -1,0 +1,44 @@
+#include "market/SnapshotTable.h"
+
+#include "foundation/MLocalSection.h"
+
+namespace zephyr {
+
+bool SnapshotTable::GetByCode(Snapshot* out, const char* code) {
+    if (out == nullptr || code == nullptr) return false;
+    MLocalSection guard(store_.Section());
+    const int32_t at = store_.IndexOfKeyLocked(code);
+    if (at < 0) return false;
+    *out = *RecordLocked(static_cast<uint32_t>(at));
+    return true;
+}
+
+bool SnapshotTable::GetBySerial(Snapshot* out, uint32_t serial, uint32_t index_count) {
+    if (out == nullptr) return false;
+    serial &= 0xFFFFu;
+    MLocalSection guard(store_.Section());
+    if (serial < index_count || serial - index_count >= store_.CountLocked()) return false;
+    *out = *RecordLocked(serial - index_count);
+    return true;
+}
+
+int32_t SnapshotTable::SetPreviousClose(uint32_t serial, uint32_t value, uint32_t index_count) {
+    serial &= 0xFFFFu;
+    MLocalSection guard(store_.Section());
+    if (serial < index_count) return -1;
+    const uint32_t at = serial - index_count;
+    if (at >= store_.CountLocked()) return -2;
+    RecordLocked(at)->previous_close = value;
+    return static_cast<int32_t>(at + 1);
+}
+
+void SnapshotTable::RollClose() {
+    MLocalSection guard(store_.Section());
+    const uint32_t count = store_.CountLocked();
+    for (uint32_t i = 0; i < count; ++i) {
+        Snapshot* s = RecordLocked(i);
+        if (s->last != 0) s->previous_close = s->last;
+    }
+}
+
+}  // namespace zephyr
