@@ -51,6 +51,8 @@ protected:
 
 private:
     int32_t Grow(uint32_t needed);
+    bool Overlaps(const void* source, uint32_t n) const;
+    int32_t FromCopy(uint32_t position, const void* source, uint32_t n, bool insert);
 
     unsigned char* data_;
     uint32_t count_;

@@ -78,6 +78,7 @@ private:
     // Makes room for needed bytes (terminator included). False when memory ran out.
     bool Reserve(uint32_t needed);
     int32_t SetText(const char* text, uint32_t length);
+    bool Owns(const char* text) const;
 
     char* data_;
     uint32_t length_;

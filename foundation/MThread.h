@@ -48,11 +48,17 @@ public:
 
 private:
     static void* Trampoline(void* self);
+    void MarkExited();
+    // Waits up to timeout_ms for the worker to leave its function; true when it did.
+    bool WaitExited(uint32_t timeout_ms);
 
     pthread_t handle_;
     bool running_;  // a thread is held
     std::atomic<bool> stop_requested_;
-    std::atomic<bool> finished_;
+    // Set by the worker as it leaves (also when cancelled), under exit_mutex_.
+    bool exited_;
+    pthread_mutex_t exit_mutex_;
+    pthread_cond_t exit_cond_;
     std::atomic<uint32_t> thread_id_;
     bool mark_busy_;
     MThreadFunction function_;

@@ -1,0 +1,106 @@
+#include "foundation/MGbk.h"
+
+#include <iconv.h>
+#include <pthread.h>
+
+#include <cerrno>
+#include <cstddef>
+
+#include "foundation/MErrorCode.h"
+
+namespace zephyr {
+
+namespace {
+
+// One converter for the process, opened at the first use; conversions take its lock, so no
+// call allocates.
+struct Converter {
+    pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
+    iconv_t handle = reinterpret_cast<iconv_t>(-1);
+    bool tried = false;
+
+    ~Converter() {
+        if (handle != reinterpret_cast<iconv_t>(-1)) {
+            iconv_close(handle);
+        }
+    }
+};
+
+Converter g_converter;
+
+struct Unlocker {
+    pthread_mutex_t* mutex;
+    ~Unlocker() { pthread_mutex_unlock(mutex); }
+};
+
+uint32_t UnitAt(const unsigned char* bytes, size_t offset) {
+    return static_cast<uint32_t>(bytes[offset]) | (static_cast<uint32_t>(bytes[offset + 1]) << 8);
+}
+
+}  // namespace
+
+int32_t MGbk::FromUtf16Le(const void* source, uint32_t byte_length, char* destination,
+                          uint32_t destination_size) {
+    if (destination == nullptr || destination_size == 0) {
+        return ERR_BAD_ARGUMENT;
+    }
+    destination[0] = 0;
+    if (source == nullptr) {
+        return 0;
+    }
+    const unsigned char* bytes = static_cast<const unsigned char*>(source);
+    // Whole code units up to the first zero one.
+    size_t length = 0;
+    const size_t whole = byte_length & ~static_cast<size_t>(1);
+    while (length < whole && UnitAt(bytes, length) != 0) {
+        length += 2;
+    }
+
+    pthread_mutex_lock(&g_converter.mutex);
+    Unlocker unlocker{&g_converter.mutex};
+    if (!g_converter.tried) {
+        g_converter.tried = true;
+        g_converter.handle = iconv_open("GBK", "UTF-16LE");
+    }
+    if (g_converter.handle == reinterpret_cast<iconv_t>(-1)) {
+        return SystemError(EINVAL);
+    }
+    iconv(g_converter.handle, nullptr, nullptr, nullptr, nullptr);
+
+    char* in = reinterpret_cast<char*>(const_cast<unsigned char*>(bytes));
+    size_t in_left = length;
+    char* out = destination;
+    size_t out_left = destination_size - 1;
+    while (in_left > 0) {
+        if (iconv(g_converter.handle, &in, &in_left, &out, &out_left) != static_cast<size_t>(-1)) {
+            break;
+        }
+        if (errno == E2BIG) {
+            break;  // the next character does not fit whole
+        }
+        // No GBK form, a broken surrogate (EILSEQ) or a surrogate cut at the end (EINVAL).
+        if (out_left == 0) {
+            break;
+        }
+        *out++ = '?';
+        --out_left;
+        const size_t at = length - in_left;
+        const uint32_t unit = UnitAt(bytes, at);
+        size_t skip = 2;
+        if (unit >= 0xD800 && unit < 0xDC00 && in_left >= 4) {
+            const uint32_t next = UnitAt(bytes, at + 2);
+            if (next >= 0xDC00 && next < 0xE000) {
+                skip = 4;  // a whole pair without a GBK form is one character
+            }
+        }
+        if (errno == EINVAL || skip > in_left) {
+            break;
+        }
+        in += skip;
+        in_left -= skip;
+    }
+    *out = 0;
+    return static_cast<int32_t>(out - destination);
+}
+
+}  // namespace zephyr
