@@ -16,7 +16,11 @@ constexpr const char* kModule = "Zephyr";
 }  // namespace
 
 ConfigUnit::ConfigUnit(MLogger* logger, const void* module_address)
-    : m_Logger(logger), m_ModuleAddress(module_address), m_IniMissing(false), m_HolidayCalendar(logger) {
+    : m_Logger(logger),
+      m_ModuleAddress(module_address),
+      m_IniMissing(false),
+      m_HolidayCalendar(logger),
+      m_IndexList(logger) {
     SetDefaults();
 }
 

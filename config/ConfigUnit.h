@@ -10,6 +10,7 @@
 #pragma once
 #include <cstdint>
 
+#include "config/HSIndexConfig.h"
 #include "config/HolidayCalendar.h"
 #include "foundation/MCriticalSection.h"
 #include "foundation/MString.h"
@@ -76,6 +77,9 @@ public:
     bool IsHolidayToday();
 
     HolidayCalendar& GetHolidayCalendar() { return m_HolidayCalendar; }
+    // The Hang Seng index list (loaded by the start-up sequence after Start).
+    HSIndexConfig& GetIndexConfig() { return m_IndexList; }
+    const HSIndexConfig& GetIndexConfig() const { return m_IndexList; }
     // Whether Stop will write the ini file.
     bool IsIniMissing() const;
 
@@ -114,6 +118,7 @@ private:
 
     bool m_IniMissing;
     HolidayCalendar m_HolidayCalendar;
+    HSIndexConfig m_IndexList;
 };
 
 }  // namespace zephyr

@@ -21,7 +21,7 @@ using MLogSink = void (*)(void* context, int32_t level, const char* module, cons
 class MLogger {
 public:
     constexpr MLogger() = default;
-    MLogger(MLogSink sink, void* context) : sink_(sink), context_(context) {}
+    constexpr MLogger(MLogSink sink, void* context) : sink_(sink), context_(context) {}
     MLogger(const MLogger&) = delete;
     MLogger& operator=(const MLogger&) = delete;
 

@@ -1,0 +1,96 @@
+#include "driver/DriverLifecycle.h"
+
+#include <cstring>
+#include <exception>
+
+#include "config/ConfigUnit.h"
+#include "driver/HostLogSink.h"
+#include "foundation/MLog.h"
+#include "foundation/MText.h"
+#include "foundation/MThread.h"
+#include "foundation/MTickCounter.h"
+#include "process/ProcessIO.h"
+#include "process/StatusUnit.h"
+
+namespace zephyr {
+
+namespace {
+
+constexpr const char* kModule = "Zephyr";
+constexpr const char* kDriverName = "Zephyr";
+constexpr const char* kDescriptionFormat = "港股通源驱动[VER:V%.2f B%03d]";
+
+int32_t RunStartupSteps(DriverUnits& units) {
+    int32_t result = units.config->Start();
+    if (result < 0) {
+        units.logger->Write(kLogError, kModule, "启动配置单元错误[Err:%d]\n", result);
+        return result;
+    }
+    units.config->GetIndexConfig().LoadIndexConfig(*units.config);
+    result = units.process->Start();
+    if (result < 0) {
+        units.logger->Write(kLogError, kModule, "启动处理主单元错误[Err:%d]\n", result);
+        return result;
+    }
+    units.status->Start();
+    units.uptime->Start();
+    return 1;
+}
+
+}  // namespace
+
+int32_t RunStartup(DriverUnits& units, const DriverWorkParams* params) {
+    if (params == nullptr) return -1;
+    units.log_sink->Attach(*params);
+    units.process->SetWorkParams(*params);
+    try {
+        return RunStartupSteps(units);
+    } catch (const std::exception& error) {
+        units.logger->WriteText(kLogError, kModule, error.what());
+        return -1;
+    } catch (...) {
+        units.logger->Write(kLogError, kModule, "启动过程发生异常\n");
+        RunShutdown(units);
+        return -2;
+    }
+}
+
+void RunShutdown(DriverUnits& units) {
+    try {
+        MThread::StopAllThreads();
+        units.status->Stop();
+        units.process->SavePriceTable();
+        units.process->Stop();
+        units.config->Stop();
+    } catch (...) {
+        // Nothing may reach the host; the next start runs the whole sequence again.
+    }
+}
+
+void FillDriverBaseInfo(DriverBaseInfo* info, ConsoleCommandHandler* console) {
+    if (info == nullptr) return;
+    memset(info, 0, sizeof *info);
+    info->market = kMarketNumber;
+    info->market_code[0] = 'H';
+    info->market_code[1] = ' ';
+    strncpy(info->name, kDriverName, sizeof info->name);
+    MText::Format(info->description, sizeof info->description, kDescriptionFormat,
+                  (kDriverVersionWord >> 16) / 100.0, static_cast<int>(kDriverVersionWord & 0xFFFF));
+    memcpy(reinterpret_cast<uint8_t*>(info) + offsetof(DriverBaseInfo, console), &console,
+           sizeof console);
+}
+
+void FillDriverStatusInfo(DriverStatusInfo* info, const DriverUnits& units) {
+    if (info == nullptr) return;
+    memset(info, 0, sizeof *info);
+    const uint8_t working = units.process->IsDriverWorking() ? 1 : 0;
+    info->version = kDriverVersionWord;
+    info->market = kMarketNumber;
+    info->working = working;
+    info->snapshot_age_s = units.process->SnapshotAgeMs() / 1000;
+    info->init_age_s = units.process->InitialisationAgeMs() / 1000;
+    info->uptime_s = units.uptime->Elapsed() / 1000;
+    info->working_again = working;
+}
+
+}  // namespace zephyr
