@@ -8,9 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// kMarketNumber comes from the host interface, so the market record and the host agree on it.
+#include "driver/DriverInterface.h"
+
 namespace zephyr {
 
-constexpr uint8_t kMarketNumber = 30;
 constexpr size_t kCodeSize = 6;  // five ASCII digits and a NUL (index codes may use all six)
 
 #pragma pack(push, 1)
