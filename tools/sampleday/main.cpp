@@ -1,0 +1,95 @@
+// zephyr-sampleday: writes a sample trading day for the driver into a folder.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/sampleday/SampleDay.h"
+
+namespace {
+
+void Usage(FILE* to) {
+    fprintf(to,
+            "usage: zephyr-sampleday --date YYYYMMDD --out DIR [--seed N] [--shares N] [--time HHMMSS]\n"
+            "                        [--ini] [--refresh HHMMSS]\n"
+            "  writes a complete day of exchange files into DIR (default time 100000);\n"
+            "  --refresh rewrites only the market data file (and the manifest) for a later time;\n"
+            "  --ini also writes a Zephyr.ini that names the market data and status files.\n");
+}
+
+bool ParseNumber(const char* text, uint64_t& value) {
+    if (!text || !*text || *text == '-') return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoull(text, &end, 10);
+    return errno == 0 && *end == '\0';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace zephyr::sampleday;
+    Options options;
+    std::string out;
+    uint64_t refresh = 0;
+    bool refreshing = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            Usage(stdout);
+            return 0;
+        }
+        if (arg == "--ini") {
+            options.driverIni = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            fprintf(stderr, "zephyr-sampleday: %s needs a value\n", arg.c_str());
+            Usage(stderr);
+            return 2;
+        }
+        const char* value = argv[++i];
+        uint64_t n = 0;
+        bool ok = true;
+        if (arg == "--out") out = value;
+        else if (arg == "--date") ok = ParseNumber(value, n) && n <= 0xFFFFFFFFu, options.date = uint32_t(n);
+        else if (arg == "--seed") ok = ParseNumber(value, options.seed);
+        else if (arg == "--shares") ok = ParseNumber(value, n) && n <= 0xFFFFFFFFu, options.shares = uint32_t(n);
+        else if (arg == "--time") ok = ParseNumber(value, n) && n <= 0xFFFFFFFFu, options.time = uint32_t(n);
+        else if (arg == "--refresh") ok = ParseNumber(value, refresh) && refresh <= 0xFFFFFFFFu, refreshing = true;
+        else {
+            fprintf(stderr, "zephyr-sampleday: unknown option %s\n", arg.c_str());
+            Usage(stderr);
+            return 2;
+        }
+        if (!ok) {
+            fprintf(stderr, "zephyr-sampleday: %s is not a number: %s\n", arg.c_str(), value);
+            return 2;
+        }
+    }
+    if (out.empty() || options.date == 0) {
+        Usage(stderr);
+        return 2;
+    }
+
+    std::string error;
+    if (refreshing) {
+        if (!RefreshMarketData(options, out, uint32_t(refresh), error)) {
+            fprintf(stderr, "zephyr-sampleday: %s\n", error.c_str());
+            return 1;
+        }
+        printf("market data of %s refreshed to %06u\n", out.c_str(), unsigned(refresh));
+        return 0;
+    }
+    std::vector<std::string> written;
+    if (!WriteSampleDay(options, out, error, &written)) {
+        fprintf(stderr, "zephyr-sampleday: %s\n", error.c_str());
+        return 1;
+    }
+    for (const std::string& name : written) printf("%s/%s\n", out.c_str(), name.c_str());
+    printf("%u shares, date %u, time %06u, seed %llu\n", options.shares, options.date, options.time,
+           static_cast<unsigned long long>(options.seed));
+    return 0;
+}
