@@ -21,4 +21,6 @@ void MCriticalSection::Lock() { pthread_mutex_lock(&mutex_); }
 
 void MCriticalSection::UnLock() { pthread_mutex_unlock(&mutex_); }
 
+bool MCriticalSection::TryLock() { return pthread_mutex_trylock(&mutex_) == 0; }
+
 }  // namespace zephyr

@@ -14,6 +14,8 @@ public:
 
     void Lock();
     void UnLock();
+    // Enters only when no other thread holds the lock; true when entered.
+    bool TryLock();
 
 private:
     pthread_mutex_t mutex_;

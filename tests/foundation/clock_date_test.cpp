@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <time.h>
+
+#include "foundation/MClock.h"
+#include "foundation/MDateTime.h"
+#include "foundation/MErrorCode.h"
+#include "host/HostClock.h"
+
+using namespace zephyr;
+
+namespace {
+
+class HongKongTime : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("TZ", "Asia/Hong_Kong", 1);
+        tzset();
+    }
+    void TearDown() override { MClock::SetSource(nullptr); }
+};
+
+// 2014-11-15 00:00:00 in Hong Kong (UTC+8).
+constexpr int32_t kMidnight20141115 = 1415980800;
+
+}  // namespace
+
+// Each test runs in its own process, so this is the process's first time read.
+TEST_F(HongKongTime, FirstReadTakesTheHostsClock) {
+    hostkit::HostClock::SetSeconds(kMidnight20141115 + 3600);
+    hostkit::HostClock::SetTick(77);
+    EXPECT_EQ(MClock::NowSeconds(), kMidnight20141115 + 3600);
+    EXPECT_EQ(MClock::TickMs(), 77u);
+    hostkit::HostClock::AdvanceMs(1500);
+    EXPECT_EQ(MDateTime::Current().GetTime(), 10001);
+    EXPECT_EQ(MClock::TickMs(), 1577u);
+}
+
+TEST_F(HongKongTime, SetSourceReplacesAndNullGoesBackToRealTime) {
+    MManualClock clock(kMidnight20141115, 10);
+    clock.Install();
+    EXPECT_EQ(MClock::NowSeconds(), kMidnight20141115);
+    clock.AdvanceMs(999);
+    EXPECT_EQ(MClock::NowSeconds(), kMidnight20141115);
+    clock.AdvanceMs(1);
+    EXPECT_EQ(MClock::NowSeconds(), kMidnight20141115 + 1);
+    EXPECT_EQ(MClock::TickMs(), 1010u);
+    clock.Set(-1);
+    EXPECT_EQ(clock.Now(), -1);
+
+    MClock::SetSource(nullptr);
+    const int64_t real = static_cast<int64_t>(time(nullptr));
+    EXPECT_LE(std::llabs(MClock::NowSeconds() - real), 2);
+    const uint32_t tick = MClock::TickMs();
+    MClock::SleepMs(20);
+    EXPECT_GE(MClock::TickMs() - tick, 15u);
+}
+
+TEST_F(HongKongTime, DateAndTimeInLocalTime) {
+    const MDateTime midnight(2014, 11, 15);
+    EXPECT_EQ(midnight.GetValue(), kMidnight20141115);
+    struct Case {
+        int32_t offset;
+        int32_t date;
+        int32_t time;
+        int32_t weekday;
+    } cases[] = {
+        {0, 20141115, 0, 6},
+        {12 * 3600, 20141115, 120000, 6},
+        {86399, 20141115, 235959, 6},
+        {86400, 20141116, 0, 0},
+        {-1, 20141114, 235959, 5},
+    };
+    for (const Case& c : cases) {
+        MDateTime t(midnight);
+        t.AddSeconds(c.offset);
+        EXPECT_EQ(t.GetDate(), c.date) << c.offset;
+        EXPECT_EQ(t.GetTime(), c.time) << c.offset;
+        EXPECT_EQ(t.GetWeekDay(), c.weekday) << c.offset;
+    }
+    // Epoch in Hong Kong is 08:00; values before it cannot be converted.
+    EXPECT_EQ(MDateTime(0).GetDate(), 19700101);
+    EXPECT_EQ(MDateTime(0).GetTime(), 80000);
+    EXPECT_EQ(MDateTime(-1).GetDate(), 0);
+    EXPECT_EQ(MDateTime(-1).GetTime(), 0);
+    EXPECT_EQ(MDateTime(-1).GetWeekDay(), ERR_BAD_DATETIME);
+    // Out-of-range fields roll over; dates past the 32-bit range cannot be held.
+    EXPECT_EQ(MDateTime(2014, 13, 1).GetDate(), 20150101);
+    EXPECT_EQ(MDateTime(2040, 1, 1).GetDate(), 0);
+    EXPECT_EQ(MDateTime(2038, 1, 19).GetDate(), 20380119);
+}
+
+TEST_F(HongKongTime, NowReadsTheClock) {
+    MManualClock clock(kMidnight20141115 + 9 * 3600 + 30 * 60, 0);
+    clock.Install();
+    MDateTime t;
+    EXPECT_EQ(t.GetValue(), 0);
+    EXPECT_EQ(t.Now().GetTime(), 93000);
+    EXPECT_EQ(t.GetDate(), 20141115);
+    EXPECT_EQ(MDateTime::Current(), t);
+    clock.AdvanceMs(60000);
+    EXPECT_TRUE(t < MDateTime::Current());
+}
