@@ -17,3 +17,30 @@ run_build() {  # name, cmake args...
 
 run_build i386 -DCMAKE_TOOLCHAIN_FILE=cmake/i386.cmake
 run_build x64-asan -DZEPHYR_SANITIZE=address -DZEPHYR_BENCH=OFF
+
+# libFuzzer stage (clang): build only the fuzz targets listed by fuzz/CMakeLists.txt and run each
+# for a short time (FUZZ_SECONDS, default 20) from its seed folder; a crash fails the script.
+echo "=== build fuzz"
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DZEPHYR_FUZZ=ON -DZEPHYR_BENCH=OFF >/dev/null
+while read -r target _; do
+  cmake --build build/fuzz --target "$target" -j"$jobs" </dev/null
+done < build/fuzz/fuzz_targets.txt
+echo "=== fuzz"
+mkdir -p build/fuzz/artifacts
+while read -r target program seeds options; do
+  corpus=$(mktemp -d)  # new finds go here; the committed seeds are only read
+  dirs=("$corpus")
+  [ -d "$seeds" ] && dirs+=("$seeds")
+  # shellcheck disable=SC2086  # options are separate words
+  if "$program" -max_total_time="${FUZZ_SECONDS:-20}" -artifact_prefix="build/fuzz/artifacts/$target-" \
+      $options "${dirs[@]}" >"build/fuzz/$target.log" 2>&1 </dev/null; then
+    echo "$target: $(grep -E '^#[0-9]+.*DONE' "build/fuzz/$target.log" | tail -1)"
+    rm -rf "$corpus"
+  else
+    tail -n 40 "build/fuzz/$target.log"
+    echo "$target: FAILED (input saved under build/fuzz/artifacts/)"
+    rm -rf "$corpus"
+    exit 1
+  fi
+done < build/fuzz/fuzz_targets.txt
