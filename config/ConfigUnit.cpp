@@ -1,7 +1,12 @@
 #include "config/ConfigUnit.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "config/LibraryPath.h"
 #include "foundation/MDateTime.h"
+#include "foundation/MErrorCode.h"
 #include "foundation/MFile.h"
 #include "foundation/MIniFile.h"
 #include "foundation/MLocalSection.h"
@@ -80,14 +85,17 @@ int32_t ConfigUnit::Start() {
 
     MIniFile ini;
     if (!path.IsEmpty()) {
-        if (MFile::Exists(path.GetData()) == 0) {
+        struct stat info;
+        if (stat(path.GetData(), &info) != 0) {
             m_IniMissing = true;
         } else {
             // Probe first: an MIniFile whose open failed would write its (empty) model over the
             // file when it is closed, and an existing file is never rewritten.
             MFile probe;
-            const int32_t opened = probe.Open(path.GetData(), MFile::kRead | MFile::kShareRead |
-                                                                  MFile::kShareWrite);
+            int32_t opened = S_ISREG(info.st_mode)
+                                 ? probe.Open(path.GetData(), MFile::kRead | MFile::kShareRead |
+                                                                  MFile::kShareWrite)
+                                 : SystemError(EISDIR);
             probe.Close();
             if (opened < 0) {
                 if (m_Logger != nullptr) {
@@ -141,7 +149,8 @@ void ConfigUnit::Stop() {
         m_IniMissing = false;
         MString path;
         // Written only where nothing stands yet: a file that appeared meanwhile is left alone.
-        if (BuildIniPath(&path, false) && !path.IsEmpty() && MFile::Exists(path.GetData()) == 0) {
+        struct stat info;
+        if (BuildIniPath(&path, false) && !path.IsEmpty() && stat(path.GetData(), &info) != 0) {
             MIniFile ini;
             ini.Open(path, MIniFile::kLineMode);
             ini.WriteBool("Other", "FiltWarrant", m_FiltWarrant, "是否过滤权证");
