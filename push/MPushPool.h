@@ -1,0 +1,99 @@
+// MPushPool: batches push frames (a type byte and its payload, back to back) in one 8000-byte
+// ring and hands the pending bytes to the host in one PushDataCallback call per flush, behind the
+// 4-byte market time read at the moment of the flush.
+//
+// Contract:
+// - at most 7999 bytes are ever pending (one ring byte always stays free);
+// - PutData stores a whole frame or nothing; a frame that does not fit flushes the ring first;
+// - after "flush threshold" puts the ring is flushed (threshold 0: every put is sent at once);
+// - one re-entrant lock guards everything and is held across the host callback, so the callback
+//   must not come back into the push path of another thread (it may, on its own thread);
+// - no allocation per frame: Init allocates the ring, the flush builds the push in a member
+//   buffer of 4 + 8000 bytes;
+// - results are 1 / byte counts, or negative error values (foundation/MErrorCode.h); failures
+//   are logged at level 2 with module kModule through the logger given.
+#pragma once
+#include <cstdint>
+
+#include "driver/DriverInterface.h"
+#include "foundation/MCriticalSection.h"
+
+namespace zephyr {
+
+class MLogger;
+class Market;
+
+class MPushPool {
+public:
+    static constexpr uint32_t kRingSize = 8000;
+    static constexpr uint32_t kHeaderSize = 4;
+    static constexpr const char* kModule = "VuriZezUvuRA";
+    // The processing unit's values for Init.
+    static constexpr uint8_t kMainType = 2;
+    static constexpr uint8_t kSubType = 86;
+
+    // Where the market time of the push header comes from; called before the pool's lock is
+    // taken, so it may take locks of its own.
+    using MarketTimeSource = uint32_t (*)(void* context);
+
+    MPushPool();
+    ~MPushPool();
+    MPushPool(const MPushPool&) = delete;
+    MPushPool& operator=(const MPushPool&) = delete;
+
+    // Collaborators, set before the pool is used from several threads. A null callback drops the
+    // pushes (the bytes are consumed all the same); a null logger drops the log lines; without a
+    // time source the market time is 0.
+    void SetHost(PushDataCallback push, uint16_t driver_id);
+    void SetLogger(MLogger* logger);
+    void SetMarketTimeSource(MarketTimeSource source, void* context);
+    // Market time = the time field of the market's MarketInfo.
+    void SetMarket(Market* market);
+
+    // Stores the five values, releases any old ring, allocates a ring of kRingSize bytes, empty.
+    // 1, or ERR_NO_MEMORY.
+    int32_t Init(uint8_t main_type, uint8_t sub_type, uint8_t market_number, uint32_t configured_size,
+                 uint16_t flush_threshold);
+    // 1; or ERR_BAD_ARGUMENT (no data), ERR_NOT_INITIALISED (no ring), ERR_LOOPBUF_FULL (the frame
+    // does not fit an empty ring), or the error of the flush the put needed. A length of 0 stores
+    // nothing but counts as a put.
+    int32_t PutData(const void* data, uint32_t length);
+    // Sends everything pending: the number of bytes sent (without the header), or
+    // ERR_NOT_INITIALISED (no ring) / ERR_LOOPBUF_EMPTY (nothing pending; nothing is called).
+    int32_t PushOutOnce();
+    // Frees the ring; capacity, positions and put count 0.
+    void Release();
+
+    uint32_t Pending();
+    uint32_t Capacity();
+    uint16_t FlushThreshold();
+
+private:
+    uint32_t PendingLocked() const;
+    uint32_t FreeLocked() const;
+    void CopyIn(const void* data, uint32_t length);
+    void LogError(const char* format, int32_t code);
+
+    MCriticalSection lock_;
+    uint8_t* ring_;
+    uint32_t capacity_;
+    uint32_t read_;
+    uint32_t write_;
+    int32_t put_count_;
+
+    uint8_t main_type_;
+    uint8_t sub_type_;
+    uint8_t market_number_;
+    uint32_t configured_size_;
+    uint16_t flush_threshold_;
+
+    PushDataCallback push_;
+    uint16_t driver_id_;
+    MLogger* logger_;
+    MarketTimeSource time_source_;
+    void* time_context_;
+
+    uint8_t push_buffer_[kHeaderSize + kRingSize];
+};
+
+}  // namespace zephyr
