@@ -105,7 +105,7 @@ bool ProcessIO::IsDriverWorking() const {
 
 int32_t ProcessIO::GetMarketInfo(const uint16_t* capacity, const MarketInfoTargets* targets) {
     if (capacity == nullptr || targets == nullptr || targets->market_info == nullptr ||
-        targets->categories == nullptr) {
+        (targets->categories == nullptr && *capacity > 0)) {
         return -1;
     }
     if (GetServiceFlag() <= 0 || GetProcessState() != kServing) return -1;
