@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace zephyr {
 
@@ -81,8 +82,7 @@ int32_t MLZW::FindSlot(uint32_t prefix, uint8_t c) const {
     if (slot >= kTableSize) return ERR_LZW_DICT_FULL;
     const int step = slot == 0 ? 1 : kTableSize - slot;
     for (int probe = 0; probe < kMaxProbes; ++probe) {
-        const Entry& e = table_[slot];
-        if (e.code == -1 || (static_cast<uint32_t>(e.prefix) == prefix && e.append == c)) return slot;
+        if (code_[slot] == -1 || (static_cast<uint32_t>(prefix_[slot]) == prefix && append_[slot] == c)) return slot;
         slot -= step;
         if (slot < 0) slot += kTableSize;
     }
@@ -94,7 +94,7 @@ int32_t MLZW::Compress(const uint8_t* input, size_t inputLength, uint8_t* output
         (outputCapacity != 0 && output == nullptr)) {
         return ERR_BAD_ARGUMENT;
     }
-    for (Entry& e : table_) e.code = -1;
+    std::fill(std::begin(code_), std::end(code_), int16_t{-1});
     // Anything not smaller than the input is useless, so the input length caps the output too.
     const size_t usable = std::min(outputCapacity, inputLength);
     if (usable != 0) std::memset(output, 0, usable);
@@ -110,14 +110,13 @@ int32_t MLZW::Compress(const uint8_t* input, size_t inputLength, uint8_t* output
         const uint8_t c = input[i];
         const int slot = FindSlot(prefix, c);
         if (slot < 0) return slot;
-        Entry& e = table_[slot];
-        if (e.code != -1) {
-            prefix = static_cast<uint32_t>(e.code);
+        if (code_[slot] != -1) {
+            prefix = static_cast<uint32_t>(code_[slot]);
             continue;
         }
-        e.code = static_cast<int16_t>(next);
-        e.prefix = static_cast<int16_t>(prefix);
-        e.append = c;
+        code_[slot] = static_cast<int16_t>(next);
+        prefix_[slot] = static_cast<int16_t>(prefix);
+        append_[slot] = c;
         if ((rc = writer.Put(prefix, width)) < 0) return rc;
         prefix = c;
         if (++next >= limit) {
@@ -170,8 +169,8 @@ int32_t MLZW::Decompress(const uint8_t* input, size_t inputLength, uint8_t* outp
         }
         while (walk > 0xFF) {
             if (walk > kLastCode || depth >= static_cast<size_t>(kTableSize)) return ERR_LZW_DECODE;
-            stack_[depth++] = table_[walk].append;
-            walk = static_cast<uint16_t>(table_[walk].prefix);
+            stack_[depth++] = append_[walk];
+            walk = static_cast<uint16_t>(prefix_[walk]);
         }
         stack_[depth++] = static_cast<uint8_t>(walk);
         first = static_cast<uint8_t>(walk);
@@ -179,8 +178,8 @@ int32_t MLZW::Decompress(const uint8_t* input, size_t inputLength, uint8_t* outp
         while (depth != 0) output[count++] = stack_[--depth];
 
         if (next > kLastCode) return ERR_LZW_DECODE;
-        table_[next].prefix = static_cast<int16_t>(previous);
-        table_[next].append = first;
+        prefix_[next] = static_cast<int16_t>(previous);
+        append_[next] = first;
         ++next;
         previous = code;
     }

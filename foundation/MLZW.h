@@ -44,16 +44,14 @@ public:
     int32_t DecompressFramed(const uint8_t* input, size_t inputLength, uint8_t* output, size_t outputCapacity);
 
 private:
-    struct __attribute__((packed)) Entry {
-        int16_t code;     // compressor: code of the string in this hash slot, -1 when empty
-        int16_t prefix;   // code of the string without its last byte
-        uint8_t append;   // last byte
-    };
-
     int32_t FindSlot(uint32_t prefix, uint8_t c) const;
 
-    Entry table_[kTableSize];             // hash table (compress) or table by code (decompress)
-    uint8_t stack_[kTableSize + 1];       // one decoded string, last byte first
+    // The string table, one array per field so that emptying it is a single fill. The
+    // compressor uses it as a hash table (code -1: empty slot), the decompressor by code.
+    int16_t code_[kTableSize];       // code of the string in this slot
+    int16_t prefix_[kTableSize];     // code of the string without its last byte
+    uint8_t append_[kTableSize];     // last byte of the string
+    uint8_t stack_[kTableSize + 1];  // one decoded string, last byte first
 };
 
 }  // namespace zephyr
