@@ -153,11 +153,15 @@ TEST(ProcessIOWorkParams, FrameSizeAbove200LosesTheHostHeader) {
         params.tail[0] = 0x5A;
         process.SetWorkParams(params);
         const zephyr::DriverWorkParams stored = process.GetWorkParams();
-        EXPECT_EQ(stored.frame_size, c.stored) << c.given;
-        EXPECT_EQ(stored.driver_id, 9);
-        EXPECT_EQ(stored.request_budget, 4096u);
+        // Copies of the packed fields: the checks bind references.
+        const uint16_t frame_size = stored.frame_size, driver_id = stored.driver_id;
+        const uint32_t budget = stored.request_budget;
+        const zephyr::LogCallback log = stored.log, expected_log = params.log;
+        EXPECT_EQ(frame_size, c.stored) << c.given;
+        EXPECT_EQ(driver_id, 9);
+        EXPECT_EQ(budget, 4096u);
         EXPECT_EQ(stored.tail[0], 0x5A);
-        EXPECT_EQ(stored.log, params.log);
+        EXPECT_EQ(log, expected_log);
     }
 }
 
