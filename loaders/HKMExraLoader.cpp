@@ -1,0 +1,66 @@
+#include "loaders/HKMExraLoader.h"
+
+#include "foundation/MDateTime.h"
+#include "foundation/MFile.h"
+#include "foundation/MLog.h"
+#include "foundation/MText.h"
+#include "loaders/LineReader.h"
+#include "loaders/LoaderHost.h"
+#include "loaders/LoaderSettings.h"
+#include "loaders/TextFields.h"
+
+namespace zephyr {
+
+namespace {
+
+constexpr char kModule[] = "加载参考汇率数据文件";
+
+}  // namespace
+
+HKMExraLoader::HKMExraLoader(LoaderHost& host) : host_(host) { line_[0] = 0; }
+
+int32_t HKMExraLoader::operator()(bool log_path) {
+    MLogger& log = host_.Logger();
+    char path[1024];
+    MText::Format(path, sizeof path, "%s/exra04%04d.txt", host_.Settings().exra.GetData(),
+                  MDateTime::Current().GetDate() % 10000);
+    if (log_path) log.Write(kLogInfo, kModule, "HKMExraLoader::operator() : path [%s]", path);
+    MFile file;
+    if (file.Open(path, MFile::kRead | MFile::kShareRead | MFile::kShareWrite) < 1) {
+        log.Write(kLogWarning, kModule, "HKMExraLoader::Instance( \"%s\" ) : 加载参考汇率数据文件失败", path);
+        return -1;
+    }
+    LineReader reader(file, kMaxLine);
+    int32_t length = 0;
+    while ((length = reader.Next(line_, sizeof line_)) > 0) parse(line_, length);
+    if (reader.SkippedLines() > 0) {
+        log.Write(kLogWarning, kModule, "HKMExraLoader::operator() : 跳过超长行%u行(每行至多%u字节)",
+                  reader.SkippedLines(), kMaxLine);
+    }
+    return 0;
+}
+
+int32_t HKMExraLoader::parse(const char* line, int32_t length) {
+    if (line == nullptr) return -1;
+    if (length < 5) return -2;
+    FieldCursor cursor(line, static_cast<uint32_t>(length));
+    TextField field;
+    cursor.Next(&field);
+    if (!KindIs(field, "0402")) return -3;
+    ExchangeRate& rates = host_.Rates();
+    for (int number = 2; number <= 4 && cursor.Next(&field); ++number) {
+        const uint32_t rate = RateHundredThousandths(field);
+        if (number == 2) {
+            rates.buying = rate;
+        } else if (number == 3) {
+            rates.selling = rate;
+        } else {
+            rates.middle = rate;
+            if (rates.buying == 0) rates.buying = rate;
+            if (rates.selling == 0) rates.selling = rate;
+        }
+    }
+    return 0;
+}
+
+}  // namespace zephyr

@@ -1,0 +1,61 @@
+// The exchange's market data snapshot file: a header line with the file's date and time, one
+// share line per share and a "TRAILER" line. Two modes:
+// - build (kBuild), once per initialisation: every share line is appended to the code, snapshot
+//   and product status tables, and the day's codes, names and previous closes are kept for the
+//   reference data loader;
+// - refresh (kRefresh), from the processing thread while the level-2 feed is silent: the quotes
+//   are applied to the existing snapshots (pushed by the host when they change). A refresh does
+//   nothing while the driver is not working.
+// A file without a "TRAILER" line is taken as still being written and left alone. A file whose
+// time is not later than the market time, or whose date is not today, stops the run (-100).
+// Lines longer than 8191 bytes are skipped whole (one warning per run names their number).
+#pragma once
+#include <cstdint>
+#include <map>
+
+#include "foundation/MCriticalSection.h"
+#include "market/Records.h"
+
+namespace zephyr {
+
+class LoaderHost;
+
+class HKMktdtLoader {
+public:
+    enum Mode : uint8_t { kRefresh = 0, kBuild = 1 };
+    static constexpr uint32_t kMaxLine = 8191;
+    // The product name field: UTF-16LE, exactly this many bytes (it may hold '|').
+    static constexpr uint32_t kNameBytes = 32;
+
+    explicit HKMktdtLoader(LoaderHost& host);
+    HKMktdtLoader(const HKMktdtLoader&) = delete;
+    HKMktdtLoader& operator=(const HKMktdtLoader&) = delete;
+
+    // Reads the whole file once. 0 done (or nothing to do); -1 the file cannot be opened;
+    // -2 no "TRAILER" line; -100 stale file or a file of another day.
+    int32_t operator()(uint8_t mode);
+    // One line of length bytes. 0 processed; -1 no line; -2 shorter than 5 bytes; -3 unknown
+    // record type or a code below 1; -100 stale or foreign file.
+    int32_t parse(const char* line, int32_t length);
+
+    // The day's shares as the last build run found them, by numeric code.
+    bool HasCode(uint32_t code) const;
+    // Copy of the day's code entries, ascending by code.
+    std::map<uint32_t, CodeEntry> DayRecords() const;
+    uint32_t DayCount() const;
+    // Previous close the build runs gave for the code; 0 when none did.
+    uint32_t PreviousClose(uint32_t code) const;
+
+private:
+    void ParseHeader(const char* stamp, uint32_t length, int32_t* result);
+    void ConvertName(const char* bytes, uint32_t length, CodeEntry& entry);
+
+    LoaderHost& host_;
+    uint8_t mode_ = kRefresh;
+    mutable MCriticalSection lock_;  // guards the two maps
+    std::map<uint32_t, CodeEntry> day_records_;
+    std::map<uint32_t, uint32_t> previous_close_;
+    char line_[kMaxLine + 1];
+};
+
+}  // namespace zephyr

@@ -1,0 +1,195 @@
+#include "loaders/HKRefDbf.h"
+
+#include <cstring>
+
+#include "foundation/MDateTime.h"
+#include "foundation/MFile.h"
+#include "foundation/MLog.h"
+#include "foundation/MText.h"
+#include "loaders/HKMktdtLoader.h"
+#include "loaders/LineReader.h"
+#include "loaders/LoaderHost.h"
+#include "loaders/LoaderSettings.h"
+#include "loaders/TextFields.h"
+#include "market/CodeRules.h"
+#include "market/CodeTable.h"
+#include "market/ProductStatusTable.h"
+#include "market/ShortNameTable.h"
+#include "market/SnapshotTable.h"
+
+namespace zephyr {
+
+namespace {
+
+constexpr char kModule[] = "加载基础数据文件";
+constexpr char kDebugModule[] = "调试专用";
+constexpr uint16_t kAbsent = 0xFFFF;
+
+}  // namespace
+
+HKRefDbf::HKRefDbf(LoaderHost& host, HKMktdtLoader& market_data) : host_(host), market_data_(market_data) {
+    line_[0] = 0;
+}
+
+int32_t HKRefDbf::Instance() {
+    MLogger& log = host_.Logger();
+    log.Write(kLogInfo, kModule, "HKRefDbf::Instance() : 准备构建码表!");
+    if (market_data_(HKMktdtLoader::kBuild) < 0) {
+        log.Write(kLogError, kModule, "HKRefDbf::Instance() : 构建码表失败!");
+        return -200;
+    }
+    codes_.clear();
+    snapshots_.clear();
+    statuses_.clear();
+
+    char path[1024];
+    MText::Format(path, sizeof path, "%s/reff04%04d.txt", host_.Settings().reff.GetData(),
+                  MDateTime::Current().GetDate() % 10000);
+    log.Write(kLogInfo, kModule, "HKRefDbf::Instance() : path [%s]", path);
+    MFile file;
+    if (file.Open(path, MFile::kRead | MFile::kShareRead | MFile::kShareWrite) >= 1) {
+        LineReader reader(file, kMaxLine);
+        int32_t length = 0;
+        while ((length = reader.Next(line_, sizeof line_)) > 0) parse(line_, length);
+        if (reader.SkippedLines() > 0) {
+            log.Write(kLogWarning, kModule, "HKRefDbf::Instance() : 跳过超长行%u行(每行至多%u字节)",
+                      reader.SkippedLines(), kMaxLine);
+        }
+        file.Close();
+    } else {
+        log.Write(kLogWarning, kModule, "HKRefDbf::Instance() : 加载基础数据文件失败，转从实时文件构建码表!");
+        FillFromMarketData();
+    }
+    Merge();
+
+    const uint32_t code_count = host_.Codes().Count();
+    log.Write(kLogInfo, kModule, "HKRefDbf::Instance() : 构建码表成功! 码表数=%u, 快照数量=%u, 状态数量=%u ...",
+              code_count, host_.Snapshots().Count(), host_.Statuses().Count());
+    if (code_count == 0) {
+        log.Write(kLogWarning, kModule, "HKRefDbf::Instance() : 码表为空!");
+        return -201;
+    }
+    host_.SignalReferenceLoaded();
+    return 0;
+}
+
+void HKRefDbf::FillFromMarketData() {
+    for (const auto& day : market_data_.DayRecords()) {
+        CodeEntry entry = day.second;
+        entry.category = CategoryOfCode(entry.code);
+        entry.reserved1 = entry.reserved2 = 0;
+        entry.reserved3 = 0;
+        ApplyShortName(entry, &host_.ShortNames());
+        TrimFullName(entry);
+
+        Snapshot snapshot;
+        memset(&snapshot, 0, sizeof snapshot);
+        memcpy(snapshot.code, entry.code, sizeof snapshot.code);
+        snapshot.open = snapshot.previous_close = market_data_.PreviousClose(day.first);
+
+        ProductStatus status;
+        memset(&status, 0, sizeof status);
+        memcpy(status.code, entry.code, sizeof status.code);
+
+        const int32_t key = static_cast<int32_t>(day.first);
+        codes_[key] = entry;
+        snapshots_[key] = snapshot;
+        statuses_[key] = status;
+    }
+}
+
+void HKRefDbf::Merge() {
+    CodeTable& codes = host_.Codes();
+    SnapshotTable& snapshots = host_.Snapshots();
+    ProductStatusTable& statuses = host_.Statuses();
+    for (auto& item : codes_) {
+        CodeEntry& entry = item.second;
+        const Snapshot& snapshot = snapshots_[item.first];
+        const ProductStatus& status = statuses_[item.first];
+
+        const uint16_t code_at = codes.FindCode(entry.code);
+        if (code_at != kAbsent) {
+            codes.UpdateAt(&entry, code_at);
+        } else {
+            entry.serial = static_cast<uint16_t>(codes.Count());
+            codes.PutSerial(&entry);
+        }
+        const uint16_t snapshot_at = snapshots.FindCode(snapshot.code);
+        if (snapshot_at != kAbsent) {
+            snapshots.UpdateAt(&snapshot, snapshot_at);
+        } else {
+            snapshots.Append(&snapshot);
+        }
+        const uint16_t status_at = statuses.FindCode(status.code);
+        if (status_at != kAbsent) {
+            statuses.UpdateAt(&status, status_at);
+        } else {
+            statuses.Append(&status);
+        }
+    }
+}
+
+int32_t HKRefDbf::parse(const char* line, int32_t length) {
+    if (line == nullptr) return -1;
+    if (length < 5) return -2;
+    FieldCursor cursor(line, static_cast<uint32_t>(length));
+    TextField field;
+    cursor.Next(&field);
+    const bool share = KindIs(field, "0401");
+    if (!share && !KindIs(field, "0402")) {
+        host_.Logger().Write(kLogInfo, kDebugModule, "case1:%s", line);
+        return -3;
+    }
+    if (!share) {
+        if (cursor.Next(&field)) {
+            ExchangeRate& rates = host_.Rates();
+            rates.middle = RateHundredThousandths(field);
+            if (rates.buying == 0) rates.buying = rates.middle;
+            if (rates.selling == 0) rates.selling = rates.middle;
+            host_.Logger().Write(kLogInfo, kDebugModule, "case2:%s", line);
+        }
+        return 0;
+    }
+
+    CodeEntry entry;
+    Snapshot snapshot;
+    ProductStatus status;
+    memset(&entry, 0, sizeof entry);
+    memset(&snapshot, 0, sizeof snapshot);
+    memset(&status, 0, sizeof status);
+    int32_t code = 0;
+    bool complete = false;
+    for (int index = 1; !complete && cursor.Next(&field); ++index) {
+        switch (index) {
+            case 1:
+                code = CodeValue(field);
+                if (code < 1 || !market_data_.HasCode(static_cast<uint32_t>(code))) return 0;
+                CopyCode(entry.code, field);
+                CopyCode(snapshot.code, field);
+                CopyCode(status.code, field);
+                break;
+            case 3: CopyField(entry.full_name, sizeof entry.full_name, field); break;
+            case 4: CopyField(entry.second_name, sizeof entry.second_name, field); break;
+            case 9: entry.currency = CurrencyNumber(field.text, field.length); break;
+            case 14: entry.reference1 = FieldInteger(field); break;
+            case 15: entry.reference2 = FieldInteger(field); break;
+            case 16: snapshot.previous_close = snapshot.open = PriceThousandths(field); break;
+            case 18:
+                CopyField(entry.reference_text, sizeof entry.reference_text, field);
+                complete = true;
+                break;
+            default: break;
+        }
+    }
+    if (!complete) return 0;
+    entry.serial = static_cast<uint16_t>(host_.Codes().Count());
+    entry.category = CategoryOfCode(entry.code);
+    ApplyShortName(entry, &host_.ShortNames());
+    CleanFullName(entry);
+    codes_[code] = entry;
+    snapshots_[code] = snapshot;
+    statuses_[code] = status;
+    return 0;
+}
+
+}  // namespace zephyr

@@ -1,0 +1,76 @@
+#include "loaders/LineReader.h"
+
+#include <cstring>
+
+#include "foundation/MErrorCode.h"
+#include "foundation/MFile.h"
+
+namespace zephyr {
+
+LineReader::LineReader(MFile& file, uint32_t max_line)
+    : file_(file), max_line_(max_line < 1 ? 1 : (max_line > kMaxLineLimit ? kMaxLineLimit : max_line)) {}
+
+int32_t LineReader::Rewind() {
+    begin_ = end_ = 0;
+    skipping_ = false;
+    const int32_t at = file_.Seek(0, MFile::kBegin);
+    return at < 0 ? at : 1;
+}
+
+int32_t LineReader::Fill() {
+    if (begin_ > 0) {
+        memmove(block_, block_ + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ >= kBlockSize) return 0;
+    const int32_t got = file_.Read(block_ + end_, kBlockSize - end_);
+    if (got > 0) end_ += static_cast<uint32_t>(got);
+    return got;
+}
+
+int32_t LineReader::Next(char* line, uint32_t size) {
+    if (line == nullptr || size <= max_line_) return ERR_BAD_ARGUMENT;
+    for (;;) {
+        const char* start = block_ + begin_;
+        const uint32_t held = end_ - begin_;
+        const char* newline = static_cast<const char*>(memchr(start, '\n', held));
+        if (skipping_) {
+            if (newline != nullptr) {
+                begin_ += static_cast<uint32_t>(newline - start) + 1;
+                skipping_ = false;
+                continue;
+            }
+            begin_ = end_ = 0;  // nothing held is wanted
+        } else if (newline != nullptr || held > max_line_) {
+            const uint32_t length = newline != nullptr ? static_cast<uint32_t>(newline - start) + 1 : held;
+            if (length > max_line_) {
+                ++skipped_;
+                skipping_ = newline == nullptr;
+                begin_ += newline != nullptr ? length : held;
+                continue;
+            }
+            memcpy(line, start, length);
+            line[length] = 0;
+            begin_ += length;
+            return static_cast<int32_t>(length);
+        }
+        const int32_t got = Fill();
+        if (got < 0) return got;
+        if (got > 0) continue;
+        // End of the file: what is held is the last line, without a line end.
+        const uint32_t rest = end_ - begin_;
+        const bool was_skipping = skipping_;
+        skipping_ = false;
+        if (was_skipping || rest == 0) {
+            begin_ = end_ = 0;
+            return 0;
+        }
+        memcpy(line, block_ + begin_, rest);
+        line[rest] = 0;
+        begin_ = end_ = 0;
+        return static_cast<int32_t>(rest);
+    }
+}
+
+}  // namespace zephyr

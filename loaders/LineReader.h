@@ -1,0 +1,46 @@
+// Reads an exchange text file line by line. A line ends after its "\n" (a "\r" before it stays
+// part of the line); the last line of a file needs no line end. Bytes are taken as they stand,
+// zero bytes included.
+//
+// A line longer than the longest line the caller accepts is skipped whole, so the rest of it is
+// never taken for a line of its own; the skipped lines are counted. Reading goes on to the end of
+// the file; a file that grows while it is read is read up to where its end was met.
+#pragma once
+#include <cstdint>
+
+namespace zephyr {
+
+class MFile;
+
+class LineReader {
+public:
+    static constexpr uint32_t kBlockSize = 32768;
+    // Longest line any loader accepts (line end counted).
+    static constexpr uint32_t kMaxLineLimit = 8191;
+
+    // max_line: longest accepted line in bytes, line end counted (at most kMaxLineLimit).
+    LineReader(MFile& file, uint32_t max_line);
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // Copies the next line into line (size bytes, at least max_line + 1) and terminates it.
+    // Returns its length in bytes (> 0), 0 at the end of the file, or the file's negative error.
+    int32_t Next(char* line, uint32_t size);
+    // Back to the start of the file (the skipped-line count is kept). 1, or the file's error.
+    int32_t Rewind();
+    uint32_t SkippedLines() const { return skipped_; }
+
+private:
+    // Reads more of the file behind the bytes still held. Bytes read, 0 at the end, or error.
+    int32_t Fill();
+
+    MFile& file_;
+    uint32_t max_line_;
+    uint32_t begin_ = 0;
+    uint32_t end_ = 0;
+    uint32_t skipped_ = 0;
+    bool skipping_ = false;  // inside an over-long line, looking for its end
+    char block_[kBlockSize];
+};
+
+}  // namespace zephyr

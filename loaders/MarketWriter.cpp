@@ -1,0 +1,87 @@
+#include "loaders/MarketWriter.h"
+
+#include <cstring>
+
+#include "foundation/MErrorCode.h"
+#include "foundation/MTickCounter.h"
+#include "market/CodeTable.h"
+#include "market/NameLookup.h"
+#include "market/ProductStatusTable.h"
+#include "market/SnapshotTable.h"
+
+namespace zephyr {
+
+namespace {
+
+constexpr uint32_t kAbsent = 0xFFFF;
+
+// Stores record at its instrument's place in table: 1 changed, 0 identical, -1 not stored.
+template <class Table, class Record>
+int32_t StoreAtPlace(Table& table, const Record& record, uint32_t position, uint32_t index_count) {
+    if (position < index_count) return table.UpdateByKey(&record);
+    return table.UpdateAt(&record, position - index_count);
+}
+
+}  // namespace
+
+MarketWriter::MarketWriter(CodeTable& codes, SnapshotTable& snapshots, ProductStatusTable& statuses)
+    : codes_(codes), snapshots_(snapshots), statuses_(statuses) {}
+
+void MarketWriter::SetPushSink(PushSink sink, void* context) {
+    push_sink_ = sink;
+    push_context_ = context;
+}
+
+void MarketWriter::SetWorkingTest(WorkingTest test, void* context) {
+    working_test_ = test;
+    working_context_ = context;
+}
+
+bool MarketWriter::IsDriverWorking() const {
+    return working_test_ != nullptr && working_test_(working_context_);
+}
+
+uint32_t MarketWriter::PositionOf(const char* code, bool* from_lookup) {
+    *from_lookup = false;
+    if (lookup_ != nullptr) {
+        const int32_t serial = lookup_->Find(code);
+        if (serial >= 0) {
+            *from_lookup = true;
+            return static_cast<uint32_t>(serial);
+        }
+    }
+    return codes_.FindCode(code);
+}
+
+bool MarketWriter::UpdateSnapshot(const Snapshot& record) {
+    if (snapshot_clock_ != nullptr) snapshot_clock_->Start();
+    const uint32_t index_count = codes_.IndexCount();
+    bool from_lookup = false;
+    int32_t stored = StoreAtPlace(snapshots_, record, PositionOf(record.code, &from_lookup), index_count);
+    // A lookup built for an earlier code table may name the wrong place: ask the code table.
+    if (stored < 0 && from_lookup) stored = StoreAtPlace(snapshots_, record, codes_.FindCode(record.code), index_count);
+    if (stored <= 0) return false;
+    if (IsDriverWorking()) Push(kSnapshotFrame, &record, sizeof record);
+    return true;
+}
+
+bool MarketWriter::UpdateStatus(const ProductStatus& record) {
+    const uint32_t index_count = codes_.IndexCount();
+    bool from_lookup = false;
+    int32_t stored = StoreAtPlace(statuses_, record, PositionOf(record.code, &from_lookup), index_count);
+    if (stored < 0 && from_lookup) stored = StoreAtPlace(statuses_, record, codes_.FindCode(record.code), index_count);
+    if (stored <= 0) return false;
+    if (IsDriverWorking()) Push(kStatusFrame, &record, sizeof record);
+    return true;
+}
+
+int32_t MarketWriter::Push(uint8_t type, const void* data, uint32_t length) {
+    if ((data == nullptr && length > 0) || length > kMaxPushData) return ERR_BAD_ARGUMENT;
+    if (push_sink_ == nullptr) return 0;
+    uint8_t frame[kMaxPushData + 1];
+    frame[0] = type;
+    if (length > 0) memcpy(frame + 1, data, length);
+    return push_sink_(push_context_, frame, length + 1);
+}
+
+}  // namespace zephyr

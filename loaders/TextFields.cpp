@@ -1,0 +1,87 @@
+#include "loaders/TextFields.h"
+
+#include <cstring>
+
+#include "foundation/MText.h"
+
+namespace zephyr {
+
+namespace {
+
+// Truncation toward zero of v into [lo, hi]; NaN gives 0.
+double Clamp(double v, double lo, double hi) {
+    if (!(v == v)) return 0;
+    if (v < lo) return lo;
+    if (v > hi) return hi;
+    return v;
+}
+
+// (x + 0.0005) x 1000. Kept in a stored double so the i386 build rounds like the 64-bit one.
+double Thousandths(const TextField& field) {
+    volatile double v = (FieldDouble(field) + 0.0005) * 1000.0;
+    return v;
+}
+
+}  // namespace
+
+bool FieldCursor::Next(TextField* field) {
+    if (position_ >= length_) return false;
+    const char* start = line_ + position_;
+    const uint32_t rest = length_ - position_;
+    const char* bar = static_cast<const char*>(memchr(start, '|', rest));
+    const uint32_t n = bar != nullptr ? static_cast<uint32_t>(bar - start) : rest;
+    field->text = start;
+    field->length = n;
+    position_ += bar != nullptr ? n + 1 : n;
+    return true;
+}
+
+bool FieldCursor::NextFixed(uint32_t width, TextField* field) {
+    if (position_ >= length_) return false;
+    const uint32_t rest = length_ - position_;
+    const uint32_t n = rest < width ? rest : width;
+    field->text = line_ + position_;
+    field->length = n;
+    position_ += n < rest ? n + 1 : n;
+    return true;
+}
+
+bool KindAt(const TextField& field, uint32_t offset, const char* kind) {
+    return field.text != nullptr && field.length >= offset + 4 && memcmp(field.text + offset, kind, 4) == 0;
+}
+
+bool KindIs(const TextField& field, const char* kind) { return KindAt(field, 1, kind); }
+
+uint32_t PriceThousandths(const TextField& field) {
+    return static_cast<uint32_t>(Clamp(Thousandths(field), 0, 4294967295.0));
+}
+
+int32_t SignedThousandths(const TextField& field) {
+    return static_cast<int32_t>(Clamp(Thousandths(field), -2147483648.0, 2147483647.0));
+}
+
+uint32_t RateHundredThousandths(const TextField& field) {
+    volatile double v = FieldDouble(field) * 100000.0;
+    return static_cast<uint32_t>(Clamp(v, 0, 4294967295.0));
+}
+
+int32_t FieldInteger(const TextField& field) { return MText::ToInteger(field.text, field.length); }
+int64_t FieldInt64(const TextField& field) { return MText::ToInt64(field.text, field.length); }
+double FieldDouble(const TextField& field) { return MText::ToDouble(field.text, field.length); }
+
+void CopyField(char* destination, uint32_t width, const TextField& field) {
+    const uint32_t n = field.length < width ? field.length : width;
+    if (n > 0) memcpy(destination, field.text, n);
+    if (n < width) memset(destination + n, 0, width - n);
+}
+
+void CopyCode(char* destination, const TextField& field) {
+    CopyField(destination, 5, field);
+    destination[5] = 0;
+}
+
+int32_t CodeValue(const TextField& field) {
+    return MText::ToInteger(field.text, field.length < 5 ? field.length : 5);
+}
+
+}  // namespace zephyr

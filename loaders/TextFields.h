@@ -1,0 +1,57 @@
+// Fields of the exchange's text lines and their conversions. Every function reads only the
+// bytes it is given (a field is a pointer and a length inside the line), so a short or broken
+// line can never be read past its end.
+#pragma once
+#include <cstdint>
+
+namespace zephyr {
+
+struct TextField {
+    const char* text = nullptr;
+    uint32_t length = 0;
+};
+
+// Walks the '|'-separated fields of one line. Each field runs up to the next '|' or to the end
+// of the line; a '|' at the very end of the line ends it without an empty last field.
+class FieldCursor {
+public:
+    FieldCursor(const char* line, uint32_t length) : line_(line), length_(line ? length : 0) {}
+
+    // False when the line has no more fields.
+    bool Next(TextField* field);
+    // The next field taken as exactly width bytes (fewer when the line ends first), whatever
+    // bytes they hold; the byte after them is taken as its separator.
+    bool NextFixed(uint32_t width, TextField* field);
+
+private:
+    const char* line_;
+    uint32_t length_;
+    uint32_t position_ = 0;
+};
+
+// Characters at 1..4 of the field (the first is not examined) read kind (four characters).
+bool KindIs(const TextField& field, const char* kind);
+// Characters at offset..offset+3 of the field read kind.
+bool KindAt(const TextField& field, uint32_t offset, const char* kind);
+
+// A decimal price in thousandths, half up: integer part of ((x + 0.0005) x 1000); 0 for a
+// negative value, saturated at the top of u32.
+uint32_t PriceThousandths(const TextField& field);
+// The same rounding into a signed 32-bit value, truncated toward zero (saturated).
+int32_t SignedThousandths(const TextField& field);
+// A decimal rate in hundred-thousandths, truncated: integer part of (x x 100000); 0 for a
+// negative value, saturated at the top of u32.
+uint32_t RateHundredThousandths(const TextField& field);
+int32_t FieldInteger(const TextField& field);
+int64_t FieldInt64(const TextField& field);
+double FieldDouble(const TextField& field);
+
+// Copies at most width bytes of the field into destination (width bytes); the rest is zeroed.
+// The result is not terminated when the field fills the width.
+void CopyField(char* destination, uint32_t width, const TextField& field);
+// Copies at most 5 bytes of the field as a 6-byte code (always terminated, zero-padded).
+void CopyCode(char* destination, const TextField& field);
+// Numeric value of the code: the number at the start of its first five characters.
+int32_t CodeValue(const TextField& field);
+
+}  // namespace zephyr
