@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     using namespace zephyr::sampleday;
     Options options;
     std::string out;
-    uint64_t refresh = 0;
+    uint32_t refresh = 0;
     bool refreshing = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -45,6 +45,14 @@ int main(int argc, char** argv) {
             options.driverIni = true;
             continue;
         }
+        static const char* const kValued[] = {"--out", "--date", "--seed", "--shares", "--time", "--refresh"};
+        bool known = false;
+        for (const char* name : kValued) known = known || arg == name;
+        if (!known) {
+            fprintf(stderr, "zephyr-sampleday: unknown option %s\n", arg.c_str());
+            Usage(stderr);
+            return 2;
+        }
         if (i + 1 >= argc) {
             fprintf(stderr, "zephyr-sampleday: %s needs a value\n", arg.c_str());
             Usage(stderr);
@@ -52,18 +60,15 @@ int main(int argc, char** argv) {
         }
         const char* value = argv[++i];
         uint64_t n = 0;
-        bool ok = true;
-        if (arg == "--out") out = value;
-        else if (arg == "--date") ok = ParseNumber(value, n) && n <= 0xFFFFFFFFu, options.date = uint32_t(n);
-        else if (arg == "--seed") ok = ParseNumber(value, options.seed);
-        else if (arg == "--shares") ok = ParseNumber(value, n) && n <= 0xFFFFFFFFu, options.shares = uint32_t(n);
-        else if (arg == "--time") ok = ParseNumber(value, n) && n <= 0xFFFFFFFFu, options.time = uint32_t(n);
-        else if (arg == "--refresh") ok = ParseNumber(value, refresh) && refresh <= 0xFFFFFFFFu, refreshing = true;
-        else {
-            fprintf(stderr, "zephyr-sampleday: unknown option %s\n", arg.c_str());
-            Usage(stderr);
-            return 2;
-        }
+        const bool number = ParseNumber(value, n);
+        const bool fits = number && n <= 0xFFFFFFFFu;
+        bool ok = fits;
+        if (arg == "--out") out = value, ok = true;
+        else if (arg == "--date") options.date = uint32_t(n);
+        else if (arg == "--seed") options.seed = n, ok = number;
+        else if (arg == "--shares") options.shares = uint32_t(n);
+        else if (arg == "--time") options.time = uint32_t(n);
+        else refresh = uint32_t(n), refreshing = true;  // --refresh
         if (!ok) {
             fprintf(stderr, "zephyr-sampleday: %s is not a number: %s\n", arg.c_str(), value);
             return 2;
@@ -76,11 +81,11 @@ int main(int argc, char** argv) {
 
     std::string error;
     if (refreshing) {
-        if (!RefreshMarketData(options, out, uint32_t(refresh), error)) {
+        if (!RefreshMarketData(options, out, refresh, error)) {
             fprintf(stderr, "zephyr-sampleday: %s\n", error.c_str());
             return 1;
         }
-        printf("market data of %s refreshed to %06u\n", out.c_str(), unsigned(refresh));
+        printf("market data of %s refreshed to %06u\n", out.c_str(), refresh);
         return 0;
     }
     std::vector<std::string> written;
