@@ -1,0 +1,329 @@
+// The level-2 bridge with the stand-in module nimbus.so loaded in this process: loading and
+// starting, the record handed to the module, pushes plain and packed reaching the owner, the
+// module's log lines and console, and what the bridge refuses.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <climits>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/MErrorCode.h"
+#include "foundation/MLog.h"
+#include "foundation/RvProtocol.h"
+#include "host/HostRecorder.h"
+#include "host/ScratchFolder.h"
+#include "l2bridge/HKTransLoader.h"
+#include "l2bridge/L2PacketServices.h"
+#include "l2bridge/Level2Sink.h"
+#include "market/Market.h"
+#include "process/Level2PushHandler.h"
+#include "tests/l2bridge/Level2Records.h"
+#include "tests/l2bridge/NimbusDay.h"
+
+namespace zephyr {
+namespace {
+
+using l2test::Bytes;
+using hostkit::HostRecorder;
+
+struct LogLine {
+    int32_t level;
+    std::string module;
+    std::string text;
+};
+
+// The owner as the processing unit would be: pushes go through a real handler into a market
+// and a list of snapshots; every push is also kept as it arrived.
+class TestSink : public Level2Sink, public Level2PushTarget {
+public:
+    TestSink() : logger_(&TestSink::Collect, this), handler_(&market_, this) { handler_.Open(); }
+
+    void OnLevel2Push(uint8_t main_type, uint8_t sub_type, const uint8_t* data, uint16_t length,
+                      uint8_t market) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            pushes_.emplace_back(data, data + length);
+            markets_.push_back(market);
+        }
+        handler_.OnLevel2Push(main_type, sub_type, data, length, market);
+    }
+    bool IsLevel2Stopped() const override { return stopped.load(); }
+    MLogger* Level2Logger() override { return &logger_; }
+    MString Level2ModulePath() const override { return MString(path.c_str()); }
+    ConsoleReplyCallback Level2ConsoleReply() const override { return &hostkit::RecordConsoleReply; }
+
+    void UpdateSnapshot(const Snapshot& s) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        codes_.emplace_back(s.code);
+    }
+    void SetLastL2Time(int64_t) override {}
+
+    std::vector<Bytes> Pushes() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return pushes_;
+    }
+    std::vector<uint8_t> Markets() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return markets_;
+    }
+    std::vector<std::string> Codes() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return codes_;
+    }
+    std::vector<LogLine> Logs() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return logs_;
+    }
+    bool HasLog(const std::string& needle) const {
+        for (const LogLine& l : Logs()) {
+            if (l.text.find(needle) != std::string::npos) return true;
+        }
+        return false;
+    }
+    uint32_t MarketTime() {
+        MarketInfo info{};
+        market_.GetInfo(&info);
+        return info.time;
+    }
+    bool WaitForPushes(size_t n) const {
+        for (int i = 0; i < 500; ++i) {
+            if (Pushes().size() >= n) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    std::string path = NIMBUS_SO_PATH;
+    std::atomic<bool> stopped{false};
+
+private:
+    static void Collect(void* self, int32_t level, const char* module, const char* text) {
+        TestSink* sink = static_cast<TestSink*>(self);
+        std::lock_guard<std::mutex> lock(sink->mutex_);
+        sink->logs_.push_back({level, module, text});
+    }
+
+    mutable std::mutex mutex_;
+    std::vector<Bytes> pushes_;
+    std::vector<uint8_t> markets_;
+    std::vector<std::string> codes_;
+    std::vector<LogLine> logs_;
+    MLogger logger_;
+    Market market_;
+    Level2PushHandler handler_;
+};
+
+class TransLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override { HostRecorder::Instance().Clear(); }
+    void TearDown() override {
+        HKTransLoader::release();
+        HKTransLoader::Detach();
+    }
+    // Starts nimbus with these [Feed] lines and waits for `pushes` pushes.
+    std::vector<Bytes> RunFeed(TestSink& sink, const std::string& lines, size_t pushes) {
+        l2test::ConfigureNimbus(folder_, lines);
+        EXPECT_EQ(HKTransLoader::initialize(&sink), 0);
+        EXPECT_TRUE(sink.WaitForPushes(pushes));
+        HKTransLoader::release();
+        return sink.Pushes();
+    }
+
+    hostkit::ScratchFolder folder_;
+    // Owners outlive the module: TearDown releases it before they go.
+    TestSink sink;
+    TestSink other;
+};
+
+TEST_F(TransLoaderTest, StartsTheModuleWithTheHostRecordOfTheBridge) {
+    l2test::ConfigureNimbus(folder_, "Rate=0\n");
+    ASSERT_EQ(HKTransLoader::initialize(&sink), 0);
+    EXPECT_EQ(HKTransLoader::GetStartedCount(), 1);
+
+    const DriverWorkParams p = HKTransLoader::GetModuleParams();
+    EXPECT_EQ(p.record_form, 1);
+    EXPECT_EQ(p.host_version, 0x02590037u);
+    EXPECT_EQ(p.driver_id, 0);
+    EXPECT_EQ(p.unused8, 0);
+    EXPECT_EQ(p.request_budget, 819200u);
+    EXPECT_EQ(p.frame_size, 8192);
+    EXPECT_EQ(p.push_data, &HKTransLoader::OnCbPush);
+    EXPECT_EQ(reinterpret_cast<void*>(p.log), reinterpret_cast<void*>(&HKTransLoader::OnCbLog));
+    EXPECT_EQ(reinterpret_cast<void*>(p.console_output), reinterpret_cast<void*>(&hostkit::RecordConsoleReply));
+    EXPECT_EQ(reinterpret_cast<void*>(p.console_reply), reinterpret_cast<void*>(&hostkit::RecordConsoleReply));
+    EXPECT_NE(p.market_reset, nullptr);
+    EXPECT_NE(p.pack_service, nullptr);
+    EXPECT_NE(p.unpack_service, nullptr);
+    for (uint8_t byte : p.tail) ASSERT_EQ(byte, 0);
+    p.market_reset(30, 0);  // does nothing, and must be callable
+
+    // nimbus's version word 0x0064012C shows build 044: only the low eight bits count.
+    EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 加载L2传输成功! [VER:V1.00 B044]"));
+    EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 启动传输模块成功!"));
+    // The module saw the record: its own start line came back through OnCbLog.
+    bool module_line = false;
+    for (const LogLine& l : sink.Logs()) {
+        if (l.text.find("nimbus: started for host 0x02590037 (driver id 0, budget 819200, frame 8192)") == 0) {
+            module_line = l.level == 1 && l.module == "港股L2传输<HKTransLoader::OnCbLog()>";
+        }
+    }
+    EXPECT_TRUE(module_line);
+
+    EXPECT_EQ(HKTransLoader::release(), 1);
+    EXPECT_EQ(HKTransLoader::GetStartedCount(), 0);
+    EXPECT_TRUE(sink.HasLog("nimbus: stopped after 0 pushes"));
+}
+
+TEST_F(TransLoaderTest, PlainPushesReachTheHandler) {
+    const std::vector<Bytes> pushes = RunFeed(sink, "Rate=5000\nBatch=4\nLimit=6\n", 6);
+    ASSERT_EQ(pushes.size(), 6u);
+    for (uint8_t market : sink.Markets()) EXPECT_EQ(market, 30);
+    // Four snapshots a push, round-robin over the three codes of the file.
+    const std::vector<std::string> codes = sink.Codes();
+    ASSERT_EQ(codes.size(), 24u);
+    EXPECT_EQ(std::vector<std::string>(codes.begin(), codes.begin() + 4),
+              (std::vector<std::string>{"00001", "00005", "00700", "00001"}));
+    EXPECT_GE(sink.MarketTime(), 101530u);  // the file's time is where the feed starts
+}
+
+TEST_F(TransLoaderTest, PackedPushesArriveAsThePlainOnes) {
+    TestSink& plain = sink;
+    const std::vector<Bytes> expected = RunFeed(plain, "Rate=5000\nBatch=10\nLimit=5\n", 5);
+    TestSink& packed = other;
+    const std::vector<Bytes> got = RunFeed(packed, "Rate=5000\nBatch=10\nLimit=5\nCompress=1\n", 5);
+    ASSERT_EQ(expected.size(), 5u);
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(packed.Codes(), plain.Codes());
+}
+
+TEST_F(TransLoaderTest, ModuleLogTextIsNeverAFormatAgain) {
+    sink.path = folder_.Join("absent.so");
+    HKTransLoader::initialize(&sink);  // attaches the owner even though no module loads
+    HKTransLoader::OnCbLog(3, 9, 0, "whatever", "disk %s at %d%%", "%s%n%s", 95);
+    HKTransLoader::OnCbLog(3, 9, 0, "whatever", nullptr);
+    const std::vector<LogLine> logs = sink.Logs();
+    ASSERT_FALSE(logs.empty());
+    EXPECT_EQ(logs.back().text, "disk %s%n%s at 95%");
+    EXPECT_EQ(logs.back().level, 1);
+    EXPECT_EQ(logs.back().module, "港股L2传输<HKTransLoader::OnCbLog()>");
+
+    const std::string longer(5000, 'x');
+    HKTransLoader::OnCbLog(1, 0, 0, "m", "%s", longer.c_str());
+    EXPECT_EQ(sink.Logs().back().text, std::string(4095, 'x'));
+}
+
+TEST_F(TransLoaderTest, ConsoleCommandsReachTheModule) {
+    char help[] = "help";
+    char* help_argv[] = {help};
+    EXPECT_EQ(HKTransLoader::ForwardCommand(5, help_argv, 1), 0);  // no module: nothing at all
+    EXPECT_TRUE(HostRecorder::Instance().Consoles().empty());
+
+    l2test::ConfigureNimbus(folder_, "Rate=0\n");
+    ASSERT_EQ(HKTransLoader::initialize(&sink), 0);
+    char rate[] = "rate";
+    char fifty[] = "50";
+    char* rate_argv[] = {rate, fifty};
+    EXPECT_EQ(HKTransLoader::ForwardCommand(77, rate_argv, 2), 1);
+    EXPECT_EQ(HKTransLoader::ForwardCommand(77, help_argv, 1), 1);
+    const auto consoles = HostRecorder::Instance().Consoles();
+    ASSERT_EQ(consoles.size(), 2u);
+    EXPECT_EQ(consoles[0].console, 77u);
+    EXPECT_EQ(consoles[0].text, "nimbus: rate 50 snapshots per second\n");
+    EXPECT_NE(consoles[1].text.find("rate [N]"), std::string::npos);
+}
+
+TEST_F(TransLoaderTest, RefusesPushesItMustNotRead) {
+    sink.path = folder_.Join("absent.so");
+    HKTransLoader::initialize(&sink);
+    const Bytes push = l2test::Cat({l2test::Header(0), l2test::SnapshotRecord("00001")});
+    const Bytes packet = [&] {
+        Bytes out(push.size() + 64);
+        const int32_t n = L2PacketServices::Pack(2, 41, push.data(), static_cast<int32_t>(push.size()),
+                                                 out.data(), static_cast<int32_t>(out.size()));
+        out.resize(n > 0 ? n : 0);
+        return out;
+    }();
+    ASSERT_FALSE(packet.empty());
+    const Bytes garbage(300, 0x23);
+    struct {
+        const char* name;
+        uint8_t main_type, sub_type;
+        const void* data;
+        int32_t length;
+        uint8_t compressed;
+    } refused[] = {
+        {"sub type 40", 2, 40, push.data(), static_cast<int32_t>(push.size()), 0},
+        {"main type 3", 3, 41, push.data(), static_cast<int32_t>(push.size()), 0},
+        {"negative length", 2, 41, push.data(), -1, 0},
+        {"most negative length", 2, 41, push.data(), INT32_MIN, 0},
+        {"zero length", 2, 41, push.data(), 0, 0},
+        {"length beyond 16 bits", 2, 41, push.data(), 65536 + 259, 0},
+        {"null data", 2, 41, nullptr, 259, 0},
+        {"packed, negative length", 2, 41, packet.data(), -1, 1},
+        {"packed, length beyond 16 bits", 2, 41, packet.data(), 70000, 1},
+        {"packed garbage", 2, 41, garbage.data(), static_cast<int32_t>(garbage.size()), 1},
+        {"packet cut short", 2, 41, packet.data(), static_cast<int32_t>(packet.size() - 1), 1},
+    };
+    for (const auto& c : refused) {
+        HKTransLoader::OnCbPush(c.main_type, c.sub_type, c.data, c.length, 30, 0, c.compressed);
+        EXPECT_TRUE(sink.Pushes().empty()) << c.name;
+    }
+
+    // The same bytes, sound, go through; the market number is always 30.
+    HKTransLoader::OnCbPush(2, 41, push.data(), static_cast<int32_t>(push.size()), 99, 4, 0);
+    HKTransLoader::OnCbPush(2, 41, packet.data(), static_cast<int32_t>(packet.size()), 99, 4, 1);
+    EXPECT_EQ(sink.Pushes(), (std::vector<Bytes>{push, push}));
+    EXPECT_EQ(sink.Markets(), (std::vector<uint8_t>{30, 30}));
+
+    // Once the owner says stopped, nothing reaches it.
+    sink.stopped = true;
+    HKTransLoader::OnCbPush(2, 41, push.data(), static_cast<int32_t>(push.size()), 30, 0, 0);
+    HKTransLoader::OnCbPush(2, 41, packet.data(), static_cast<int32_t>(packet.size()), 30, 0, 1);
+    EXPECT_EQ(sink.Pushes().size(), 2u);
+}
+
+TEST_F(TransLoaderTest, FailedStartsLeaveNoModule) {
+    sink.path = folder_.Join("absent.so");
+    EXPECT_EQ(HKTransLoader::initialize(&sink), -1);
+    EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 忽略加载L2传输模块! [" + sink.path + "]"));
+
+    sink.path = "libm.so.6";  // loads, but is no driver
+    EXPECT_EQ(HKTransLoader::initialize(&sink), -2);
+    EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 加载L2传输模块接口失败!"));
+    EXPECT_EQ(HKTransLoader::GetStartedCount(), 0);
+    EXPECT_EQ(HKTransLoader::release(), 0);  // already unloaded
+
+    sink.path = NIMBUS_SO_PATH;
+    l2test::ConfigureNimbus(folder_, "Replay=" + folder_.Join("no-such-feed") + "\n");
+    EXPECT_EQ(HKTransLoader::initialize(&sink), -3);
+    EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 启动传输模块失败! errorcode = -3"));
+    EXPECT_EQ(HKTransLoader::GetStartedCount(), 0);
+    EXPECT_EQ(HKTransLoader::release(), 0);
+}
+
+TEST_F(TransLoaderTest, ReleaseTwiceLogsTwiceAndStaysAtZero) {
+    l2test::ConfigureNimbus(folder_, "Rate=0\n");
+    ASSERT_EQ(HKTransLoader::initialize(&sink), 0);
+    // A second initialize starts clean: release first, then load and start again.
+    ASSERT_EQ(HKTransLoader::initialize(&sink), 0);
+    EXPECT_EQ(HKTransLoader::GetStartedCount(), 1);
+    const auto release_lines = [&] {
+        int n = 0;
+        for (const LogLine& l : sink.Logs()) {
+            if (l.text == "HKTransLoader::release() : [" + sink.path + "]" && l.module == "卸载港股L2传输") ++n;
+        }
+        return n;
+    };
+    const int before = release_lines();
+    EXPECT_EQ(HKTransLoader::release(), 1);
+    EXPECT_EQ(HKTransLoader::release(), 0);
+    EXPECT_EQ(release_lines(), before + 2);
+    EXPECT_EQ(HKTransLoader::GetStartedCount(), 0);
+}
+
+}  // namespace
+}  // namespace zephyr
