@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "foundation/MClock.h"
+#include "foundation/MWaitEvent.h"
 
 using namespace zephyr;
 
@@ -98,6 +99,29 @@ TEST(MThread, WorkerThatNeverChecksIsEndedAfterTheTimeout) {
     ASSERT_EQ(thread.StartThread("again", &Worker::Run, &worker, true), 1);
     EXPECT_TRUE(thread.IsRunning());
     thread.StopThread(5000);
+}
+
+TEST(MThread, ForcedEndInsideAnEventWaitLeavesTheEventUsable) {
+    static MWaitEvent event;
+    MThread thread;
+    std::atomic<bool> waiting{false};
+    ASSERT_EQ(thread.StartThread("waiter",
+                                 [](void* flag) -> uint32_t {
+                                     static_cast<std::atomic<bool>*>(flag)->store(true);
+                                     event.Wait(MWaitEvent::kInfinite);
+                                     return 0;
+                                 },
+                                 &waiting, true),
+              1);
+    while (!waiting.load()) {
+        MClock::SleepMs(1);
+    }
+    MClock::SleepMs(20);
+    thread.StopThread(100);
+    EXPECT_FALSE(thread.IsRunning());
+    // The worker's wait held the event's own lock when it was ended: it was given back.
+    event.Set();
+    EXPECT_TRUE(event.Wait(0));
 }
 
 TEST(MThread, StartOnARunningObjectStopsTheOldThreadFirst) {
