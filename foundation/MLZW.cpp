@@ -78,7 +78,8 @@ private:
 
 int32_t MLZW::FindSlot(uint32_t prefix, uint8_t c) const {
     int slot = static_cast<int>((static_cast<uint32_t>(c) << 5) ^ prefix);
-    // Codes stay below 8192 because the output limit stops the coder first; this keeps it so.
+    // Codes stay below 8192 (the output limit stops the coder long before), which keeps the
+    // slot inside the table; the check makes sure of it.
     if (slot >= kTableSize) return ERR_LZW_DICT_FULL;
     const int step = slot == 0 ? 1 : kTableSize - slot;
     for (int probe = 0; probe < kMaxProbes; ++probe) {
