@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "market/CodeTable.h"
+#include "market/Market.h"
 #include "push/DataFrames.h"
 #include "push/MPushPool.h"
 #include "push/PushFrames.h"
@@ -27,10 +28,15 @@ int32_t CountingHost(uint8_t, uint8_t, const void* data, int32_t length, uint8_t
 uint32_t MarketTime(void*) { return 101500; }
 
 // Argument: the flush threshold ("PushBond"); 0 sends every frame in a push of its own.
-void BM_PushSnapshots(benchmark::State& state) {
+// With a Market, the market time is read from it (under its lock) as the driver does.
+void PushSnapshots(benchmark::State& state, Market* market) {
     MPushPool pool;
     pool.SetHost(&CountingHost, 1);
-    pool.SetMarketTimeSource(&MarketTime, nullptr);
+    if (market != nullptr) {
+        pool.SetMarket(market);
+    } else {
+        pool.SetMarketTimeSource(&MarketTime, nullptr);
+    }
     pool.Init(MPushPool::kMainType, MPushPool::kSubType, kMarketNumber, MPushPool::kRingSize,
               static_cast<uint16_t>(state.range(0)));
     Snapshot snapshot;
@@ -46,7 +52,14 @@ void BM_PushSnapshots(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
     state.SetBytesProcessed(static_cast<int64_t>(g_pushed_bytes));
 }
+void BM_PushSnapshots(benchmark::State& state) { PushSnapshots(state, nullptr); }
 BENCHMARK(BM_PushSnapshots)->Arg(0)->Arg(20)->Arg(100);
+
+void BM_PushSnapshotsMarketTime(benchmark::State& state) {
+    Market market;
+    PushSnapshots(state, &market);
+}
+BENCHMARK(BM_PushSnapshotsMarketTime)->Arg(0)->Arg(20);
 
 // The host's reload of the code table: count, then every frame, F = 7992, budget 1 MB.
 void BM_PullCodeTable(benchmark::State& state) {

@@ -124,10 +124,13 @@ void MPushPool::LogError(const char* format, int32_t code) {
 }
 
 int32_t MPushPool::PutData(const void* data, uint32_t length) {
+    // Read before the pool's lock, in case this put flushes: the pool never holds its lock while
+    // it waits for the market's.
+    const uint32_t market_time = MarketTime();
     MLocalSection guard(lock_);
     if (length != 0) {
         if (data == nullptr || ring_ == nullptr || length > FreeLocked()) {
-            const int32_t flushed = PushOutOnce();
+            const int32_t flushed = FlushLocked(market_time);
             // A flush that sent something leaves the ring empty, so the frame is tried again
             // even when it is longer than what was sent.
             if (flushed < 0) {
@@ -151,7 +154,7 @@ int32_t MPushPool::PutData(const void* data, uint32_t length) {
     }
     ++put_count_;
     if (put_count_ >= static_cast<int32_t>(flush_threshold_)) {
-        const int32_t flushed = PushOutOnce();
+        const int32_t flushed = FlushLocked(market_time);
         if (flushed < 0) {
             LogError("<MPushPool>PushOutOnce错误[Err:%d]", flushed);
             return flushed;
@@ -160,18 +163,18 @@ int32_t MPushPool::PutData(const void* data, uint32_t length) {
     return 1;
 }
 
-int32_t MPushPool::PushOutOnce() {
-    // The market time first, outside the pool's lock: the market has a lock of its own.
-    MarketTimeSource source;
-    void* context;
-    {
-        MLocalSection guard(lock_);
-        source = time_source_;
-        context = time_context_;
-    }
-    const uint32_t market_time = source != nullptr ? source(context) : 0;
+uint32_t MPushPool::MarketTime() const {
+    // The source is set before the pool is shared between threads; read without the lock.
+    return time_source_ != nullptr ? time_source_(time_context_) : 0;
+}
 
+int32_t MPushPool::PushOutOnce() {
+    const uint32_t market_time = MarketTime();
     MLocalSection guard(lock_);
+    return FlushLocked(market_time);
+}
+
+int32_t MPushPool::FlushLocked(uint32_t market_time) {
     if (ring_ == nullptr || capacity_ == 0) return ERR_NOT_INITIALISED;
     const uint32_t n = PendingLocked();
     if (n == 0) return ERR_LOOPBUF_EMPTY;

@@ -32,8 +32,9 @@ public:
     static constexpr uint8_t kMainType = 2;
     static constexpr uint8_t kSubType = 86;
 
-    // Where the market time of the push header comes from; called before the pool's lock is
-    // taken, so it may take locks of its own.
+    // Where the market time of the push header comes from. It is read at the start of every put
+    // and flush, before the pool's lock is taken, so it may take locks of its own (the market's)
+    // without ever nesting them inside the pool's.
     using MarketTimeSource = uint32_t (*)(void* context);
 
     MPushPool();
@@ -41,7 +42,7 @@ public:
     MPushPool(const MPushPool&) = delete;
     MPushPool& operator=(const MPushPool&) = delete;
 
-    // Collaborators, set before the pool is used from several threads. A null callback drops the
+    // Collaborators, set before the pool is shared between threads. A null callback drops the
     // pushes (the bytes are consumed all the same); a null logger drops the log lines; without a
     // time source the market time is 0.
     void SetHost(PushDataCallback push, uint16_t driver_id);
@@ -73,6 +74,8 @@ private:
     uint32_t FreeLocked() const;
     void CopyIn(const void* data, uint32_t length);
     void LogError(const char* format, int32_t code);
+    uint32_t MarketTime() const;
+    int32_t FlushLocked(uint32_t market_time);
 
     MCriticalSection lock_;
     uint8_t* ring_;
