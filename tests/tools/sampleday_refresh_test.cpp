@@ -101,17 +101,20 @@ TEST_F(SampleDayRefresh, RefusesWhatTheDriverWouldIgnoreAndKeepsTheFile) {
     struct Case {
         const char* what;
         uint32_t date;
+        uint64_t seed;
+        uint32_t shares;
         uint32_t time;
     };
     const Case cases[] = {
-        {"same time", 20261210, 100000},
-        {"earlier time", 20261210, 95959},
-        {"not a time", 20261210, 106000},
-        {"another day", 20261211, 110000},
+        {"same time", 20261210, 7, 300, 100000},     {"earlier time", 20261210, 7, 300, 95959},
+        {"not a time", 20261210, 7, 300, 106000},    {"another day", 20261211, 7, 300, 110000},
+        {"another seed", 20261210, 8, 300, 110000},  {"another size", 20261210, 7, 301, 110000},
     };
     for (const Case& c : cases) {
         Options o = options;
         o.date = c.date;
+        o.seed = c.seed;
+        o.shares = c.shares;
         std::string error;
         EXPECT_FALSE(RefreshMarketData(o, dir.path(), c.time, error)) << c.what;
         EXPECT_FALSE(error.empty()) << c.what;

@@ -97,6 +97,13 @@ bool RefreshMarketData(const Options& o, const std::string& dir, uint32_t hhmmss
         return false;
     }
     const Day day = BuildDay(o.date, o.seed, o.shares);
+    // The file must be this day's own: another seed or share count would not match the other files.
+    std::string expected;
+    if (!MarketDataText(day, time, expected, error)) return false;
+    if (expected != current) {
+        error = "the market data file at " + path + " was not written with these options";
+        return false;
+    }
     std::string marketData, manifest;
     if (!MarketDataText(day, hhmmss, marketData, error) || !ManifestText(day, hhmmss, manifest, error))
         return false;

@@ -26,7 +26,8 @@ bool WriteSampleDay(const Options& options, const std::string& dir, std::string&
 
 // Writes the market data file and the manifest again for `hhmmss`, a later time of the same day:
 // the shares that traded since then show their new quotes, the others keep their lines. Refused
-// when dir holds no market data file of the options' date, or one whose time is not earlier.
+// when dir holds no market data file written with the same options, or one whose time is not
+// earlier.
 bool RefreshMarketData(const Options& options, const std::string& dir, uint32_t hhmmss,
                        std::string& error);
 
