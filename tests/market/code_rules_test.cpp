@@ -10,6 +10,7 @@
 namespace zephyr {
 namespace {
 
+
 TEST(CodeRules, CategoryOfCode) {
     struct Case {
         const char* code;

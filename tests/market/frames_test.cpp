@@ -6,12 +6,15 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/market/TestCodes.h"
 #include "market/CodeTable.h"
 #include "market/PackedCodec.h"
 #include "market/SnapshotTable.h"
 
 namespace zephyr {
 namespace {
+
+using testing::V;
 
 void FillCodes(CodeTable& codes, uint32_t n) {
     CodeEntry e;
@@ -64,10 +67,10 @@ TEST(Frames, BodyCarriesTheNextStartAndTheRecords) {
         EXPECT_EQ(LoadLe<uint16_t>(buffer.data()), next[f]);
         CodeEntry first;
         DecodeRecord(buffer.data() + 2, first);
-        EXPECT_EQ(first.serial, f * 101);
+        EXPECT_EQ(V(first.serial), f * 101);
         CodeEntry last;
         DecodeRecord(buffer.data() + lengths[f] - 79, last);
-        EXPECT_EQ(last.serial, next[f] - 1);
+        EXPECT_EQ(V(last.serial), next[f] - 1);
         EXPECT_EQ(buffer[lengths[f]], 0xEE) << "nothing written past the frame";
     }
     // Frame 2 of the example: records 202-249 behind u16 250, 3794 bytes.

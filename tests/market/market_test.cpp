@@ -11,11 +11,14 @@
 #include "foundation/MLog.h"
 #include "host/HostClock.h"
 #include "host/ScratchFolder.h"
+#include "tests/market/TestCodes.h"
 #include "market/Market.h"
 #include "market/PackedCodec.h"
 
 namespace zephyr {
 namespace {
+
+using testing::V;
 
 struct LogLine {
     int32_t level;
@@ -91,20 +94,20 @@ TEST_F(MarketTest, InitBuildsTheMarketOfToday) {
     ASSERT_EQ(market_.Init(3), 1);
 
     const MarketInfo info = Info();
-    EXPECT_EQ(info.market_number, 30);
-    EXPECT_EQ(info.status, 0);
-    EXPECT_EQ(info.date, 20141208u);
-    EXPECT_EQ(info.time, 0u);
-    EXPECT_EQ(info.item_count, 0);
-    EXPECT_EQ(info.category_count, 2);
-    EXPECT_EQ(info.session_count, 2);
-    EXPECT_EQ(info.sessions[0].start, 570);
-    EXPECT_EQ(info.sessions[0].end, 720);
-    EXPECT_EQ(info.sessions[1].start, 780);
-    EXPECT_EQ(info.sessions[1].end, 960);
+    EXPECT_EQ(V(info.market_number), 30);
+    EXPECT_EQ(V(info.status), 0);
+    EXPECT_EQ(V(info.date), 20141208u);
+    EXPECT_EQ(V(info.time), 0u);
+    EXPECT_EQ(V(info.item_count), 0);
+    EXPECT_EQ(V(info.category_count), 2);
+    EXPECT_EQ(V(info.session_count), 2);
+    EXPECT_EQ(V(info.sessions[0].start), 570);
+    EXPECT_EQ(V(info.sessions[0].end), 720);
+    EXPECT_EQ(V(info.sessions[1].start), 780);
+    EXPECT_EQ(V(info.sessions[1].end), 960);
     EXPECT_EQ(info.sessions[2].start + info.sessions[3].end, 0);
-    EXPECT_EQ(info.time_zone, 8);
-    EXPECT_EQ(info.delay, 0);
+    EXPECT_EQ(V(info.time_zone), 8);
+    EXPECT_EQ(V(info.delay), 0);
     for (uint8_t b : info.digest) EXPECT_EQ(b, 0);
     EXPECT_TRUE(lines_.empty());
 
@@ -124,9 +127,9 @@ TEST_F(MarketTest, InitBuildsTheMarketOfToday) {
         if (c.result == 1) {
             EXPECT_EQ(std::string(category.name, 8), c.name);
             EXPECT_EQ(std::string(name, 8), c.name);
-            EXPECT_EQ(category.price_scale, 3);
-            EXPECT_EQ(category.lot_ratio, 0);
-            EXPECT_EQ(category.count, c.count);
+            EXPECT_EQ(V(category.price_scale), 3);
+            EXPECT_EQ(V(category.lot_ratio), 0);
+            EXPECT_EQ(V(category.count), c.count);
         }
     }
     EXPECT_EQ(market_.GetCategory(nullptr, 0), -1);
@@ -162,10 +165,10 @@ TEST_F(MarketTest, UnusableSessionFileGivesNoSessions) {
         if (c.write) folder_.WriteFile("lonkind.cfg", SessionFile(915, 1200, 1300, 1610, c.size));
         market_.LoadSessions();
         info = Info();
-        EXPECT_EQ(info.session_count, c.sessions);
-        EXPECT_EQ(info.sessions[0].start, c.sessions ? 555 : 0);
-        EXPECT_EQ(info.sessions[1].end, c.sessions ? 970 : 0);
-        EXPECT_EQ(info.sessions[2].start, 1);
+        EXPECT_EQ(V(info.session_count), c.sessions);
+        EXPECT_EQ(V(info.sessions[0].start), c.sessions ? 555 : 0);
+        EXPECT_EQ(V(info.sessions[1].end), c.sessions ? 970 : 0);
+        EXPECT_EQ(V(info.sessions[2].start), 1);
         if (c.sessions == 0) {
             ASSERT_EQ(lines_.size(), 1u);
             EXPECT_EQ(lines_[0].level, 3);
@@ -197,16 +200,16 @@ TEST_F(MarketTest, SetInfoKeepsTheDigest) {
     market_.SetStatus(1);
 
     MarketInfo info = Info();
-    EXPECT_EQ(info.time, 93005u);
-    EXPECT_EQ(info.item_count, 250);
-    EXPECT_EQ(info.status, 1);
+    EXPECT_EQ(V(info.time), 93005u);
+    EXPECT_EQ(V(info.item_count), 250);
+    EXPECT_EQ(V(info.status), 1);
     EXPECT_EQ(std::memcmp(info.digest, digest, 16), 0);
-    EXPECT_EQ(info.date, 20141208u);
+    EXPECT_EQ(V(info.date), 20141208u);
 
     ASSERT_EQ(market_.Init(0), 1);
     info = Info();
     for (uint8_t b : info.digest) EXPECT_EQ(b, 0);
-    EXPECT_EQ(info.time, 0u);
+    EXPECT_EQ(V(info.time), 0u);
 }
 
 TEST_F(MarketTest, UpdateCategory) {
@@ -223,14 +226,14 @@ TEST_F(MarketTest, UpdateCategory) {
     EXPECT_EQ(market_.UpdateCategory(nullptr), -1);
     CategoryInfo back;
     ASSERT_EQ(market_.GetCategory(&back, 1), 1);
-    EXPECT_EQ(back.count, 2000);
+    EXPECT_EQ(V(back.count), 2000);
 
     // AddCategories starts the table again.
     market_.AddCategories(7);
     ASSERT_EQ(market_.GetCategory(&back, 0), 1);
-    EXPECT_EQ(back.count, 7);
+    EXPECT_EQ(V(back.count), 7);
     ASSERT_EQ(market_.GetCategory(&back, 1), 1);
-    EXPECT_EQ(back.count, 0);
+    EXPECT_EQ(V(back.count), 0);
     EXPECT_EQ(market_.GetCategory(&back, 2), 0);
 }
 

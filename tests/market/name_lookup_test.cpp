@@ -16,6 +16,7 @@
 namespace zephyr {
 namespace {
 
+
 TEST(NameLookup, BucketOfSignedCodeBytes) {
     struct Case {
         const char* bytes;  // 6 bytes

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/market/TestCodes.h"
 #include "market/CodeTable.h"
 #include "market/ProductStatusTable.h"
 #include "market/RecordTable.h"
@@ -13,6 +14,8 @@
 
 namespace zephyr {
 namespace {
+
+using testing::V;
 
 #pragma pack(push, 1)
 struct Rec {
@@ -242,7 +245,7 @@ TEST(RecordTable, GrowthPastThePreallocatedCapacity) {
     // Records survive the move into the larger block, and the new slots start zeroed.
     for (uint32_t i : {0u, 6099u, 6100u}) {
         ASSERT_TRUE(codes.Get(&e, i));
-        EXPECT_EQ(e.reference1, static_cast<int32_t>(i));
+        EXPECT_EQ(V(e.reference1), static_cast<int32_t>(i));
     }
     // Allocate replaces the storage with an empty zeroed block; Release frees it.
     ASSERT_TRUE(codes.Allocate(50));

@@ -6,11 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/market/TestCodes.h"
 #include "market/PackedCodec.h"
 #include "market/Records.h"
 
 namespace zephyr {
 namespace {
+
+using testing::V;
 
 template <class Record>
 std::vector<uint8_t> Bytes(const Record& r) {
@@ -54,8 +57,8 @@ TEST(Records, MarketInfoBytes) {
 
     MarketInfo back;
     DecodeRecord(expected.data(), back);
-    EXPECT_EQ(back.date, 20141208u);
-    EXPECT_EQ(back.sessions[1].end, 960);
+    EXPECT_EQ(V(back.date), 20141208u);
+    EXPECT_EQ(V(back.sessions[1].end), 960);
 }
 
 TEST(Records, CategoryInfoBytes) {
@@ -137,7 +140,7 @@ TEST(Records, SnapshotAndIndexEntryBytes) {
     IndexEntry i;
     std::memcpy(&i, &s, sizeof(i));
     EXPECT_EQ(Bytes(i), head);
-    EXPECT_EQ(i.volume, s.volume);
+    EXPECT_EQ(V(i.volume), V(s.volume));
 }
 
 TEST(Records, SmallRecordsBytes) {

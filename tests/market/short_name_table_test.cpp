@@ -15,6 +15,8 @@
 namespace zephyr {
 namespace {
 
+using testing::V;
+
 struct DbfField {
     std::string name;
     char type;
@@ -78,10 +80,10 @@ TEST_F(ShortNames, LoadsRowsAndLooksUpByTheFirstFiveBytes) {
     EXPECT_EQ(std::string(row.code, 6), "00700 ");  // as read, filling space included
     EXPECT_EQ(std::string(row.short_name, 8), "腾讯控股");
     EXPECT_EQ(std::string(row.name, 20), "TENCENT HOLDINGS LTD");
-    EXPECT_EQ(row.index_code, 12);
-    EXPECT_FLOAT_EQ(row.rate, 0.85f);
+    EXPECT_EQ(V(row.index_code), 12);
+    EXPECT_FLOAT_EQ(V(row.rate), 0.85f);
     ASSERT_EQ(table.Lookup("00005\0", &row), 1);
-    EXPECT_EQ(row.index_code, -3);
+    EXPECT_EQ(V(row.index_code), -3);
     EXPECT_EQ(table.Lookup("00006", &row), 0);
 
     // The whole 72-byte row as it travels: S26 is cut by INDEXCODE at offset 64.
@@ -145,7 +147,7 @@ TEST_F(ShortNames, ShortNameRuleOfCodeEntries) {
     testing::SetCode(known.code, "00700");
     ApplyShortName(known, &table);
     EXPECT_EQ(std::string(known.short_name, 8), "腾讯控股");
-    EXPECT_EQ(known.rate, 0.5f);
+    EXPECT_EQ(V(known.rate), 0.5f);
 
     CodeEntry unknown;
     std::memset(&unknown, 0, sizeof(unknown));
@@ -154,7 +156,7 @@ TEST_F(ShortNames, ShortNameRuleOfCodeEntries) {
     unknown.rate = 9.0f;
     ApplyShortName(unknown, &table);
     EXPECT_EQ(std::string(unknown.short_name, 8), std::string("00001\0YZ", 8));
-    EXPECT_EQ(unknown.rate, 0.0f);
+    EXPECT_EQ(V(unknown.rate), 0.0f);
 
     // Without a table (or with one that never loaded) both fields keep what they held.
     ShortNameTable never_loaded;
@@ -164,7 +166,7 @@ TEST_F(ShortNames, ShortNameRuleOfCodeEntries) {
         e.rate = 3.0f;
         ApplyShortName(e, absent);
         EXPECT_EQ(std::string(e.short_name, 8), "KEEPKEEP");
-        EXPECT_EQ(e.rate, 3.0f);
+        EXPECT_EQ(V(e.rate), 3.0f);
     }
 }
 

@@ -13,6 +13,8 @@
 namespace zephyr {
 namespace {
 
+using testing::V;
+
 CodeEntry Code(const char* code, int32_t tag = 0) {
     CodeEntry e;
     std::memset(&e, 0, sizeof(e));
@@ -47,10 +49,10 @@ TEST(CodeTable, SerialOperationsStoreThePosition) {
     CodeEntry out;
     for (uint32_t i = 0; i < 3; ++i) {
         ASSERT_TRUE(codes.Get(&out, i));
-        EXPECT_EQ(out.serial, i);
+        EXPECT_EQ(V(out.serial), i);
     }
     ASSERT_TRUE(codes.Get(&out, 0));
-    EXPECT_EQ(out.reference1, 9);
+    EXPECT_EQ(V(out.reference1), 9);
     EXPECT_FALSE(codes.AppendSerial(nullptr));
     EXPECT_FALSE(codes.PutSerial(nullptr));
 }
@@ -80,7 +82,7 @@ TEST(CodeTable, Lookups) {
 
     CodeEntry out;
     ASSERT_TRUE(codes.GetByCode(&out, "00700"));
-    EXPECT_EQ(out.reference1, 1);  // the first of the two
+    EXPECT_EQ(V(out.reference1), 1);  // the first of the two
     EXPECT_FALSE(codes.GetByCode(&out, "00009"));
 
     char name[8];
@@ -93,8 +95,8 @@ TEST(CodeTable, Lookups) {
     EXPECT_TRUE(codes.SetAt(&replacement, 3));  // plain overwrite, no key check, serial as given
     EXPECT_FALSE(codes.SetAt(&replacement, 4));
     ASSERT_TRUE(codes.Get(&out, 3));
-    EXPECT_EQ(out.reference1, 42);
-    EXPECT_EQ(out.serial, 0);
+    EXPECT_EQ(V(out.reference1), 42);
+    EXPECT_EQ(V(out.serial), 0);
 }
 
 TEST(CodeTable, AddIndexEntries) {
@@ -116,10 +118,10 @@ TEST(CodeTable, AddIndexEntries) {
     EXPECT_EQ(std::memcmp(e.second_name, "HSI_ENGL\0", 9), 0);
     EXPECT_EQ(std::memcmp(e.short_name, "恒生指数", 8), 0);
     EXPECT_EQ(std::memcmp(e.full_name, "恒生指数\0", 9), 0);
-    EXPECT_EQ(e.reference2, 1);
-    EXPECT_EQ(e.category, 0);
+    EXPECT_EQ(V(e.reference2), 1);
+    EXPECT_EQ(V(e.category), 0);
     ASSERT_TRUE(codes.Get(&e, 1));
-    EXPECT_EQ(e.serial, 1);
+    EXPECT_EQ(V(e.serial), 1);
 
     // A table that is not empty is left alone, index count included.
     codes.AddIndexEntries(true, defs, 1);
@@ -163,7 +165,7 @@ TEST(SnapshotTable, SerialOperations) {
     }
     Snapshot out;
     ASSERT_TRUE(snapshots.Get(&out, 1));
-    EXPECT_EQ(out.previous_close, 1000u + 65536 + 3);
+    EXPECT_EQ(V(out.previous_close), 1000u + 65536 + 3);
     EXPECT_EQ(snapshots.FindCode("00003"), 2);
     ASSERT_TRUE(snapshots.GetByCode(&out, "00002"));
     EXPECT_FALSE(snapshots.GetByCode(&out, "00009"));
@@ -177,9 +179,9 @@ TEST(SnapshotAndIndexTables, RollCloseSkipsZeroLastPrices) {
     snapshots.RollClose();
     Snapshot out;
     snapshots.Get(&out, 0);
-    EXPECT_EQ(out.previous_close, 1500u);
+    EXPECT_EQ(V(out.previous_close), 1500u);
     snapshots.Get(&out, 1);
-    EXPECT_EQ(out.previous_close, 2000u);
+    EXPECT_EQ(V(out.previous_close), 2000u);
 
     IndexTable indices;
     IndexEntry x;
@@ -193,9 +195,9 @@ TEST(SnapshotAndIndexTables, RollCloseSkipsZeroLastPrices) {
     indices.RollClose();
     IndexEntry got;
     indices.Get(&got, 0);
-    EXPECT_EQ(got.previous_close, 7u);
+    EXPECT_EQ(V(got.previous_close), 7u);
     indices.Get(&got, 1);
-    EXPECT_EQ(got.previous_close, 3u);
+    EXPECT_EQ(V(got.previous_close), 3u);
 }
 
 TEST(IndexTable, BuildFromCodesAndSetVolume) {
@@ -221,7 +223,7 @@ TEST(IndexTable, BuildFromCodesAndSetVolume) {
     EXPECT_EQ(indices.SetVolume(0, 0x89ABCDEFu, 0x01234567u), 1);
     EXPECT_EQ(indices.SetVolume(2, 1, 1), 0);
     ASSERT_TRUE(indices.Get(&e, 0));
-    EXPECT_EQ(e.volume, 0x0123456789ABCDEFull);
+    EXPECT_EQ(V(e.volume), 0x0123456789ABCDEFull);
     EXPECT_TRUE(indices.SetAt(&e, 1));
     EXPECT_FALSE(indices.SetAt(&e, 2));
 
