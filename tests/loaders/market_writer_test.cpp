@@ -1,0 +1,138 @@
+// The write path into the market: placement by serial, pushes only of changes while working.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "foundation/MErrorCode.h"
+#include "loaders/MarketWriter.h"
+#include "market/CodeTable.h"
+#include "market/NameLookup.h"
+#include "market/ProductStatusTable.h"
+#include "market/SnapshotTable.h"
+
+namespace zephyr {
+namespace {
+
+struct Frame {
+    uint8_t type;
+    std::string data;
+};
+
+int32_t Record(void* context, const void* frame, uint32_t length) {
+    const char* bytes = static_cast<const char*>(frame);
+    static_cast<std::vector<Frame>*>(context)->push_back({static_cast<uint8_t>(bytes[0]), std::string(bytes + 1, length - 1)});
+    return 1;
+}
+bool Working(void* context) { return *static_cast<bool*>(context); }
+
+class MarketWriterTest : public ::testing::Test {
+protected:
+    MarketWriterTest() {
+        IndexDefinition index{};
+        memcpy(index.code, "999001", 6);
+        codes_.AddIndexEntries(true, &index, 1);
+        for (const char* code : {"00700", "00005"}) {
+            CodeEntry e{};
+            memcpy(e.code, code, 5);
+            codes_.PutSerial(&e);
+            Snapshot s{};
+            memcpy(s.code, code, 5);
+            snapshots_.Append(&s);
+            ProductStatus st{};
+            memcpy(st.code, code, 5);
+            statuses_.Append(&st);
+        }
+        writer_.SetPushSink(&Record, &frames_);
+        writer_.SetWorkingTest(&Working, &working_);
+    }
+    static Snapshot Quote(const char* code, uint32_t last) {
+        Snapshot s{};
+        memcpy(s.code, code, 5);
+        s.last = last;
+        return s;
+    }
+
+    CodeTable codes_;
+    SnapshotTable snapshots_;
+    ProductStatusTable statuses_;
+    MarketWriter writer_{codes_, snapshots_, statuses_};
+    std::vector<Frame> frames_;
+    bool working_ = false;
+};
+
+TEST_F(MarketWriterTest, SnapshotsArePlacedByCodeAndPushedOnlyWhenChangedWhileWorking) {
+    struct Step {
+        const char* code;
+        uint32_t last;
+        bool working;
+        bool stored;
+        bool pushed;
+    };
+    const Step steps[] = {
+        {"00005", 100, false, true, false},
+        {"00005", 100, true, false, false},  // identical
+        {"00005", 101, true, true, true},
+        {"00700", 5, true, true, true},
+        {"00001", 5, true, false, false},    // unknown
+        {"99900", 5, true, false, false},    // no such snapshot
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string(step.code) + " " + std::to_string(step.last));
+        working_ = step.working;
+        frames_.clear();
+        const Snapshot s = Quote(step.code, step.last);
+        EXPECT_EQ(writer_.UpdateSnapshot(s), step.stored);
+        ASSERT_EQ(frames_.size(), step.pushed ? 1u : 0u);
+        if (step.pushed) {
+            EXPECT_EQ(frames_[0].type, MarketWriter::kSnapshotFrame);
+            EXPECT_EQ(frames_[0].data, std::string(reinterpret_cast<const char*>(&s), sizeof s));
+        }
+    }
+    Snapshot s;
+    ASSERT_TRUE(snapshots_.Get(&s, 1));
+    EXPECT_STREQ(s.code, "00005");
+    EXPECT_EQ(s.last, 101u);
+}
+
+TEST_F(MarketWriterTest, StatusesAndAStaleNameLookup) {
+    // A lookup of an earlier code table: 00005 at the serial of 00700.
+    NameLookup lookup;
+    ASSERT_EQ(lookup.Build(3), 1);
+    ASSERT_EQ(lookup.Insert(1, "00005\0"), 1);
+    writer_.SetNameLookup(&lookup);
+    working_ = true;
+    ProductStatus st{};
+    memcpy(st.code, "00005", 5);
+    memcpy(st.board_lot_status, "T       ", 8);
+    EXPECT_TRUE(writer_.UpdateStatus(st));
+    EXPECT_FALSE(writer_.UpdateStatus(st));
+    ASSERT_EQ(frames_.size(), 1u);
+    EXPECT_EQ(frames_[0].type, MarketWriter::kStatusFrame);
+    EXPECT_EQ(frames_[0].data.size(), 22u);
+    ProductStatus stored;
+    ASSERT_TRUE(statuses_.Get(&stored, 1));
+    EXPECT_EQ(memcmp(&stored, &st, sizeof st), 0);
+    ASSERT_TRUE(statuses_.Get(&stored, 0));
+    EXPECT_EQ(stored.board_lot_status[0], 0);
+    EXPECT_TRUE(writer_.UpdateSnapshot(Quote("00005", 9)));
+}
+
+TEST_F(MarketWriterTest, PushFrames) {
+    const char data[] = "abc";
+    EXPECT_EQ(writer_.Push(3, data, 3), 1);
+    ASSERT_EQ(frames_.size(), 1u);
+    EXPECT_EQ(frames_[0].type, 3);
+    EXPECT_EQ(frames_[0].data, "abc");
+    std::string big(MarketWriter::kMaxPushData + 1, 'x');
+    EXPECT_EQ(writer_.Push(1, big.data(), MarketWriter::kMaxPushData), 1);
+    EXPECT_EQ(writer_.Push(1, big.data(), MarketWriter::kMaxPushData + 1), ERR_BAD_ARGUMENT);
+    EXPECT_EQ(writer_.Push(1, nullptr, 4), ERR_BAD_ARGUMENT);
+    writer_.SetPushSink(nullptr, nullptr);
+    EXPECT_EQ(writer_.Push(1, data, 3), 0);
+    EXPECT_EQ(frames_.size(), 2u);
+}
+
+}  // namespace
+}  // namespace zephyr
