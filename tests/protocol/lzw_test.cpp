@@ -41,6 +41,20 @@ TEST(Crc16, XmodemCheckValueAndContinuation) {
     EXPECT_EQ(MCrc16::Compute("6789", 4, MCrc16::Compute("12345", 5)), 0x31C3);
 }
 
+// Against the plain bit-by-bit definition, for every length around the 8-byte blocks.
+TEST(Crc16, MatchesTheBitwiseDefinition) {
+    const Bytes data = Random(100, 9);
+    for (size_t length = 0; length <= data.size(); ++length) {
+        uint16_t expected = 0;
+        for (size_t i = 0; i < length; ++i) {
+            expected ^= static_cast<uint16_t>(data[i] << 8);
+            for (int bit = 0; bit < 8; ++bit)
+                expected = static_cast<uint16_t>(expected & 0x8000 ? (expected << 1) ^ 0x1021 : expected << 1);
+        }
+        ASSERT_EQ(MCrc16::Compute(data.data(), length), expected) << length;
+    }
+}
+
 TEST_F(Lzw, RoundTripsWhatItCompressesAndRefusesTheRest) {
     struct Case {
         const char* name;
