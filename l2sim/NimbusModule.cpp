@@ -52,7 +52,16 @@ void NimbusModule::Log(int32_t level, const char* format, ...) {
     va_start(args, format);
     vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    m_Params.log(level, m_Params.driver_id, 0, kModuleText, "%s", text);
+    // The finished line goes in the format position with no arguments, as hosts expect; a host
+    // that still formats it must find no conversion in it.
+    char escaped[2 * kTextSize];
+    size_t at = 0;
+    for (const char* c = text; *c != '\0' && at + 2 < sizeof escaped; ++c) {
+        escaped[at++] = *c;
+        if (*c == '%') escaped[at++] = '%';
+    }
+    escaped[at] = '\0';
+    m_Params.log(level, m_Params.driver_id, 0, kModuleText, escaped);
 }
 
 void NimbusModule::Reply(uint32_t console, const char* format, ...) {

@@ -2,7 +2,12 @@
 // mapping and the guard against pushes after a stop.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "foundation/MClock.h"
@@ -149,6 +154,59 @@ TEST_F(Level2PushHandlerTest, ClosedHandlerChangesNothing) {
 
     handler_.Open();
     EXPECT_EQ(Push(Cat({Header(0), SnapshotRecord("00001")})), 1);
+}
+
+}  // namespace
+}  // namespace zephyr
+
+namespace zephyr {
+namespace {
+
+// A target that holds the push in progress until the test lets it go.
+struct BlockingTarget : Level2PushTarget {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool entered = false;
+    bool release = false;
+    int snapshots = 0;
+    void UpdateSnapshot(const Snapshot&) override {
+        std::unique_lock<std::mutex> lock(mutex);
+        entered = true;
+        ++snapshots;
+        changed.notify_all();
+        changed.wait(lock, [this] { return release; });
+    }
+    void SetLastL2Time(int64_t) override {}
+};
+
+TEST(Level2PushHandlerCloseTest, CloseWaitsForThePushInProgress) {
+    Market market;
+    BlockingTarget target;
+    Level2PushHandler handler(&market, &target);
+    handler.Open();
+    const Bytes push = Cat({Header(0), SnapshotRecord("00001")});
+    std::thread pusher([&] { handler.OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30); });
+    {
+        std::unique_lock<std::mutex> lock(target.mutex);
+        target.changed.wait(lock, [&] { return target.entered; });
+    }
+    std::atomic<bool> closed{false};
+    std::thread closer([&] {
+        handler.Close();
+        closed = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(closed.load());  // the push still runs: its tables must stay
+    {
+        std::lock_guard<std::mutex> lock(target.mutex);
+        target.release = true;
+    }
+    target.changed.notify_all();
+    pusher.join();
+    closer.join();
+    EXPECT_TRUE(closed.load());
+    EXPECT_EQ(handler.OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30), 0);
+    EXPECT_EQ(target.snapshots, 1);
 }
 
 }  // namespace

@@ -145,19 +145,19 @@ TEST_F(TransLoaderTest, StartsTheModuleWithTheHostRecordOfTheBridge) {
     EXPECT_EQ(HKTransLoader::GetStartedCount(), 1);
 
     const DriverWorkParams p = HKTransLoader::GetModuleParams();
-    EXPECT_EQ(p.record_form, 1);
-    EXPECT_EQ(p.host_version, 0x02590037u);
-    EXPECT_EQ(p.driver_id, 0);
-    EXPECT_EQ(p.unused8, 0);
-    EXPECT_EQ(p.request_budget, 819200u);
-    EXPECT_EQ(p.frame_size, 8192);
-    EXPECT_EQ(p.push_data, &HKTransLoader::OnCbPush);
-    EXPECT_EQ(reinterpret_cast<void*>(p.log), reinterpret_cast<void*>(&HKTransLoader::OnCbLog));
-    EXPECT_EQ(reinterpret_cast<void*>(p.console_output), reinterpret_cast<void*>(&hostkit::RecordConsoleReply));
-    EXPECT_EQ(reinterpret_cast<void*>(p.console_reply), reinterpret_cast<void*>(&hostkit::RecordConsoleReply));
-    EXPECT_NE(p.market_reset, nullptr);
-    EXPECT_NE(p.pack_service, nullptr);
-    EXPECT_NE(p.unpack_service, nullptr);
+    EXPECT_EQ(uint16_t{p.record_form}, 1);
+    EXPECT_EQ(uint32_t{p.host_version}, 0x02590037u);
+    EXPECT_EQ(uint16_t{p.driver_id}, 0);
+    EXPECT_EQ(uint16_t{p.unused8}, 0);
+    EXPECT_EQ(uint32_t{p.request_budget}, 819200u);
+    EXPECT_EQ(uint16_t{p.frame_size}, 8192);
+    EXPECT_EQ(PushDataCallback{p.push_data}, &HKTransLoader::OnCbPush);
+    EXPECT_EQ(reinterpret_cast<void*>(LogCallback{p.log}), reinterpret_cast<void*>(&HKTransLoader::OnCbLog));
+    EXPECT_EQ(reinterpret_cast<void*>(ConsoleOutputCallback{p.console_output}), reinterpret_cast<void*>(&hostkit::RecordConsoleReply));
+    EXPECT_EQ(reinterpret_cast<void*>(ConsoleReplyCallback{p.console_reply}), reinterpret_cast<void*>(&hostkit::RecordConsoleReply));
+    EXPECT_NE(MarketResetCallback{p.market_reset}, nullptr);
+    EXPECT_NE(HostPackService{p.pack_service}, nullptr);
+    EXPECT_NE(HostUnpackService{p.unpack_service}, nullptr);
     for (uint8_t byte : p.tail) ASSERT_EQ(byte, 0);
     p.market_reset(30, 0);  // does nothing, and must be callable
 
