@@ -4,53 +4,17 @@
 #include <cstdio>
 #include <set>
 
+#include "tools/sampleday/Calendar.h"
 #include "tools/sampleday/Names.h"
 #include "tools/sampleday/Random.h"
 
 namespace zephyr::sampleday {
 namespace {
 
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-int64_t DaysFromCivil(int y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + int64_t(doe) - 719468;
-}
-
-uint32_t CivilFromDays(int64_t z) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = unsigned(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t y = int64_t(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    return uint32_t((y + (m <= 2)) * 10000 + m * 100 + d);
-}
-
-int64_t DaysOf(uint32_t date) { return DaysFromCivil(int(date / 10000), date / 100 % 100, date % 100); }
-
 uint32_t SecondsOfDay(uint32_t hhmmss) {
     return hhmmss / 10000 * 3600 + hhmmss / 100 % 100 * 60 + hhmmss % 100;
 }
 uint32_t MinutesToSeconds(uint16_t hhmm) { return uint32_t(hhmm / 100 * 3600 + hhmm % 100 * 60); }
-
-const SpreadLevel* LevelOf(int cls, uint32_t p) {
-    const auto& levels = SpreadClasses()[size_t(cls - 1)].levels;
-    for (const auto& level : levels)
-        if (p < level.upper) return &level;
-    return &levels.back();
-}
-
-uint32_t Clamp(int cls, uint32_t p) {
-    const SpreadClass& c = SpreadClasses()[size_t(cls - 1)];
-    return std::min(std::max(p, c.lowest), c.highest);
-}
 
 // Board lot that makes one lot worth roughly `value` thousandths at price p.
 uint32_t LotFor(uint32_t p, uint64_t value) {
@@ -61,62 +25,6 @@ uint32_t LotFor(uint32_t p, uint64_t value) {
     for (uint32_t lot : kLots)
         if (lot <= wanted || lot == kLots[0]) best = lot;
     return best;
-}
-
-// Lunar new year's day for the years the sample calendar knows; 0 for others.
-uint32_t LunarNewYear(int year) {
-    static const uint32_t kDays[] = {
-        20150219, 20160208, 20170128, 20180216, 20190205, 20200125, 20210212,
-        20220201, 20230122, 20240210, 20250129, 20260217, 20270206, 20280126,
-        20290213, 20300203, 20310123, 20320211, 20330131, 20340219, 20350208,
-    };
-    for (uint32_t d : kDays)
-        if (int(d / 10000) == year) return d;
-    return 0;
-}
-
-uint32_t EasterSunday(int y) {
-    const int a = y % 19, b = y / 100, c = y % 100, d = b / 4, e = b % 4, f = (b + 8) / 25;
-    const int g = (b - f + 1) / 3, h = (19 * a + b - d - g + 15) % 30, i = c / 4, k = c % 4;
-    const int l = (32 + 2 * e + 2 * i - h - k) % 7, m = (a + 11 * h + 22 * l) / 451;
-    const int month = (h + l - 7 * m + 114) / 31, day = (h + l - 7 * m + 114) % 31 + 1;
-    return uint32_t(y * 10000 + month * 100 + day);
-}
-
-// Public holidays of a year that fall on a weekday: a holiday on a Sunday moves to the next
-// weekday that is not already a holiday.
-std::vector<uint32_t> YearHolidays(int year) {
-    std::vector<int64_t> days;
-    auto add = [&](uint32_t date) { days.push_back(DaysOf(date)); };
-    add(uint32_t(year * 10000 + 101));
-    if (uint32_t lny = LunarNewYear(year)) {
-        for (int k = 0; k < 3; ++k) days.push_back(DaysOf(lny) + k);
-    }
-    const int64_t easter = DaysOf(EasterSunday(year));
-    days.push_back(easter - 2);  // Good Friday
-    days.push_back(easter - 1);
-    days.push_back(easter + 1);  // Easter Monday
-    add(uint32_t(year * 10000 + (year % 4 <= 1 ? 404 : 405)));
-    add(uint32_t(year * 10000 + 501));
-    add(uint32_t(year * 10000 + 701));
-    add(uint32_t(year * 10000 + 1001));
-    add(uint32_t(year * 10000 + 1225));
-    add(uint32_t(year * 10000 + 1226));
-
-    std::set<int64_t> taken;
-    for (int64_t d : days) {
-        int64_t day = d;
-        const int wd = int(((day % 7) + 11) % 7);  // 1970-01-01 was a Thursday (4)
-        if (wd == 6) continue;                      // Saturday: no substitute
-        while (taken.count(day) || ((day % 7) + 11) % 7 == 0 || ((day % 7) + 11) % 7 == 6) ++day;
-        taken.insert(day);
-    }
-    std::vector<uint32_t> out;
-    for (int64_t d : taken) {
-        const uint32_t date = CivilFromDays(d);
-        if (int(date / 10000) == year) out.push_back(date);
-    }
-    return out;
 }
 
 void SampleCodes(SplitMix64& r, std::vector<uint32_t>& pool, uint32_t n, std::vector<uint32_t>& out) {
@@ -149,26 +57,30 @@ uint32_t DrawPrice(SplitMix64& r, int cls) {
     return SnapToGrid(cls, p);
 }
 
+// Reference data come from the share's own stream, so a code keeps its name and listing from day
+// to day; the day's price and trading come from a stream of the date.
 void FillCommon(SplitMix64& r, uint64_t seed, uint32_t date, uint32_t code, Share& s) {
     s.code = Code5(code);
-    s.prevClose = DrawPrice(r, s.spreadClass);
-    s.lot = LotFor(s.prevClose, 1000ull * r.Between(2000, 20000));
     // One draw per statement: the order in which arguments are evaluated is unspecified.
     const uint32_t issuer = r.Below(10000);
     const uint32_t check = r.Below(10);
     char isin[16];
     snprintf(isin, sizeof isin, "HK%04u%05u%u", issuer, code % 100000, check);
     s.isin = isin;
-    s.listingDate = CivilFromDays(DaysOf(date) - 30 - int64_t(r.Below(9000)));
+    s.listingDate = DateOf(DaysOf(date) - 30 - int64_t(r.Below(9000)));
     s.shortSell = r.Chance(300);
     const uint32_t c = r.Below(100);
     s.connect = c < 50 ? "SHSZ" : c < 75 ? "SH" : "SZ";
-    s.suspended = r.Chance(12);
-    const uint32_t a = r.Below(1000);
-    s.activity = a < 80 ? 0 : a < 770 ? r.Between(3, 45) : a < 970 ? r.Between(45, 200) : r.Between(200, 600);
-    s.drift = int(r.Below(13)) - 6;
     s.rate = r.Below(7001);
-    s.stream = StreamSeed(seed, code, 2);
+
+    SplitMix64 d(StreamSeed(seed ^ (uint64_t(date) << 20), code, 2));
+    s.prevClose = DrawPrice(d, s.spreadClass);
+    s.lot = LotFor(s.prevClose, 1000ull * d.Between(2000, 20000));
+    s.suspended = d.Chance(12);
+    const uint32_t a = d.Below(1000);
+    s.activity = a < 80 ? 0 : a < 770 ? d.Between(3, 45) : a < 970 ? d.Between(45, 200) : d.Between(200, 600);
+    s.drift = int(d.Below(13)) - 6;
+    s.stream = d.Next();
 }
 
 }  // namespace
@@ -178,47 +90,6 @@ TradingHours HoursForDate(uint32_t date) {
     if (date < 20120305) return {930, 1200, 1330, 1600};
     return {930, 1200, 1300, 1600};
 }
-
-const std::vector<SpreadClass>& SpreadClasses() {
-    static const std::vector<SpreadClass> kClasses = {
-        {"01", 10, 9995000,
-         {{10, 1, 250}, {250, 5, 500}, {500, 10, 10000}, {10000, 20, 20000},
-          {20000, 50, 100000}, {100000, 100, 200000}, {200000, 200, 500000},
-          {500000, 500, 1000000}, {1000000, 1000, 2000000}, {2000000, 2000, 5000000},
-          {5000000, 5000, 9995000}}},
-        {"02", 10, 9998000,
-         {{10, 1, 1000}, {1000, 2, 5000}, {5000, 5, 10000}, {10000, 10, 20000},
-          {20000, 20, 100000}, {100000, 50, 200000}, {200000, 100, 500000},
-          {500000, 200, 1000000}, {1000000, 500, 2000000}, {2000000, 1000, 5000000},
-          {5000000, 2000, 9998000}}},
-        {"03", 10, 9999990,
-         {{10, 1, 1000}, {1000, 5, 10000}, {10000, 10, 9999990}}},
-    };
-    return kClasses;
-}
-
-uint32_t SnapToGrid(int cls, uint32_t p) {
-    p = Clamp(cls, p);
-    const SpreadLevel* level = LevelOf(cls, p);
-    return level->lower + (p - level->lower) / level->spread * level->spread;
-}
-
-uint32_t TickUp(int cls, uint32_t p) { return Clamp(cls, p + LevelOf(cls, p)->spread); }
-
-uint32_t TickDown(int cls, uint32_t p) {
-    if (p <= SpreadClasses()[size_t(cls - 1)].lowest) return SpreadClasses()[size_t(cls - 1)].lowest;
-    return Clamp(cls, p - LevelOf(cls, p - 1)->spread);
-}
-
-bool ValidDate(uint32_t date) {
-    const uint32_t y = date / 10000, m = date / 100 % 100, d = date % 100;
-    if (y < 1990 || y > 2099 || m < 1 || m > 12 || d < 1) return false;
-    return CivilFromDays(DaysOf(date)) == date;
-}
-
-bool ValidTime(uint32_t t) { return t / 10000 < 24 && t / 100 % 100 < 60 && t % 100 < 60; }
-
-int Weekday(uint32_t date) { return int(((DaysOf(date) % 7) + 11) % 7); }
 
 Day BuildDay(uint32_t date, uint64_t seed, uint32_t shareCount) {
     Day day;
