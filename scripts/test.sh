@@ -44,3 +44,16 @@ while read -r target program seeds options; do
     exit 1
   fi
 done < build/fuzz/fuzz_targets.txt
+
+# ThreadSanitizer stage (64-bit): builds and runs only the test programs that exercise several
+# threads at once (add an area here when its tests do).
+tsan_areas=(market)
+echo "=== build x64-tsan"
+cmake -S . -B build/x64-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHYR_SANITIZE=thread \
+  -DZEPHYR_BENCH=OFF >/dev/null
+for area in "${tsan_areas[@]}"; do
+  cmake --build build/x64-tsan --target "test_$area" -j"$jobs"
+done
+echo "=== test x64-tsan"
+tsan_filter="^($(IFS='|'; echo "${tsan_areas[*]}"))\\."
+ctest --test-dir build/x64-tsan --output-on-failure -j"$jobs" -R "$tsan_filter"

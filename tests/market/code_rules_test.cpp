@@ -10,7 +10,6 @@
 namespace zephyr {
 namespace {
 
-
 TEST(CodeRules, CategoryOfCode) {
     struct Case {
         const char* code;
