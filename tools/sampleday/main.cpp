@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/sampleday/Day.h"
 #include "tools/sampleday/SampleDay.h"
 
 namespace {
@@ -96,5 +97,8 @@ int main(int argc, char** argv) {
     for (const std::string& name : written) printf("%s/%s\n", out.c_str(), name.c_str());
     printf("%u shares, date %u, time %06u, seed %llu\n", options.shares, options.date, options.time,
            static_cast<unsigned long long>(options.seed));
+    const int weekday = Weekday(options.date);
+    if (weekday == 0 || weekday == 6)
+        printf("note: %u falls on a weekend, which the driver treats as a holiday\n", options.date);
     return 0;
 }
