@@ -55,7 +55,7 @@ public:
 
     // 1 on success.
     static int32_t Delete(const char* path);
-    // 1 when the file exists, 0 otherwise.
+    // 1 when the file exists, 0 otherwise (a directory is not a file).
     static int32_t Exists(const char* path);
 
 private:

@@ -14,13 +14,14 @@ namespace {
 
 // One converter for the process, opened at the first use; conversions take its lock, so no
 // call allocates.
+// Constant-initialised (no sentinel casts), so a use during another unit's start-up is safe.
 struct Converter {
     pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
-    iconv_t handle = reinterpret_cast<iconv_t>(-1);
-    bool tried = false;
+    iconv_t handle = nullptr;
+    int state = 0;  // 0 not tried yet, 1 open, -1 iconv cannot convert
 
     ~Converter() {
-        if (handle != reinterpret_cast<iconv_t>(-1)) {
+        if (state == 1) {
             iconv_close(handle);
         }
     }
@@ -58,11 +59,11 @@ int32_t MGbk::FromUtf16Le(const void* source, uint32_t byte_length, char* destin
 
     pthread_mutex_lock(&g_converter.mutex);
     Unlocker unlocker{&g_converter.mutex};
-    if (!g_converter.tried) {
-        g_converter.tried = true;
+    if (g_converter.state == 0) {
         g_converter.handle = iconv_open("GBK", "UTF-16LE");
+        g_converter.state = g_converter.handle != reinterpret_cast<iconv_t>(-1) ? 1 : -1;
     }
-    if (g_converter.handle == reinterpret_cast<iconv_t>(-1)) {
+    if (g_converter.state != 1) {
         return SystemError(EINVAL);
     }
     iconv(g_converter.handle, nullptr, nullptr, nullptr, nullptr);
