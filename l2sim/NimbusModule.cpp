@@ -43,6 +43,15 @@ NimbusModule& NimbusModule::Instance() {
     return module;
 }
 
+NimbusModule::~NimbusModule() {
+    {
+        std::lock_guard<std::mutex> lock(m_WaitLock);
+        m_Stop = true;
+    }
+    m_Wake.notify_all();
+    if (m_Thread.joinable()) m_Thread.join();
+}
+
 ConsoleCommandHandler* NimbusModule::Console() { return &g_console; }
 
 void NimbusModule::Log(int32_t level, const char* format, ...) {

@@ -36,6 +36,9 @@ public:
     static constexpr int32_t kErrThread = -5;
 
     static NimbusModule& Instance();
+    // A host that unloads the module (or exits) without EndDriverWork still gets the thread
+    // stopped and joined; nothing is logged then, the host may be gone.
+    ~NimbusModule();
 
     int32_t Begin(const DriverWorkParams* params);
     void End();
