@@ -62,14 +62,13 @@ public:
     ConsoleReplyCallback Level2ConsoleReply() const override { return nullptr; }
     // A live feed changes every snapshot it sends; the stamp keeps the repeated bench pushes
     // from looking unchanged to the table.
-    void UpdateSnapshot(const Snapshot& s) override {
-        if (!use_table) {
-            PutSnapshot(pool, s);
-            return;
-        }
+    bool UpdateSnapshot(const Snapshot& s) override {
+        if (!use_table) return PutSnapshot(pool, s) > 0;
         Snapshot changed = s;
         changed.voip = ++stamp;
-        if (snapshots.UpdateByKey(&changed) > 0) PutSnapshot(pool, changed);
+        if (snapshots.UpdateByKey(&changed) <= 0) return false;
+        PutSnapshot(pool, changed);
+        return true;
     }
     void SetLastL2Time(int64_t) override {}
 

@@ -27,9 +27,10 @@ public:
     MLogger* Level2Logger() override { return nullptr; }
     MString Level2ModulePath() const override { return MString("/nonexistent/nimbus.so"); }
     ConsoleReplyCallback Level2ConsoleReply() const override { return nullptr; }
-    void UpdateSnapshot(const Snapshot& s) override {
+    bool UpdateSnapshot(const Snapshot& s) override {
         ++snapshots;
         if (s.code[0] == 0x7F) ++codes;  // touch the copy
+        return true;
     }
     void SetLastL2Time(int64_t) override {}
 

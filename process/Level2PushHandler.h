@@ -35,12 +35,15 @@ namespace zephyr {
 
 class Market;
 
-// Where the handler sends what it found besides the market time.
+// Where the handler sends what it found besides the market time. UpdateSnapshot has the
+// signature of the loaders' LoaderHost::UpdateSnapshot, so the processing unit's one operation
+// serves both.
 class Level2PushTarget {
 public:
     virtual ~Level2PushTarget() = default;
-    // Stores a level-2 snapshot (and pushes it on to the host when the driver works).
-    virtual void UpdateSnapshot(const Snapshot& snapshot) = 0;
+    // Stores a level-2 snapshot (and pushes it on to the host when the driver works); true when
+    // the table changed. The handler does not look at the result.
+    virtual bool UpdateSnapshot(const Snapshot& snapshot) = 0;
     // The wall time (seconds since 1970) of the newest level-2 market-time record.
     virtual void SetLastL2Time(int64_t seconds) = 0;
 };

@@ -31,7 +31,10 @@ constexpr int64_t kNow = 1418000000;
 struct RecordingTarget : Level2PushTarget {
     std::vector<Snapshot> snapshots;
     int64_t last_l2_time = 0;
-    void UpdateSnapshot(const Snapshot& s) override { snapshots.push_back(s); }
+    bool UpdateSnapshot(const Snapshot& s) override {
+        snapshots.push_back(s);
+        return true;
+    }
     void SetLastL2Time(int64_t seconds) override { last_l2_time = seconds; }
 };
 
@@ -169,12 +172,13 @@ struct BlockingTarget : Level2PushTarget {
     bool entered = false;
     bool release = false;
     int snapshots = 0;
-    void UpdateSnapshot(const Snapshot&) override {
+    bool UpdateSnapshot(const Snapshot&) override {
         std::unique_lock<std::mutex> lock(mutex);
         entered = true;
         ++snapshots;
         changed.notify_all();
         changed.wait(lock, [this] { return release; });
+        return true;
     }
     void SetLastL2Time(int64_t) override {}
 };

@@ -56,9 +56,10 @@ public:
     MString Level2ModulePath() const override { return MString(path.c_str()); }
     ConsoleReplyCallback Level2ConsoleReply() const override { return &hostkit::RecordConsoleReply; }
 
-    void UpdateSnapshot(const Snapshot& s) override {
+    bool UpdateSnapshot(const Snapshot& s) override {
         std::lock_guard<std::mutex> lock(mutex_);
         codes_.emplace_back(s.code);
+        return true;
     }
     void SetLastL2Time(int64_t) override {}
 
