@@ -30,6 +30,7 @@ protected:
         folder_.EnterAsWorkingDirectory();
         config_.SetLibraryFileName(folder_.Join("Zephyr.so").c_str());
     }
+    ~ConfigUnitTest() override { zephyr::MClock::SetSource(nullptr); }
     void At(int hour, int minute, int second, int day = 7) {
         clock_.Set(HostClock::LocalSeconds(2015, 10, day, hour, minute, second));
     }

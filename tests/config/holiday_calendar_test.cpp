@@ -21,6 +21,7 @@ protected:
         : clock_(HostClock::LocalSeconds(2015, 10, 7, 10, 0, 0), 0), calendar_(logs_.logger()) {
         clock_.Install();
     }
+    ~HolidayCalendarTest() override { zephyr::MClock::SetSource(nullptr); }
     int32_t Load(const std::string& text) {
         folder_.WriteFile("holiday.ini", text);
         return calendar_.Load(folder_.Join("holiday.ini").c_str());
