@@ -66,7 +66,4 @@ protected:
     RecordStore store_;
 };
 
-template <class Record>
-constexpr RecordLayout RecordTable<Record>::kLayout;
-
 }  // namespace zephyr
