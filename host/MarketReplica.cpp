@@ -1,0 +1,356 @@
+#include "host/MarketReplica.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zephyr::hostkit {
+
+namespace {
+
+// Pushes queued while a pull is under way; far more than any pull takes at any feed rate.
+constexpr size_t kLargestQueue = 64u << 20;
+constexpr size_t kCodeLength = 6;
+constexpr const char kMarketVolumeCode[kCodeLength + 1] = "999999";
+constexpr size_t kIndexVolumeOffset = 34;
+
+std::string CodeText(const char* code) {
+    size_t n = 0;
+    while (n < kCodeLength && code[n] != '\0') ++n;
+    return std::string(code, n);
+}
+
+const char* FieldOfSnapshot(size_t offset) {
+    static const struct { size_t from; const char* name; } kFields[] = {
+        {0, "code"}, {6, "high"}, {10, "open"}, {14, "low"}, {18, "previous close"}, {22, "last"},
+        {26, "amount"}, {34, "volume"}, {42, "bid"}, {46, "bid volume"}, {54, "bid orders"},
+        {56, "ask"}, {60, "ask volume"}, {68, "ask orders"}, {70, "voip"}};
+    const char* name = "?";
+    for (const auto& field : kFields) {
+        if (offset >= field.from) name = field.name;
+    }
+    return name;
+}
+
+const char* FieldOfMarket(size_t offset) {
+    static const struct { size_t from; const char* name; } kFields[] = {
+        {0, "market number"}, {1, "status"}, {2, "date"}, {6, "time"}, {10, "item count"},
+        {12, "category count"}, {13, "sessions"}, {29, "session count"}, {30, "time zone"},
+        {31, "delay"}, {33, "digest"}};
+    const char* name = "?";
+    for (const auto& field : kFields) {
+        if (offset >= field.from) name = field.name;
+    }
+    return name;
+}
+
+size_t FirstDifference(const char* a, const char* b, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+        if (a[i] != b[i]) return i;
+    }
+    return size;
+}
+
+// Position of a record's code text, for messages.
+const char* CodeOf(Table table, const char* record) {
+    switch (table) {
+        case Table::kCodes: return record + 3;
+        case Table::kSnapshots:
+        case Table::kIndexes:
+        case Table::kProductStatus:
+        case Table::kShortNames: return record;
+        default: return nullptr;
+    }
+}
+
+uint8_t WitnessTag(Table table) {
+    switch (table) {
+        case Table::kSnapshots: return kPushSnapshots;
+        case Table::kIndexes: return kPushIndexes;
+        case Table::kProductStatus: return kPushProductStatus;
+        case Table::kQuotaStatus: return kPushQuotaStatus;
+        default: return 0xFF;
+    }
+}
+
+}  // namespace
+
+MarketReplica::MarketReplica() = default;
+
+void MarketReplica::Reset() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (image_.market.size() == kMarketInfoSize) {
+        previous_digest_ = image_.market.substr(kDigestOffset, kDigestSize);
+    }
+    image_ = MarketImage();
+    loaded_ = false;
+    queue_.clear();
+    queued_bytes_ = 0;
+    queue_overflowed_ = false;
+    snapshot_index_.clear();
+    index_index_.clear();
+    status_index_.clear();
+    ++generation_;
+    ++counters_.resets;
+}
+
+bool MarketReplica::Install(MarketImage image, uint64_t generation) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (generation != generation_) return false;
+    if (queue_overflowed_) {
+        queue_.clear();
+        queued_bytes_ = 0;
+        queue_overflowed_ = false;
+        return false;
+    }
+    image_ = std::move(image);
+    RebuildIndexes();
+    loaded_ = true;
+    std::string error;
+    bool ok = true;
+    for (const std::string& push : queue_) ApplyLocked(push.data(), push.size(), &error, &ok);
+    queue_.clear();
+    queue_.shrink_to_fit();
+    queued_bytes_ = 0;
+    queue_overflowed_ = false;
+    ++counters_.installs;
+    return true;
+}
+
+uint64_t MarketReplica::Generation() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return generation_;
+}
+
+bool MarketReplica::Loaded() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return loaded_;
+}
+
+bool MarketReplica::ApplyPush(const char* data, size_t length, std::string* error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++counters_.pushes;
+    if (!loaded_) {
+        // Queued pushes are decoded when applied; count their frames now all the same.
+        if (queued_bytes_ + length > kLargestQueue) {
+            queue_overflowed_ = true;
+        } else {
+            queue_.emplace_back(data, length);
+            queued_bytes_ += length;
+        }
+        bool understood = DecodePush(data, length, &decoded_);
+        for (const PushFrame& frame : decoded_.frames) {
+            if (frame.type < 6) ++counters_.frames[frame.type];
+            if (frame.type == kPushSnapshots) counters_.snapshot_records += frame.records;
+        }
+        if (!understood) {
+            ++counters_.bad_pushes;
+            if (error != nullptr) *error = decoded_.error;
+        }
+        return understood;
+    }
+    bool ok = true;
+    std::string reason;
+    ApplyLocked(data, length, &reason, &ok);
+    if (!ok) {
+        ++counters_.bad_pushes;
+        if (error != nullptr) *error = reason;
+    }
+    return ok;
+}
+
+void MarketReplica::ApplyLocked(const char* data, size_t length, std::string* error, bool* ok) {
+    const bool counting = loaded_ && queue_.empty();
+    const bool understood = DecodePush(data, length, &decoded_);
+    if (!understood) {
+        *ok = false;
+        *error = decoded_.error;
+    }
+    if (image_.market.size() == kMarketInfoSize && length >= 4) {
+        const uint32_t now = LoadU32(&image_.market[kMarketTimeOffset]);
+        // The market time only grows within a day; flushes on two threads may arrive crossed.
+        if (decoded_.market_time > now) StoreU32(&image_.market[kMarketTimeOffset], decoded_.market_time);
+    }
+    for (const PushFrame& frame : decoded_.frames) {
+        if (counting) {
+            ++counters_.frames[frame.type];
+            if (frame.type == kPushSnapshots) counters_.snapshot_records += frame.records;
+        }
+        const size_t size = PushRecordSize(frame.type);
+        for (size_t r = 0; r < frame.records; ++r) {
+            const char* record = frame.payload + r * size;
+            switch (frame.type) {
+                case kPushMarketHeader:
+                    if (image_.market.size() == kMarketInfoSize) {
+                        image_.market[0] = record[0];
+                        std::memcpy(&image_.market[2], record + 1, 4);
+                        const uint32_t time = LoadU32(record + 5);
+                        if (time > LoadU32(&image_.market[kMarketTimeOffset])) {
+                            StoreU32(&image_.market[kMarketTimeOffset], time);
+                        }
+                        image_.market[1] = record[9];
+                    }
+                    break;
+                case kPushSnapshots:
+                    PutKeyed(Table::kSnapshots, &snapshot_index_, record, kPushSnapshots);
+                    break;
+                case kPushIndexes:
+                    PutKeyed(Table::kIndexes, &index_index_, record, kPushIndexes);
+                    ++counters_.index_records;
+                    break;
+                case kPushProductStatus:
+                    PutKeyed(Table::kProductStatus, &status_index_, record, kPushProductStatus);
+                    ++counters_.status_records;
+                    break;
+                case kPushQuotaStatus:
+                    image_.Of(Table::kQuotaStatus).bytes.assign(record, size);
+                    if (witness_open_) Witness(kPushQuotaStatus, record, size);
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+}
+
+void MarketReplica::PutKeyed(Table table, Index* index, const char* record, uint8_t witness_tag) {
+    RecordBlock& block = image_.Of(table);
+    const std::string key(record, kCodeLength);
+    auto found = index->find(key);
+    if (found != index->end()) {
+        std::memcpy(block.At(found->second), record, block.record_size);
+    } else {
+        // The driver places a record it cannot find by code at the end of the table.
+        index->emplace(key, block.Count());
+        block.bytes.append(record, block.record_size);
+        ++counters_.added_records;
+    }
+    if (witness_open_) Witness(witness_tag, record, block.record_size);
+}
+
+void MarketReplica::RebuildIndexes() {
+    const std::pair<Table, Index*> keyed[] = {{Table::kSnapshots, &snapshot_index_},
+                                              {Table::kIndexes, &index_index_},
+                                              {Table::kProductStatus, &status_index_}};
+    for (const auto& [table, index] : keyed) {
+        index->clear();
+        const RecordBlock& block = image_.Of(table);
+        for (size_t i = 0; i < block.Count(); ++i) {
+            index->emplace(std::string(block.At(i), kCodeLength), i);  // first match wins
+        }
+    }
+}
+
+void MarketReplica::ApplyMarketVolume(uint64_t volume) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = index_index_.find(std::string(kMarketVolumeCode, kCodeLength));
+    if (!loaded_ || found == index_index_.end()) return;
+    char* record = image_.Of(Table::kIndexes).At(found->second);
+    StoreU64(record + kIndexVolumeOffset, volume);
+    if (witness_open_) Witness(kPushIndexes, record, kIndexEntrySize);
+}
+
+void MarketReplica::Witness(uint8_t tag, const char* record, size_t size) {
+    std::string key(1, static_cast<char>(tag));
+    key.append(record, size);
+    witnessed_.insert(std::move(key));
+}
+
+MarketImage MarketReplica::Image() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return image_;
+}
+
+std::string MarketReplica::PreviousDigest() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return previous_digest_;
+}
+
+ReplicaCounters MarketReplica::Counters() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return counters_;
+}
+
+void MarketReplica::OpenWitness() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    witnessed_.clear();
+    witness_open_ = true;
+    // The records the replica holds right now count as seen too.
+    for (Table table : kAllTables) {
+        const uint8_t tag = WitnessTag(table);
+        if (tag == 0xFF) continue;
+        const RecordBlock& block = image_.Of(table);
+        for (size_t i = 0; i < block.Count(); ++i) Witness(tag, block.At(i), block.record_size);
+    }
+}
+
+void MarketReplica::CloseWitness() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    witness_open_ = false;
+    witnessed_.clear();
+}
+
+std::vector<Difference> MarketReplica::Compare(const MarketImage& pulled, CompareMode mode,
+                                               size_t limit, size_t* total) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<Difference> found;
+    size_t count = 0;
+    auto add = [&](std::string where, std::string detail) {
+        ++count;
+        if (found.size() < limit) found.push_back({std::move(where), std::move(detail)});
+    };
+    const bool witnessed = mode == CompareMode::kWitnessed;
+
+    if (!loaded_) add("replica", "not loaded");
+    if (image_.market.size() != kMarketInfoSize || pulled.market.size() != kMarketInfoSize) {
+        add("market info", "missing");
+    } else {
+        for (size_t i = 0; i < kMarketInfoSize; ++i) {
+            if (image_.market[i] == pulled.market[i]) continue;
+            if (i >= kMarketTimeOffset && i < kMarketTimeOffset + 4) {
+                const uint32_t mine = LoadU32(&image_.market[kMarketTimeOffset]);
+                const uint32_t theirs = LoadU32(&pulled.market[kMarketTimeOffset]);
+                // While pushes come, the pull may be older than the replica, never newer.
+                if (witnessed && theirs <= mine) continue;
+                add("market info", "time " + std::to_string(mine) + " here, " + std::to_string(theirs) +
+                                       " pulled");
+                i = kMarketTimeOffset + 3;
+                continue;
+            }
+            add("market info", std::string("byte ") + std::to_string(i) + " (" + FieldOfMarket(i) + ")");
+        }
+    }
+    if (image_.categories != pulled.categories) {
+        add("categories", std::to_string(image_.categories.size()) + " here, " +
+                              std::to_string(pulled.categories.size()) + " pulled, or their bytes differ");
+    }
+    for (Table table : kAllTables) {
+        const RecordBlock& mine = image_.Of(table);
+        const RecordBlock& theirs = pulled.Of(table);
+        if (mine.Count() != theirs.Count()) {
+            add(TableName(table), std::to_string(mine.Count()) + " records here, " +
+                                      std::to_string(theirs.Count()) + " pulled");
+        }
+        const uint8_t tag = WitnessTag(table);
+        const size_t n = std::min(mine.Count(), theirs.Count());
+        for (size_t i = 0; i < n; ++i) {
+            const char* a = mine.At(i);
+            const char* b = theirs.At(i);
+            const size_t at = FirstDifference(a, b, mine.record_size);
+            if (at == mine.record_size) continue;
+            if (witnessed && tag != 0xFF) {
+                std::string key(1, static_cast<char>(tag));
+                key.append(b, theirs.record_size);
+                if (witnessed_.count(key) != 0) continue;
+            }
+            std::string where = std::string(TableName(table)) + "[" + std::to_string(i) + "]";
+            if (const char* code = CodeOf(table, a)) where += " " + CodeText(code);
+            std::string detail = "differs from byte " + std::to_string(at);
+            if (table == Table::kSnapshots) detail += std::string(" (") + FieldOfSnapshot(at) + ")";
+            add(std::move(where), std::move(detail));
+        }
+    }
+    if (total != nullptr) *total = count;
+    return found;
+}
+
+}  // namespace zephyr::hostkit

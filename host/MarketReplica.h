@@ -1,0 +1,101 @@
+// A host's own copy of the market, kept from what the driver gives: a full pull installs it, and
+// every push afterwards is applied to it, record by record, as a host quote system would. It can
+// be compared with a fresh pull, and its digest checked (MarketDigest.h).
+//
+// Thread-safe: pushes arrive on the driver's threads while the host pulls on its own. From a
+// reset (and from construction) until a pulled image is installed, pushes are queued and applied
+// in arrival order right after the image, so a pull that overlaps pushes still ends up current.
+#pragma once
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "host/MarketImage.h"
+#include "host/PushDecoder.h"
+
+namespace zephyr::hostkit {
+
+struct ReplicaCounters {
+    uint64_t pushes = 0;           // pushes applied or queued
+    uint64_t frames[6] = {};       // frames by push type
+    uint64_t snapshot_records = 0;
+    uint64_t index_records = 0;
+    uint64_t status_records = 0;
+    uint64_t bad_pushes = 0;       // pushes not fully understood
+    uint64_t added_records = 0;    // pushed records whose code the replica did not hold
+    uint64_t installs = 0;
+    uint64_t resets = 0;
+};
+
+struct Difference {
+    std::string where;   // e.g. "snapshots[12] 00700"
+    std::string detail;  // what differs
+};
+
+enum class CompareMode {
+    kExact,      // the driver was quiet: everything must be equal
+    kWitnessed,  // pushes kept coming: a pulled record may also equal a state that was pushed
+                 // while the witness was open, and the pulled market time may lag
+};
+
+class MarketReplica {
+public:
+    MarketReplica();
+
+    // Drops the image (remembering its digest) and queues pushes until the next Install.
+    void Reset();
+    // Installs a pulled image, then applies the pushes queued since the last Reset. Refused
+    // (false) when a Reset came after `generation` was read (the pull may mix two markets) or
+    // pushes were lost while queueing (the queue overflowed): pull and install again.
+    bool Install(MarketImage image, uint64_t generation);
+    bool Loaded() const;
+    // Read before a pull starts; every Reset moves it on.
+    uint64_t Generation() const;
+
+    // Applies (or queues) one push. False, with the reason, when it was not fully understood;
+    // the frames before the fault are applied all the same.
+    bool ApplyPush(const char* data, size_t length, std::string* error);
+    // The market-wide traded volume the driver keeps in index entry "999999" is not pushed;
+    // hosts read it from the driver's status record (offset 34).
+    void ApplyMarketVolume(uint64_t volume);
+
+    MarketImage Image() const;
+    // Digest bytes of the image dropped by the last Reset (empty when none).
+    std::string PreviousDigest() const;
+    ReplicaCounters Counters() const;
+
+    // While open, every record and market time the replica receives is remembered.
+    void OpenWitness();
+    void CloseWitness();
+    // Differences between the replica and a pulled image (at most `limit` listed; the result
+    // also reports how many there were in total through `total`).
+    std::vector<Difference> Compare(const MarketImage& pulled, CompareMode mode, size_t limit,
+                                    size_t* total) const;
+
+private:
+    using Index = std::unordered_map<std::string, size_t>;
+
+    void ApplyLocked(const char* data, size_t length, std::string* error, bool* ok);
+    void PutKeyed(Table table, Index* index, const char* record, uint8_t witness_tag);
+    void RebuildIndexes();
+    void Witness(uint8_t tag, const char* record, size_t size);
+
+    mutable std::mutex mutex_;
+    MarketImage image_;
+    bool loaded_ = false;
+    uint64_t generation_ = 0;
+    std::vector<std::string> queue_;
+    size_t queued_bytes_ = 0;
+    bool queue_overflowed_ = false;
+    std::string previous_digest_;
+    Index snapshot_index_, index_index_, status_index_;
+    bool witness_open_ = false;
+    std::unordered_set<std::string> witnessed_;
+    DecodedPush decoded_;
+    ReplicaCounters counters_;
+};
+
+}  // namespace zephyr::hostkit

@@ -1,0 +1,70 @@
+// The host program's screen: log lines and console replies scroll, and when stdout is a terminal
+// a live status area and the operator's prompt stay below them. Input lines come from a simple
+// line editor (history, cursor keys) when both ends are terminals, else plain lines from stdin.
+// Every output call is thread-safe.
+#pragma once
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace zephyr::hostapp {
+
+class Terminal {
+public:
+    // `out` receives every text (stdout, or stderr when stdout carries the JSON summary).
+    explicit Terminal(FILE* out);
+    ~Terminal();
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+
+    // Live status area and line editor: only when the output and stdin are terminals.
+    bool StatusArea() const { return status_area_; }
+    bool Editing() const { return editing_; }
+
+    // One line of text (UTF-8); the line end is added when missing.
+    void Line(const std::string& text);
+    // Console text as it comes, possibly without a line end; Flush ends a partial line.
+    void Text(const std::string& text);
+    void Flush();
+    // Replaces the status area (a few lines, each cut to the terminal width).
+    void SetStatus(const std::vector<std::string>& lines);
+    // Clears the status area and leaves the terminal as it was found.
+    void Close();
+
+    // Puts the terminal back as it was found; safe inside a signal handler.
+    static void RestoreFromSignal();
+
+    // Reads one operator line. False on end of input, or when `stop` was raised.
+    bool ReadLine(std::string* line, const std::atomic<bool>& stop);
+
+private:
+    void EraseArea();
+    void DrawArea();
+    void WriteOut(const std::string& text);
+    void EditKey(unsigned char c, std::string* done, bool* finished, bool* eof);
+
+    FILE* out_;
+    std::mutex mutex_;
+    bool status_area_ = false;
+    bool editing_ = false;
+    bool raw_ = false;
+    bool closed_ = false;
+    std::vector<std::string> status_;
+    size_t drawn_ = 0;        // lines of the area on screen, prompt included
+    std::string partial_;     // console text waiting for its line end
+    std::string edit_;        // the line being edited
+    size_t cursor_ = 0;       // byte position in edit_
+    std::vector<std::string> history_;
+    size_t history_at_ = 0;
+    std::string escape_;      // an escape sequence being read
+    std::string pending_input_;  // plain mode: bytes read past a line end
+};
+
+// Display width of UTF-8 text (wide East Asian characters count two).
+size_t DisplayWidth(const std::string& utf8);
+// The longest prefix of UTF-8 text that fits in `columns`.
+std::string FitWidth(const std::string& utf8, size_t columns);
+
+}  // namespace zephyr::hostapp

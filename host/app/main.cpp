@@ -1,0 +1,253 @@
+// zephyr-host: a stand-in host quote system for a source driver library.
+//
+//   zephyr-host demo [options]          today's sample day with the level-2 feed, then a summary
+//   zephyr-host run [options]           a driver against a folder of one's own
+//   zephyr-host show-record FILE        what a session recorded with --record
+#include <limits.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "host/GbkText.h"
+#include "host/PushDecoder.h"
+#include "host/PushRecordFile.h"
+#include "host/app/DemoSetup.h"
+#include "host/app/HostSession.h"
+#include "host/app/Summary.h"
+
+namespace {
+
+using zephyr::hostapp::DemoOptions;
+using zephyr::hostapp::SessionOptions;
+
+void Usage(FILE* to) {
+    fprintf(to,
+            "usage: zephyr-host demo [--seconds N] [--dir DIR] [--shares N] [--rate N] [--seed N]\n"
+            "                        [--driver SO] [--module SO] [--record FILE] [--json] [--check-every N]\n"
+            "       zephyr-host run [--dir DIR] [--driver SO] [--seconds N] [--record FILE] [--json]\n"
+            "                       [--check-every N] [--pause-feed] [--no-console] [--frame-size N] [--budget N]\n"
+            "       zephyr-host show-record FILE [--frames]\n"
+            "\n"
+            "demo   writes today's sample trading day into DIR (default ./work/demo-YYYYMMDD) with a\n"
+            "       Zephyr.ini covering the whole day, copies Zephyr.so and nimbus.so there, runs the\n"
+            "       driver with a level-2 feed of --rate snapshots/s for --seconds (default 30), and ends\n"
+            "       with a summary: instruments, updates received, biggest movers, the replica checked\n"
+            "       against a final pull and the market digest.\n"
+            "run    loads the driver (default DIR/Zephyr.so, else the built one) with DIR as working\n"
+            "       directory; the driver reads the Zephyr.ini beside itself. Runs until Ctrl-C, 'quit'\n"
+            "       or --seconds. --check-every N compares the replica with a fresh pull every N s;\n"
+            "       --pause-feed sends 'l2cmd rate 0' before the final check.\n"
+            "While it runs, lines typed are console commands for the driver (try: help, ver,\n"
+            "show stat, print marketinfo, l2help, l2cmd status); 'quit' stops.\n"
+            "--json prints the final summary as JSON on stdout (everything else goes to stderr).\n"
+            "Exit status: 0 all checks passed, 1 the driver did not start, 2 usage, 3 a check failed.\n");
+}
+
+bool ReadNumber(const char* text, double* value) {
+    if (text == nullptr || *text == '\0') return false;
+    char* end = nullptr;
+    errno = 0;
+    *value = strtod(text, &end);
+    return errno == 0 && *end == '\0' && *value >= 0;
+}
+
+std::string ExecutableDir() {
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    path[n] = '\0';
+    std::string dir(path);
+    const size_t slash = dir.find_last_of('/');
+    return slash == std::string::npos ? "." : dir.substr(0, slash);
+}
+
+bool Exists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
+// The built products sit beside the host's own build folder.
+std::string BuiltDriver() { return ExecutableDir() + "/../Zephyr.so"; }
+std::string BuiltModule() { return ExecutableDir() + "/../l2sim/nimbus.so"; }
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd) == nullptr) return path;
+    return std::string(cwd) + "/" + path;
+}
+
+int Finish(const SessionOptions& options, const zephyr::hostapp::SessionResult& result) {
+    if (options.json) {
+        zephyr::hostapp::PrintJsonSummary(stdout, options, result);
+    } else {
+        zephyr::hostapp::PrintSummary(stdout, options, result);
+    }
+    if (result.begin_result != 1) return 1;
+    return result.Ok() ? 0 : 3;
+}
+
+int ShowRecord(int argc, char** argv) {
+    if (argc < 3) {
+        Usage(stderr);
+        return 2;
+    }
+    const bool frames = argc >= 4 && strcmp(argv[3], "--frames") == 0;
+    zephyr::hostkit::PushRecordReader reader;
+    std::string error;
+    if (!reader.Open(argv[2], &error)) {
+        fprintf(stderr, "zephyr-host: %s\n", error.c_str());
+        return 1;
+    }
+    zephyr::hostkit::RecordedPush push;
+    zephyr::hostkit::DecodedPush decoded;
+    unsigned long long count = 0, snapshots = 0, bad = 0, first = 0, last = 0;
+    int r;
+    while ((r = reader.Next(&push, &error)) == 1) {
+        if (count == 0) first = push.micros;
+        last = push.micros;
+        ++count;
+        const bool ok = zephyr::hostkit::DecodePush(push.bytes.data(), push.bytes.size(), &decoded);
+        if (!ok) ++bad;
+        for (const auto& frame : decoded.frames) {
+            if (frame.type == zephyr::hostkit::kPushSnapshots) snapshots += frame.records;
+        }
+        if (!frames) continue;
+        const time_t seconds = static_cast<time_t>(push.micros / 1000000);
+        tm local;
+        localtime_r(&seconds, &local);
+        printf("%02d:%02d:%02d.%06llu push %u/%u market %u driver %u%s %zu bytes, market time %06u:",
+               local.tm_hour, local.tm_min, local.tm_sec, static_cast<unsigned long long>(push.micros % 1000000),
+               push.main_type, push.sub_type, push.market, push.driver_id, push.compressed ? " compressed" : "",
+               push.bytes.size(), decoded.market_time);
+        for (const auto& frame : decoded.frames) {
+            if (frame.type == zephyr::hostkit::kPushSnapshots || frame.type == zephyr::hostkit::kPushIndexes ||
+                frame.type == zephyr::hostkit::kPushProductStatus) {
+                printf(" [%u x%zu %.6s]", frame.type, frame.records, frame.payload);
+            } else {
+                printf(" [%u]", frame.type);
+            }
+        }
+        printf("%s%s\n", ok ? "" : " NOT UNDERSTOOD: ", ok ? "" : decoded.error.c_str());
+    }
+    if (r < 0) printf("damaged record: %s\n", error.c_str());
+    printf("%llu pushes over %.1f s, %llu snapshot updates, %llu not understood\n", count,
+           count > 0 ? (last - first) / 1e6 : 0.0, snapshots, bad);
+    return r < 0 || bad > 0 ? 3 : 0;
+}
+
+// Options shared by demo and run; false on a bad option.
+bool ParseCommon(int argc, char** argv, SessionOptions* session, DemoOptions* demo, bool is_demo) {
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](double* out) {
+            if (i + 1 >= argc || !ReadNumber(argv[i + 1], out)) {
+                fprintf(stderr, "zephyr-host: %s needs a number\n", arg.c_str());
+                return false;
+            }
+            ++i;
+            return true;
+        };
+        auto text = [&](std::string* out) {
+            if (i + 1 >= argc) {
+                fprintf(stderr, "zephyr-host: %s needs a value\n", arg.c_str());
+                return false;
+            }
+            *out = argv[++i];
+            return true;
+        };
+        double n = 0;
+        if (arg == "--seconds") {
+            if (!value(&session->seconds)) return false;
+        } else if (arg == "--dir") {
+            if (!text(&session->work_dir)) return false;
+        } else if (arg == "--driver") {
+            if (!text(&session->driver_path)) return false;
+        } else if (arg == "--record") {
+            if (!text(&session->record_path)) return false;
+        } else if (arg == "--json") {
+            session->json = true;
+        } else if (arg == "--check-every") {
+            if (!value(&n)) return false;
+            session->check_every = static_cast<unsigned>(n);
+        } else if (arg == "--pause-feed" && !is_demo) {
+            session->pause_feed = true;
+        } else if (arg == "--no-console") {
+            session->read_console = false;
+        } else if (arg == "--frame-size" && !is_demo) {
+            if (!value(&n) || n < 1 || n > 65535) return false;
+            session->frame_size = static_cast<uint16_t>(n);
+        } else if (arg == "--budget" && !is_demo) {
+            if (!value(&n) || n > 4294967295.0) return false;
+            session->request_budget = static_cast<uint32_t>(n);
+        } else if (arg == "--shares" && is_demo) {
+            if (!value(&n) || n < 1 || n > 9000) return false;
+            demo->shares = static_cast<uint32_t>(n);
+        } else if (arg == "--rate" && is_demo) {
+            if (!value(&n) || n > 1000000) return false;
+            demo->rate = static_cast<uint32_t>(n);
+        } else if (arg == "--seed" && is_demo) {
+            if (!value(&n)) return false;
+            demo->seed = static_cast<uint64_t>(n);
+        } else if (arg == "--module" && is_demo) {
+            if (!text(&demo->module_source)) return false;
+        } else {
+            fprintf(stderr, "zephyr-host: unknown option %s\n", arg.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0 || strcmp(argv[1], "help") == 0) {
+        Usage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string command = argv[1];
+    if (command == "show-record") return ShowRecord(argc, argv);
+    if (command != "demo" && command != "run") {
+        fprintf(stderr, "zephyr-host: unknown command %s\n", command.c_str());
+        Usage(stderr);
+        return 2;
+    }
+    const bool is_demo = command == "demo";
+    SessionOptions session;
+    DemoOptions demo;
+    if (is_demo) session.seconds = 30;
+    if (!ParseCommon(argc, argv, &session, &demo, is_demo)) {
+        Usage(stderr);
+        return 2;
+    }
+    // Relative paths given by the operator mean the directory the program was started in.
+    session.record_path = AbsolutePath(session.record_path);
+    if (is_demo) {
+        if (session.seconds <= 0) session.seconds = 30;
+        demo.dir = session.work_dir;
+        demo.driver_source = session.driver_path.empty() ? BuiltDriver() : session.driver_path;
+        if (demo.module_source.empty()) demo.module_source = BuiltModule();
+        // The feed ends two seconds before the demo does: the final check then finds it quiet.
+        demo.feed_seconds = session.seconds > 4 ? session.seconds - 2 : session.seconds / 2;
+        zephyr::hostapp::DemoFolder folder;
+        std::string error;
+        if (!zephyr::hostapp::PrepareDemo(demo, &folder, &error)) {
+            fprintf(stderr, "zephyr-host: demo folder: %s\n", error.c_str());
+            return 1;
+        }
+        session.work_dir = folder.dir;
+        session.driver_path = folder.driver;
+        session.pause_feed = true;
+        session.ini_notes = folder.notes;
+    } else {
+        session.driver_path = AbsolutePath(session.driver_path);
+        if (session.driver_path.empty()) {
+            const std::string beside = (session.work_dir.empty() ? std::string(".") : session.work_dir) + "/Zephyr.so";
+            session.driver_path = AbsolutePath(Exists(beside) ? beside : BuiltDriver());
+        }
+    }
+    const zephyr::hostapp::SessionResult result = zephyr::hostapp::RunSession(session);
+    return Finish(session, result);
+}

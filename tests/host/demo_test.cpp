@@ -1,0 +1,71 @@
+// The main job end to end: zephyr-host generates today's sample day, runs the built driver with
+// the stand-in level-2 feed for a few seconds without a terminal, and reports in JSON. The
+// replica it kept from pulls and pushes must equal a final pull and the market digest.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+#include <string>
+
+#include "host/ScratchFolder.h"
+
+namespace {
+
+// Output of a shell command line (stdout only).
+std::string Shell(const std::string& command, int* status) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    *status = pclose(pipe);
+    return out;
+}
+
+// The value text of a key in the program's JSON (keys are unique in the summary).
+std::string Value(const std::string& json, const std::string& key) {
+    std::smatch match;
+    const std::regex pattern("\"" + key + "\": (true|false|-?[0-9.]+|\"[^\"]*\")");
+    return std::regex_search(json, match, pattern) ? match[1].str() : std::string("<missing>");
+}
+
+uint64_t Number(const std::string& json, const std::string& key) {
+    return std::strtoull(Value(json, key).c_str(), nullptr, 10);
+}
+
+TEST(HostDemo, ReplicaEqualsTheFinalPullAndTheDigest) {
+    zephyr::hostkit::ScratchFolder folder;
+    const std::string host = std::string(ZEPHYR_BINARY_DIR) + "/host/zephyr-host";
+    const std::string log = folder.Join("host.log");
+    int status = -1;
+    const std::string json =
+        Shell(host + " demo --seconds 8 --shares 800 --json --no-console --dir " + folder.Join("demo") +
+                " --record " + folder.Join("pushes.rec") + " </dev/null 2>" + log,
+            &status);
+    const std::string trace = "summary:\n" + json + "\nscreen:\n" + folder.ReadFile("host.log");
+    ASSERT_NE(json.find("\"final_check\""), std::string::npos) << trace;
+
+    EXPECT_EQ(Value(json, "begin_result"), "1") << trace;
+    EXPECT_EQ(Value(json, "served"), "true") << trace;
+    EXPECT_GT(Number(json, "instruments"), 800u) << trace;  // the shares and the indexes
+    EXPECT_GT(Number(json, "snapshot_updates"), 0u) << trace;
+    EXPECT_EQ(Value(json, "bad_pushes"), "0") << trace;
+    EXPECT_EQ(Value(json, "done"), "true") << trace;
+    EXPECT_EQ(Value(json, "replica_equals_pull"), "true") << trace;
+    EXPECT_EQ(Value(json, "digest_ok"), "true") << trace;
+    EXPECT_EQ(Value(json, "pull_digest_ok"), "true") << trace;
+    EXPECT_EQ(Value(json, "ok"), "true") << trace;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << trace;
+    // The screen shows the driver's log lines in UTF-8 ("短路节假日判断逻辑!" from the ini).
+    EXPECT_NE(trace.find("短路节假日判断逻辑"), std::string::npos) << trace;
+
+    // The record holds every push the summary counted.
+    const std::string shown = Shell(host + " show-record " + folder.Join("pushes.rec"), &status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+    EXPECT_NE(shown.find(Value(json, "pushes") + " pushes over"), std::string::npos) << shown;
+    EXPECT_NE(shown.find(Value(json, "snapshot_updates") + " snapshot updates"), std::string::npos) << shown;
+}
+
+}  // namespace
