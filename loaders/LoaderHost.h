@@ -42,7 +42,7 @@ public:
     // 1, or a negative result when the frame was refused.
     virtual int32_t Push(uint8_t type, const void* data, uint32_t length) = 0;
     // The host's data may be served and pushed.
-    virtual bool IsDriverWorking() = 0;
+    virtual bool IsDriverWorking() const = 0;
 
     // The processing unit's exchange rates (written without a lock; readers may see a mix).
     virtual ExchangeRate& Rates() = 0;

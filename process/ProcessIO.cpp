@@ -6,6 +6,7 @@
 #include "foundation/MClock.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
+#include "foundation/MWaitEvent.h"
 
 namespace zephyr {
 
@@ -32,8 +33,34 @@ ProcessIO::ProcessIO(ConfigUnit* config, MLogger* logger)
       m_ProcessState(kStopped),
       m_ServiceFlag(0),
       m_LastL2Time(0),
-      m_PriceTableDirty(0) {
+      m_PriceTableDirty(0),
+      m_MktdtPathFlag(1),
+      m_ZxjcPathFlag(1),
+      m_ReferenceDataEvent(nullptr),
+      m_Level2Count(nullptr),
+      m_Level2Context(nullptr),
+      m_MarketWriter(m_CodeTable, m_SnapshotTable, m_ProductStatusTable),
+      m_MktdtLoader(*this),
+      m_RefDbf(*this, m_MktdtLoader),
+      m_TrdsesLoader(*this, m_MktdtLoader),
+      m_ExraLoader(*this),
+      m_ZxjcLoader(*this),
+      m_PriceTableFile(m_ZxjcLoader) {
     memset(&m_WorkParams, 0, sizeof m_WorkParams);
+    memset(&m_PriceTable, 0, sizeof m_PriceTable);
+    memset(&m_ExchangeRate, 0, sizeof m_ExchangeRate);
+    m_MarketWriter.SetWorkingTest(&IsDriverWorkingEntry, this);
+    m_MarketWriter.SetSnapshotClock(&m_SnapshotClock);
+}
+
+bool ProcessIO::IsDriverWorkingEntry(void* self) { return static_cast<ProcessIO*>(self)->IsDriverWorking(); }
+
+int32_t ProcessIO::Level2StartedCount() {
+    return m_Level2Count != nullptr ? m_Level2Count(m_Level2Context) : 0;
+}
+
+void ProcessIO::SignalReferenceLoaded() {
+    if (m_ReferenceDataEvent != nullptr) m_ReferenceDataEvent->Set();
 }
 
 void ProcessIO::SetWorkParams(const DriverWorkParams& params) {
@@ -44,6 +71,9 @@ void ProcessIO::SetWorkParams(const DriverWorkParams& params) {
 DriverWorkParams ProcessIO::GetWorkParams() const { return m_WorkParams; }
 
 int32_t ProcessIO::Start() {
+    if (m_Config != nullptr) m_LoaderSettings = LoaderSettings::FromConfig(*m_Config);
+    m_MktdtPathFlag = 1;
+    m_ZxjcPathFlag = 1;
     m_PriceTableDirty = 0;
     m_LastL2Time = MClock::NowSeconds();
     const int32_t started = m_Thread.StartThread("处理单元线程", &ProcessThread, this, true);
@@ -94,8 +124,9 @@ void ProcessIO::SetServiceFlag(int8_t flag) {
 
 bool ProcessIO::IsReady() const {
     if (m_Config != nullptr && m_Config->IsHolidayToday()) return false;
-    // The code table and the snapshot table are not held yet: nothing to serve.
-    return false;
+    // The tables lock themselves; counting them does not change them.
+    ProcessIO* self = const_cast<ProcessIO*>(this);
+    return self->m_CodeTable.Count() > 0 && self->m_SnapshotTable.Count() > 0;
 }
 
 bool ProcessIO::IsDriverWorking() const {

@@ -98,7 +98,7 @@ public:
     int32_t Push(uint8_t type, const void* data, uint32_t length) override {
         return writer.Push(type, data, length);
     }
-    bool IsDriverWorking() override { return writer.IsDriverWorking(); }
+    bool IsDriverWorking() const override { return writer.IsDriverWorking(); }
     ExchangeRate& Rates() override { return rates; }
     uint8_t& MarketDataPathFlag() override { return market_data_path_flag; }
     uint8_t& PriceSpreadPathFlag() override { return price_spread_path_flag; }

@@ -31,9 +31,9 @@ TEST(ExchangeRate, RateLines) {
         host.rates = {1, 2, 3};
         HKMExraLoader loader(host);
         EXPECT_EQ(loader.parse(c.line, static_cast<int32_t>(strlen(c.line))), c.result);
-        EXPECT_EQ(host.rates.buying, c.rates.buying);
-        EXPECT_EQ(host.rates.selling, c.rates.selling);
-        EXPECT_EQ(host.rates.middle, c.rates.middle);
+        EXPECT_EQ(+host.rates.buying, +c.rates.buying);
+        EXPECT_EQ(+host.rates.selling, +c.rates.selling);
+        EXPECT_EQ(+host.rates.middle, +c.rates.middle);
     }
     LoaderTestHost host;
     HKMExraLoader loader(host);
@@ -63,9 +63,9 @@ TEST(ExchangeRate, FileNameFollowsTheDayAndTheLastRateLineWins) {
     host.lines.clear();
     EXPECT_EQ(loader(false), 0);
     EXPECT_TRUE(host.lines.empty());
-    EXPECT_EQ(host.rates.buying, 81000u);
-    EXPECT_EQ(host.rates.selling, 82000u);
-    EXPECT_EQ(host.rates.middle, 81500u);
+    EXPECT_EQ(+host.rates.buying, 81000u);
+    EXPECT_EQ(+host.rates.selling, 82000u);
+    EXPECT_EQ(+host.rates.middle, 81500u);
 }
 
 }  // namespace

@@ -48,9 +48,9 @@ TEST(HostileFiles, ValidLinesAreKept) {
         EXPECT_TRUE(loader.HasCode(1));
         Snapshot s;
         ASSERT_TRUE(host.snapshots.GetByCode(&s, "00001"));
-        EXPECT_EQ(s.ask_volume, 600u);
+        EXPECT_EQ(+s.ask_volume, 600u);
         ASSERT_TRUE(host.snapshots.GetByCode(&s, "00700"));
-        EXPECT_EQ(s.ask_volume, 600u);
+        EXPECT_EQ(+s.ask_volume, 600u);
         EXPECT_EQ(host.codes.Count(), loader.DayCount());
     }
 }
@@ -79,7 +79,7 @@ TEST(HostileFiles, FileAppendedWhileRead) {
         EXPECT_EQ(host.codes.Count(), loader.DayCount());
         Snapshot s;
         ASSERT_TRUE(host.snapshots.GetByCode(&s, "00700"));
-        EXPECT_EQ(s.ask_volume, 600u);
+        EXPECT_EQ(+s.ask_volume, 600u);
     }
     stop = true;
     writer.join();

@@ -44,22 +44,22 @@ TEST_F(MarketDataTest, BuildModeFillsTheTablesAndKeepsTheDay) {
 
     ASSERT_EQ(host_.codes.Count(), 2u);
     const CodeEntry tencent = EntryOf("00700");
-    EXPECT_EQ(tencent.serial, 0);
+    EXPECT_EQ(+tencent.serial, 0);
     EXPECT_EQ(tencent.category, 1);
     EXPECT_EQ(Text(tencent.full_name, 16), "腾讯控股");
     EXPECT_EQ(Text(tencent.second_name, 16), "TENCENT");
     const Snapshot s = SnapshotOf("00700");
-    EXPECT_EQ(s.previous_close, 12346u);  // half up
-    EXPECT_EQ(s.open, 12346u);
-    EXPECT_EQ(s.last, 12345u);
-    EXPECT_EQ(s.high, 10200u);
-    EXPECT_EQ(s.low, 9900u);
-    EXPECT_EQ(s.volume, 1000u);
+    EXPECT_EQ(+s.previous_close, 12346u);  // half up
+    EXPECT_EQ(+s.open, 12346u);
+    EXPECT_EQ(+s.last, 12345u);
+    EXPECT_EQ(+s.high, 10200u);
+    EXPECT_EQ(+s.low, 9900u);
+    EXPECT_EQ(+s.volume, 1000u);
     EXPECT_DOUBLE_EQ(s.amount, 12345.5);
-    EXPECT_EQ(s.bid_price, 10000u);
-    EXPECT_EQ(s.bid_volume, 500u);
-    EXPECT_EQ(s.ask_price, 10100u);
-    EXPECT_EQ(s.ask_volume, 600u);
+    EXPECT_EQ(+s.bid_price, 10000u);
+    EXPECT_EQ(+s.bid_volume, 500u);
+    EXPECT_EQ(+s.ask_price, 10100u);
+    EXPECT_EQ(+s.ask_volume, 600u);
     EXPECT_EQ(host_.statuses.Count(), 2u);
 
     EXPECT_TRUE(loader_.HasCode(700));
@@ -159,7 +159,7 @@ TEST_F(MarketDataTest, RefreshMovesTheMarketTimeAndPushesOnlyChanges) {
     Snapshot pushed;
     memcpy(&pushed, host_.pushes[0].data.data(), sizeof pushed);
     EXPECT_STREQ(pushed.code, "00700");
-    EXPECT_EQ(pushed.last, 10060u);
+    EXPECT_EQ(+pushed.last, 10060u);
 
     // The same file again is stale: nothing read, nothing pushed, no message.
     host_.pushes.clear();
@@ -193,8 +193,8 @@ TEST_F(MarketDataTest, NominalPriceSettingAndOpenPrice) {
         ASSERT_EQ(loader(HKMktdtLoader::kBuild), 0);
         Snapshot s;
         ASSERT_TRUE(host.snapshots.GetByCode(&s, "00700"));
-        EXPECT_EQ(s.last, c.last);
-        EXPECT_EQ(s.open, c.open);
+        EXPECT_EQ(+s.last, c.last);
+        EXPECT_EQ(+s.open, c.open);
     }
 }
 
@@ -248,8 +248,8 @@ TEST_F(MarketDataTest, RepeatedCodeAndShortLines) {
     EXPECT_EQ(loader_.DayCount(), 2u);
     EXPECT_EQ(Text(loader_.DayRecords()[700].full_name, 16), "乙");
     const Snapshot listed = SnapshotOf("00005");
-    EXPECT_EQ(listed.volume, 100u);
-    EXPECT_EQ(listed.last, 0u);
+    EXPECT_EQ(+listed.volume, 100u);
+    EXPECT_EQ(+listed.last, 0u);
 }
 
 TEST_F(MarketDataTest, Level2DataKeepsWhatTheFileDoesNotCarry) {
@@ -272,9 +272,9 @@ TEST_F(MarketDataTest, Level2DataKeepsWhatTheFileDoesNotCarry) {
         host.folder.WriteFile("mktdt04.txt", MdHeader("20141208-10:00:01") + MdShare("00700", u"腾讯", "TC", moved) + kTrailer);
         ASSERT_EQ(loader(HKMktdtLoader::kRefresh), 0);
         ASSERT_TRUE(host.snapshots.GetByCode(&s, "00700"));
-        EXPECT_EQ(s.last, 10500u);
-        EXPECT_EQ(s.voip, started ? 4242u : 0u);
-        EXPECT_EQ(s.bid_orders, started ? 7 : 0);
+        EXPECT_EQ(+s.last, 10500u);
+        EXPECT_EQ(+s.voip, started ? 4242u : 0u);
+        EXPECT_EQ(+s.bid_orders, started ? 7 : 0);
     }
 }
 

@@ -93,7 +93,7 @@ TEST_F(MarketWriterTest, SnapshotsArePlacedByCodeAndPushedOnlyWhenChangedWhileWo
     Snapshot s;
     ASSERT_TRUE(snapshots_.Get(&s, 1));
     EXPECT_STREQ(s.code, "00005");
-    EXPECT_EQ(s.last, 101u);
+    EXPECT_EQ(+s.last, 101u);
 }
 
 TEST_F(MarketWriterTest, StatusesAndAStaleNameLookup) {

@@ -53,8 +53,8 @@ TEST(PriceSpread, Lines) {
                 continue;
             }
             EXPECT_EQ(section.price_code[1], '1' + s);
-            EXPECT_EQ(section.lowest_limit, c.lowest);
-            EXPECT_EQ(section.level_count, c.level_count);
+            EXPECT_EQ(+section.lowest_limit, c.lowest);
+            EXPECT_EQ(+section.level_count, +c.level_count);
             for (uint32_t i = 0; i < kPriceLevels; ++i) {
                 const bool written = i < c.levels;
                 EXPECT_EQ(section.levels[i].spread != 0, written) << i;
@@ -71,10 +71,10 @@ TEST(PriceSpread, LevelValuesRoundHalfUp) {
     memset(&table, 0, sizeof table);
     const std::string line = "R0403|01|0.01|9995|HKD|2|0.0245|0.0244|0.25|0.25|0.0005|0.5\n";
     ASSERT_EQ(loader.parse(line.data(), static_cast<int32_t>(line.size()), table), 0);
-    EXPECT_EQ(table.sections[0].levels[0].lower_bound, 25);
-    EXPECT_EQ(table.sections[0].levels[0].spread, 24);
-    EXPECT_EQ(table.sections[0].levels[1].lower_bound, 250);
-    EXPECT_EQ(table.sections[0].levels[1].spread, 1);
+    EXPECT_EQ(+table.sections[0].levels[0].lower_bound, 25);
+    EXPECT_EQ(+table.sections[0].levels[0].spread, 24);
+    EXPECT_EQ(+table.sections[0].levels[1].lower_bound, 250);
+    EXPECT_EQ(+table.sections[0].levels[1].spread, 1);
 }
 
 TEST(PriceSpread, FileReadingStopsAtANonSpreadLine) {

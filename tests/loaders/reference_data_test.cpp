@@ -59,22 +59,22 @@ TEST_F(ReferenceDataTest, MergesTheSharesOfTheDay) {
     EXPECT_EQ(Text(e.full_name, 16), "腾讯控股");
     EXPECT_EQ(Text(e.second_name, 16), "TENCENT");
     EXPECT_EQ(e.currency, 24);
-    EXPECT_EQ(e.reference1, 100);
-    EXPECT_EQ(e.reference2, 1);
+    EXPECT_EQ(+e.reference1, 100);
+    EXPECT_EQ(+e.reference2, 1);
     EXPECT_EQ(Text(e.reference_text, 8), "SZHK\n");  // the line end stays in the last field
     EXPECT_EQ(e.category, 1);
     Snapshot s;
     ASSERT_TRUE(host_.snapshots.GetByCode(&s, "00700"));
-    EXPECT_EQ(s.previous_close, 12346u);
-    EXPECT_EQ(s.open, 12346u);
-    EXPECT_EQ(s.last, 0u);  // the reference snapshot carries only the previous close
+    EXPECT_EQ(+s.previous_close, 12346u);
+    EXPECT_EQ(+s.open, 12346u);
+    EXPECT_EQ(+s.last, 0u);  // the reference snapshot carries only the previous close
     // The share with a short line keeps what the market data file gave.
     EXPECT_EQ(Text(EntryOf("00005").full_name, 16), "汇丰");
     EXPECT_EQ(host_.codes.FindCode("00001\0"), 0xFFFF);
 
-    EXPECT_EQ(host_.rates.middle, 775000u);
-    EXPECT_EQ(host_.rates.buying, 775000u);
-    EXPECT_EQ(host_.rates.selling, 1u);  // only a rate still 0 takes the middle rate
+    EXPECT_EQ(+host_.rates.middle, 775000u);
+    EXPECT_EQ(+host_.rates.buying, 775000u);
+    EXPECT_EQ(+host_.rates.selling, 1u);  // only a rate still 0 takes the middle rate
     EXPECT_EQ(host_.reference_signals, 1);
 
     const char* expected[] = {"HKRefDbf::Instance() : 准备构建码表!", "HKRefDbf::Instance() : path [",
@@ -117,7 +117,7 @@ TEST_F(ReferenceDataTest, FullNameCleanUpAndRepeatedCodes) {
         EXPECT_EQ(Text(e.full_name, 16), c.full_name);
         Snapshot s;
         ASSERT_TRUE(host.snapshots.GetByCode(&s, "00700"));
-        EXPECT_EQ(s.previous_close, 12346u);
+        EXPECT_EQ(+s.previous_close, 12346u);
     }
 }
 
@@ -131,9 +131,9 @@ TEST_F(ReferenceDataTest, WithoutReferenceFileTheMarketDataFileBuildsTheTable) {
     EXPECT_EQ(Text(EntryOf("00700").second_name, 16), "TC");
     Snapshot s;
     ASSERT_TRUE(host_.snapshots.GetByCode(&s, "00005"));
-    EXPECT_EQ(s.previous_close, 10000u);
-    EXPECT_EQ(s.open, 10000u);
-    EXPECT_EQ(s.volume, 0u);
+    EXPECT_EQ(+s.previous_close, 10000u);
+    EXPECT_EQ(+s.open, 10000u);
+    EXPECT_EQ(+s.volume, 0u);
     EXPECT_EQ(host_.reference_signals, 1);
 }
 

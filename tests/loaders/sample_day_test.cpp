@@ -73,17 +73,17 @@ std::string QuoteKey(const std::map<std::string, std::string>& row) {
 }
 
 void ExpectSnapshotMatches(const Snapshot& s, const std::map<std::string, std::string>& row) {
-    EXPECT_EQ(s.previous_close, Number(row, "prev_close"));
-    EXPECT_EQ(s.open, s.previous_close != 0 ? s.previous_close : s.last);
-    EXPECT_EQ(s.last, Number(row, "last"));
-    EXPECT_EQ(s.high, Number(row, "high"));
-    EXPECT_EQ(s.low, Number(row, "low"));
-    EXPECT_EQ(s.volume, Number(row, "volume"));
+    EXPECT_EQ(+s.previous_close, Number(row, "prev_close"));
+    EXPECT_EQ(+s.open, s.previous_close != 0 ? s.previous_close : s.last);
+    EXPECT_EQ(+s.last, Number(row, "last"));
+    EXPECT_EQ(+s.high, Number(row, "high"));
+    EXPECT_EQ(+s.low, Number(row, "low"));
+    EXPECT_EQ(+s.volume, Number(row, "volume"));
     EXPECT_DOUBLE_EQ(s.amount, std::strtod(row.at("turnover").c_str(), nullptr));
-    EXPECT_EQ(s.bid_price, Number(row, "bid"));
-    EXPECT_EQ(s.bid_volume, Number(row, "bid_volume"));
-    EXPECT_EQ(s.ask_price, Number(row, "ask"));
-    EXPECT_EQ(s.ask_volume, Number(row, "ask_volume"));
+    EXPECT_EQ(+s.bid_price, Number(row, "bid"));
+    EXPECT_EQ(+s.bid_volume, Number(row, "bid_volume"));
+    EXPECT_EQ(+s.ask_price, Number(row, "ask"));
+    EXPECT_EQ(+s.ask_volume, Number(row, "ask_volume"));
 }
 
 TEST(SampleDay, FullDayLoadsAndALaterFileUpdatesOnlyChangedQuotes) {
@@ -134,31 +134,32 @@ TEST(SampleDay, FullDayLoadsAndALaterFileUpdatesOnlyChangedQuotes) {
             << code;
         Snapshot s;
         ASSERT_TRUE(host.snapshots.GetByCode(&s, code));
-        EXPECT_EQ(s.previous_close, Number(row, "prev_close")) << code;
+        EXPECT_EQ(+s.previous_close, Number(row, "prev_close")) << code;
     }
 
     // The day's rates, spreads and (once working) statuses.
     const sampleday::Day day = sampleday::BuildDay(kDate, kSeed, kShares);
     EXPECT_EQ(rates(true), 0);
-    EXPECT_EQ(host.rates.buying, day.buyRate);
-    EXPECT_EQ(host.rates.selling, day.sellRate);
-    EXPECT_EQ(host.rates.middle, day.midRate);
+    EXPECT_EQ(+host.rates.buying, day.buyRate);
+    EXPECT_EQ(+host.rates.selling, day.sellRate);
+    EXPECT_EQ(+host.rates.middle, day.midRate);
     EXPECT_EQ(spreads.Instance(host.prices), 0);
     const auto& classes = sampleday::SpreadClasses();
     for (size_t c = 0; c < classes.size(); ++c) {
         const PriceSection& section = host.prices.sections[c];
         EXPECT_EQ(std::string(section.price_code, 2), classes[c].code);
         EXPECT_EQ(static_cast<uint32_t>(section.lowest_limit), classes[c].lowest);
-        EXPECT_EQ(section.level_count, classes[c].levels.size());
+        EXPECT_EQ(static_cast<size_t>(section.level_count), classes[c].levels.size());
         for (size_t l = 0; l < classes[c].levels.size() && l < kPriceLevels; ++l) {
             EXPECT_EQ(static_cast<uint32_t>(section.levels[l].lower_bound), classes[c].levels[l].lower);
-            EXPECT_EQ(section.levels[l].spread, classes[c].levels[l].spread);
+            EXPECT_EQ(static_cast<uint32_t>(section.levels[l].spread), classes[c].levels[l].spread);
         }
     }
 
     host.working = true;
     EXPECT_EQ(status.Instance(true), 0);
-    EXPECT_EQ(status.KeptQuotaStatus().remaining_quota, static_cast<int64_t>(sampleday::RemainingQuota(day, 100000)));
+    const int64_t remaining_quota = status.KeptQuotaStatus().remaining_quota;  // packed field: a copy
+    EXPECT_EQ(remaining_quota, static_cast<int64_t>(sampleday::RemainingQuota(day, 100000)));
     EXPECT_EQ(std::string(status.KeptQuotaStatus().trading_state, 8), sampleday::MarketState(day, 100000));
     for (const sampleday::Share& share : day.shares) {
         ProductStatus st;

@@ -43,8 +43,10 @@ TEST_F(SessionStatusTest, QuotaAndInstrumentStatesArePushedOncePerChange) {
     EXPECT_EQ(loader_.Instance(true), 0);
 
     const MarketQuotaStatus& kept = loader_.KeptQuotaStatus();
-    EXPECT_EQ(kept.first_quota, 52000000000);
-    EXPECT_EQ(kept.remaining_quota, 0);  // -5 in the file
+    const int64_t first_quota = kept.first_quota;  // packed fields: compare copies
+    const int64_t remaining_quota = kept.remaining_quota;
+    EXPECT_EQ(first_quota, 52000000000);
+    EXPECT_EQ(remaining_quota, 0);  // -5 in the file
     EXPECT_EQ(kept.quota_state, 'Y');
     EXPECT_EQ(std::string(kept.trading_state, 8), "CT      ");
     ASSERT_EQ(host_.CountPushes(HKTrdsesLoader::kQuotaFrame), 1u);
