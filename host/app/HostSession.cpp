@@ -305,6 +305,7 @@ private:
     std::string pull_error_;
     Clock::time_point next_pull_ = Clock::now();
     uint64_t last_pushes_ = 0, last_snapshots_ = 0;
+    std::atomic<bool> quit_{false};
 };
 
 bool Session::Start() {
@@ -366,6 +367,7 @@ void Session::InputLoop() {
         const std::vector<std::string> words = SplitWords(line);
         if (words.empty()) continue;
         if (words[0] == "quit" || words[0] == "exit") {
+            quit_ = true;
             g_stop = true;
             break;
         }
@@ -486,7 +488,7 @@ void Session::Finish() {
         RunCommand(kHostConsole, {"l2cmd", "rate", "0"});
     }
     // Quiet: no snapshot update for a while (the pool flushes every 100 ms).
-    const Clock::time_point give_up = Clock::now() + std::chrono::seconds(5);
+    const Clock::time_point give_up = Clock::now() + std::chrono::seconds(3);
     uint64_t seen = shared_.replica.Counters().snapshot_records;
     Clock::time_point quiet_since = Clock::now();
     bool quiet = false;
@@ -570,8 +572,9 @@ void Session::Run() {
         const bool interrupted = g_stop.load();
         g_stop = true;  // ends the input thread
         if (input_.joinable()) input_.join();
+        terminal_->StopEditing();
         terminal_->SetStatus({});
-        if (interrupted) HostLine("stopping (Ctrl-C)");
+        if (interrupted) HostLine(quit_.load() ? "stopping (quit)" : "stopping (Ctrl-C)");
         Finish();
         HostLine("EndDriverWork");
         driver_->End();

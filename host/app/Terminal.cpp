@@ -108,6 +108,13 @@ void Terminal::Close() {
     fflush(out_);
 }
 
+void Terminal::StopEditing() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    EraseArea();
+    editing_ = false;
+    DrawArea();
+}
+
 void Terminal::WriteOut(const std::string& text) { fwrite(text.data(), 1, text.size(), out_); }
 
 void Terminal::EraseArea() {

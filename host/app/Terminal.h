@@ -30,6 +30,8 @@ public:
     void Flush();
     // Replaces the status area (a few lines, each cut to the terminal width).
     void SetStatus(const std::vector<std::string>& lines);
+    // No more input is read: the prompt goes away.
+    void StopEditing();
     // Clears the status area and leaves the terminal as it was found.
     void Close();
 
