@@ -34,6 +34,11 @@ void ConfigUnit::SetLibraryFileName(const MString& file_name) {
     m_LibraryFileName = file_name;
 }
 
+MString ConfigUnit::LibraryFileName() const {
+    MLocalSection lock(m_Lock);
+    return m_LibraryFileName.IsEmpty() ? LibraryFileOf(m_ModuleAddress) : m_LibraryFileName;
+}
+
 void ConfigUnit::SetDefaults() {
     m_TransModule = "./nimbus.so";
     m_Reff = "./data/";

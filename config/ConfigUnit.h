@@ -29,6 +29,8 @@ public:
 
     // Uses this file name instead of asking the loader (tests; "" goes back to the loader).
     void SetLibraryFileName(const MString& file_name);
+    // The library's own file name (the one set above, else the loader's answer; "" when unknown).
+    MString LibraryFileName() const;
 
     // Stops first, then reads the ini file and the holiday calendar.
     // 1, or -1 when the library's own file name cannot be obtained.

@@ -9,6 +9,9 @@
 #include "foundation/MText.h"
 #include "foundation/MThread.h"
 #include "foundation/MTickCounter.h"
+#include "market/Records.h"
+#include "process/CodeTableAdjuster.h"
+#include "process/MarketCounts.h"
 #include "process/ProcessIO.h"
 #include "process/StatusUnit.h"
 
@@ -88,6 +91,20 @@ void FillDriverStatusInfo(DriverStatusInfo* info, const DriverUnits& units) {
     info->market = kMarketNumber;
     info->working = working;
     info->snapshot_age_s = units.process->SnapshotAgeMs() / 1000;
+    MarketInfo market;
+    units.process->GetMarket().GetInfo(&market);
+    info->market_date = market.date;
+    info->market_time = market.time;
+    info->instrument_count = market.item_count;
+    // The market-wide figures live in the index entry "999999", at its code table position.
+    IndexEntry total;
+    const uint16_t at = units.process->FindPosition(kMainTotalCode);
+    if (at != kNoPosition && units.process->Indexes().Get(&total, at) &&
+        memcmp(total.code, kMainTotalCode, sizeof total.code) == 0) {
+        info->hsi_last_price = total.last;
+        info->hsi_amount = static_cast<int64_t>(total.amount);
+        info->hsi_volume = total.volume;
+    }
     info->init_age_s = units.process->InitialisationAgeMs() / 1000;
     info->uptime_s = units.uptime->Elapsed() / 1000;
     info->working_again = working;

@@ -1,28 +1,48 @@
 #include "process/ProcessIO.h"
 
 #include <cstring>
+#include <exception>
+#include <new>
+#include <vector>
 
 #include "config/ConfigUnit.h"
+#include "config/HSIndexConfig.h"
 #include "foundation/MClock.h"
+#include "foundation/MDateTime.h"
 #include "foundation/MLocalSection.h"
-#include "foundation/MLog.h"
 #include "foundation/MWaitEvent.h"
+#include "process/CodeTableAdjuster.h"
+#include "process/Level2Link.h"
+#include "process/MarketChecksum.h"
+#include "process/MarketCounts.h"
+#include "push/DataFrames.h"
+#include "push/PushFrames.h"
 
 namespace zephyr {
 
 namespace {
 
-constexpr uint32_t kStopWaitMs = 5000;
-constexpr uint32_t kPassSleepMs = 100;
+constexpr const char* kModule = "Zephyr";
+constexpr const char* kProcessModule = "处理单元";
+constexpr uint32_t kCodeCapacity = 6100;
+constexpr uint32_t kExtCodeCapacity = 6100;
+constexpr uint32_t kStatusCapacity = 9000;
+constexpr uint32_t kIndexCapacity = 50;
+// From 01:00:00 on, the day's price-spread file is expected.
+constexpr int32_t kPriceTableFromTime = 8000;
+// Records per push when the console pushes a table.
+constexpr uint32_t kPushBlock = 100;
 
-bool IsTableSubType(uint8_t sub_type) {
-    switch (sub_type) {
-    case 0x54: case 0x55: case 0x57: case 0x58: case 0x59:
-    case 0x5A: case 0x5B: case 0x5C: case 0xFE:
-        return true;
-    default:
-        return false;
-    }
+int32_t Today() { return MDateTime::Current().GetDate(); }
+
+// The directory of a file name, with its trailing '/' ("./" when it has none).
+MString DirectoryOf(const MString& file) {
+    const char* text = file.GetData();
+    const char* slash = strrchr(text, '/');
+    if (slash == nullptr) return MString("./");
+    std::vector<char> directory(text, slash + 1);
+    directory.push_back('\0');
+    return MString(directory.data());
 }
 
 }  // namespace
@@ -33,30 +53,52 @@ ProcessIO::ProcessIO(ConfigUnit* config, MLogger* logger)
       m_ProcessState(kStopped),
       m_ServiceFlag(0),
       m_LastL2Time(0),
+      m_InitialisedDate(0),
+      m_CloseCorrection(0),
       m_PriceTableDirty(0),
+      m_Started(false),
+      m_StrategySlots(nullptr),
+      m_StrategyCount(0),
+      m_StrategyParam(0),
+      m_RecountRequest(0),
       m_MktdtPathFlag(1),
       m_ZxjcPathFlag(1),
       m_ReferenceDataEvent(nullptr),
-      m_Level2Count(nullptr),
-      m_Level2Context(nullptr),
+      m_Level2Link(nullptr),
       m_MarketWriter(m_CodeTable, m_SnapshotTable, m_ProductStatusTable),
       m_MktdtLoader(*this),
       m_RefDbf(*this, m_MktdtLoader),
       m_TrdsesLoader(*this, m_MktdtLoader),
       m_ExraLoader(*this),
       m_ZxjcLoader(*this),
-      m_PriceTableFile(m_ZxjcLoader) {
+      m_PriceTableFile(m_ZxjcLoader),
+      m_Level2Handler(&m_Market, this) {
     memset(&m_WorkParams, 0, sizeof m_WorkParams);
     memset(&m_PriceTable, 0, sizeof m_PriceTable);
     memset(&m_ExchangeRate, 0, sizeof m_ExchangeRate);
     m_MarketWriter.SetWorkingTest(&IsDriverWorkingEntry, this);
     m_MarketWriter.SetSnapshotClock(&m_SnapshotClock);
+    m_MarketWriter.SetNameLookup(&m_NameLookup);
+    m_MarketWriter.SetPushSink(&PushIntoPool, this);
+    m_PushPool.SetMarket(&m_Market);
+}
+
+ProcessIO::~ProcessIO() {
+    m_Level2Handler.Close();
+    m_Thread.StopThread(kStopWaitMs);
+    MLocalSection lock(m_StrategyLock);
+    delete[] m_StrategySlots;
+    m_StrategySlots = nullptr;
 }
 
 bool ProcessIO::IsDriverWorkingEntry(void* self) { return static_cast<ProcessIO*>(self)->IsDriverWorking(); }
 
+int32_t ProcessIO::PushIntoPool(void* self, const void* frame, uint32_t length) {
+    return static_cast<ProcessIO*>(self)->m_PushPool.PutData(frame, length);
+}
+
 int32_t ProcessIO::Level2StartedCount() {
-    return m_Level2Count != nullptr ? m_Level2Count(m_Level2Context) : 0;
+    return m_Level2Link != nullptr ? m_Level2Link->StartedCount() : 0;
 }
 
 void ProcessIO::SignalReferenceLoaded() {
@@ -70,37 +112,278 @@ void ProcessIO::SetWorkParams(const DriverWorkParams& params) {
 
 DriverWorkParams ProcessIO::GetWorkParams() const { return m_WorkParams; }
 
+MarketTables ProcessIO::Tables() {
+    return MarketTables{&m_Market,        &m_CodeTable,          &m_ExtCodeTable, &m_IndexTable,
+                        &m_SnapshotTable, &m_ProductStatusTable, &m_NameLookup,   m_Logger};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start, re-initialisation, stop
+
 int32_t ProcessIO::Start() {
+    MLocalSection life(m_LifeLock);
+    return StartSteps();
+}
+
+int32_t ProcessIO::StartSteps() {
+    MLogger& log = Logger();
     if (m_Config != nullptr) m_LoaderSettings = LoaderSettings::FromConfig(*m_Config);
+
+    // 1
     m_MktdtPathFlag = 1;
     m_ZxjcPathFlag = 1;
     m_PriceTableDirty = 0;
-    m_LastL2Time = MClock::NowSeconds();
-    const int32_t started = m_Thread.StartThread("处理单元线程", &ProcessThread, this, true);
-    if (started < 0) return started;
-    m_SnapshotClock.Start();
-    m_InitClock.Start();
+    m_LastL2Time.store(MClock::NowSeconds());
+
+    // 2
+    m_PushPool.SetHost(m_WorkParams.push_data, m_WorkParams.driver_id);
+    m_PushPool.SetLogger(m_Logger);
+    const uint16_t bond = m_Config != nullptr ? m_Config->PushBond() : 0;
+    int32_t result = m_PushPool.Init(MPushPool::kMainType, MPushPool::kSubType, kMarketNumber,
+                                     MPushPool::kRingSize, bond);
+    if (result < 0) {
+        log.Write(kLogError, kModule, "<ProcessIO>m_PushPool初始化出错[Err:%d]", result);
+        return result;
+    }
+
+    // 3
+    result = m_Thread.StartThread("处理单元线程", &ProcessThread, this, true);
+    if (result < 0) return result;
+
+    // 4-7
+    if (!m_CodeTable.Allocate(kCodeCapacity)) {
+        log.Write(kLogError, kModule, "码表初始化出错。");
+        return -2;
+    }
+    if (!m_ExtCodeTable.Allocate(kExtCodeCapacity)) {
+        log.Write(kLogError, kModule, "扩展码表初始化出错。");
+        return -3;
+    }
+    if (!m_ProductStatusTable.Allocate(kStatusCapacity)) {
+        log.Write(kLogWarning, kModule, "产品状态表初始化出错。");
+        return -30;
+    }
+    if (!m_IndexTable.Allocate(kIndexCapacity)) {
+        log.Write(kLogError, kModule, "指数表初始化出错。");
+        return -4;
+    }
+    m_Started.store(true);
+
+    // 8
+    MString directory("./");
+    uint32_t time1 = 0;
+    uint32_t time2 = 0;
+    if (m_Config != nullptr) {
+        directory = DirectoryOf(m_Config->LibraryFileName());
+        time1 = static_cast<uint32_t>(m_Config->Time1());
+        time2 = static_cast<uint32_t>(m_Config->Time2());
+    }
+    m_Market.Configure(MarketSetup{directory.GetData(), time1, time2, m_Logger});
+    result = m_Market.Init(m_CodeTable.IndexCount());
+    if (result < 0) {
+        log.Write(kLogError, kModule, "<ProcessIO>m_Market初始化出错[Err:%d]", result);
+        return result;
+    }
+
+    // 9
+    if (m_PriceTableFile.Open(m_LoaderSettings.price_table_path.GetData()) < 1) {
+        log.Write(kLogError, kModule, "价位表文件初始化出错。");
+        return -9;
+    }
+
+    // 10-12
+    LoadPriceTable();
+    LoadShortNamesAndIndexes();
+
+    // 13
+    if (m_RefDbf.Instance() < 0 && (m_Config == nullptr || !m_Config->IsHolidayToday())) return -15;
+
+    // 14
+    m_ExraLoader(true);
+    m_TrdsesLoader.Instance(true);
+
+    // 15, 16
+    m_IndexTable.Clear();
+    m_IndexTable.BuildFromCodes(m_CodeTable);
+    RefreshMarketCounts();
+    AdjustCodeTable();
+
+    // 17
+    ApplyPushStrategy();
+
+    // 18
+    m_CloseCorrection.store(1);
+    m_InitialisedDate.store(Today());
+
+    // 19-21
+    FinishInitialisation();
+
+    // 22
+    m_Level2Handler.Open();
+    if (m_Level2Link != nullptr) m_Level2Link->Initialise();
     return 1;
 }
+
+void ProcessIO::LoadPriceTable() {
+    if (MDateTime::Current().GetTime() <= kPriceTableFromTime) return;
+    const int32_t loaded = m_PriceTableFile.Load(m_PriceTable);
+    if (loaded < 1) {
+        Logger().Write(kLogError, kModule, "未使用存盘价位表文件，不能对外服务, errcode=%d", loaded);
+    } else {
+        Logger().Write(kLogInfo, kModule, "存盘价位表文件装入成功。");
+    }
+}
+
+void ProcessIO::LoadShortNamesAndIndexes() {
+    if (m_Config != nullptr) m_ShortNameTable.LoadAll(m_Config->HKShorNameFilePath().GetData());
+    m_ProductStatusTable.Clear();
+    m_CodeTable.Clear();
+    m_SnapshotTable.Clear();
+    std::vector<IndexDefinition> definitions;
+    const bool enabled = m_Config != nullptr && m_Config->HSIEnable();
+    if (enabled && m_CodeTable.Count() == 0) {
+        const HSIndexConfig& list = m_Config->GetIndexConfig();
+        definitions.resize(list.GetCount());
+        for (uint32_t i = 0; i < definitions.size(); ++i) {
+            HSIndexEntry entry;
+            memset(&definitions[i], 0, sizeof definitions[i]);
+            if (!list.Get(i, &entry)) continue;
+            memcpy(definitions[i].code, entry.code, sizeof definitions[i].code);
+            memcpy(definitions[i].english_short_name, entry.english_name, sizeof entry.english_name);
+            memcpy(definitions[i].chinese_short_name, entry.short_name, sizeof entry.short_name);
+            memcpy(definitions[i].full_name, entry.full_name, sizeof entry.full_name);
+        }
+    }
+    // Records the index count too (0 when the source is disabled).
+    m_CodeTable.AddIndexEntries(enabled, definitions.data(), definitions.size());
+}
+
+void ProcessIO::ApplyPushStrategy() {
+    const uint32_t n = m_CodeTable.Count();
+    uint16_t* slots = n > 0 ? new (std::nothrow) uint16_t[n]() : nullptr;
+    {
+        MLocalSection lock(m_StrategyLock);
+        delete[] m_StrategySlots;
+        m_StrategySlots = slots;
+        m_StrategyCount = slots != nullptr ? n : 0;
+        m_StrategyParam = m_Config != nullptr ? m_Config->PushStrategyParam() : 0;
+    }
+    if (slots == nullptr) Logger().Write(kLogWarning, kModule, "推送策略应用失败");
+}
+
+uint32_t ProcessIO::PushStrategySlots() const {
+    MLocalSection lock(m_StrategyLock);
+    return m_StrategyCount;
+}
+
+void ProcessIO::FinishInitialisation() {
+    {
+        MLocalSection lock(m_RecountLock);
+        m_RecountRequest = 0;
+    }
+    RefreshMarketCounts();
+    m_SnapshotClock.Start();
+    m_InitClock.Start();
+    ComputeMarketChecksum();
+}
+
+int32_t ProcessIO::Reinitialise() {
+    MLocalSection life(m_LifeLock);
+    if (!m_Started.load()) return -1;
+    MLogger& log = Logger();
+    if (m_Config != nullptr) m_LoaderSettings = LoaderSettings::FromConfig(*m_Config);
+
+    // 1, 2
+    m_MktdtPathFlag = 1;
+    m_ZxjcPathFlag = 1;
+    m_LastL2Time.store(MClock::NowSeconds());
+    const int32_t today = Today();
+    if (today == m_InitialisedDate.load()) return 2;
+
+    // 3, 4
+    memset(&m_ExchangeRate, 0, sizeof m_ExchangeRate);
+    MarketInfo info;
+    m_Market.GetInfo(&info);
+    info.status = 0;
+    info.date = static_cast<uint32_t>(today);
+    info.time = 0;
+    m_Market.SetInfo(&info);
+
+    // 5-9
+    SavePriceTable();
+    log.Write(kLogInfo, kModule, "重新开始初始化");
+    SetProcessState(kStopped);
+    SetServiceFlag(-1);
+    if (m_WorkParams.market_reset != nullptr) m_WorkParams.market_reset(kMarketNumber, m_WorkParams.driver_id);
+    m_Market.SetStatus(1);
+
+    // 10-12
+    LoadPriceTable();
+    LoadShortNamesAndIndexes();
+    m_CloseCorrection.store(1);
+
+    // 13, 14
+    if (m_RefDbf.Instance() < 0) return -1;
+    m_ExraLoader(true);
+    m_TrdsesLoader.Instance(true);
+
+    // 15
+    ApplyPushStrategy();
+    m_IndexTable.Clear();
+    m_IndexTable.BuildFromCodes(m_CodeTable);
+    RefreshMarketCounts();
+    AdjustCodeTable();
+
+    // 16, 17
+    m_InitialisedDate.store(today);
+    SetProcessState(kNotReady);
+    FinishInitialisation();
+    return 1;
+}
+
+void ProcessIO::ClearInitialisedDate() { m_InitialisedDate.store(0); }
 
 void ProcessIO::Stop() {
     SetProcessState(kStopped);
     SetServiceFlag(0);
+    {
+        MLocalSection life(m_LifeLock);
+        m_Started.store(false);
+    }
+    // From here on level-2 pushes change nothing; one in progress is waited for.
+    m_Level2Handler.Close();
     m_Thread.StopThread(kStopWaitMs);
+
+    MLocalSection life(m_LifeLock);
+    ReleaseTables();
+}
+
+void ProcessIO::ReleaseTables() {
+    m_ShortNameTable.Close();
+    m_IndexTable.Release();
+    m_ExtCodeTable.Release();
+    m_CodeTable.Release();
+    m_SnapshotTable.Release();
+    m_ProductStatusTable.Release();
+    m_Market.Release();
+    {
+        MLocalSection lock(m_StrategyLock);
+        delete[] m_StrategySlots;
+        m_StrategySlots = nullptr;
+        m_StrategyCount = 0;
+    }
+    m_PushPool.Release();
+    m_NameLookup.Release();
 }
 
 int32_t ProcessIO::SavePriceTable() {
+    const int32_t saved = m_PriceTableFile.Save(m_PriceTable);
     m_PriceTableDirty = 0;
-    return 1;
+    return saved;
 }
 
-uint32_t ProcessIO::ProcessThread(void* self) {
-    ProcessIO* unit = static_cast<ProcessIO*>(self);
-    while (!unit->m_Thread.IsStopRequested()) {
-        MClock::SleepMs(kPassSleepMs);
-    }
-    return 0;
-}
+// ---------------------------------------------------------------------------------------------
+// State
 
 int32_t ProcessIO::GetProcessState() const {
     MLocalSection lock(m_StateLock);
@@ -134,36 +417,189 @@ bool ProcessIO::IsDriverWorking() const {
     return IsReady() && m_ServiceFlag > 0;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Host pulls
+
 int32_t ProcessIO::GetMarketInfo(const uint16_t* capacity, const MarketInfoTargets* targets) {
-    if (capacity == nullptr || targets == nullptr || targets->market_info == nullptr ||
-        (targets->categories == nullptr && *capacity > 0)) {
-        return -1;
-    }
-    if (GetServiceFlag() <= 0 || GetProcessState() != kServing) return -1;
-    // No market is held yet.
-    return -1;
+    return AnswerMarketInfo(m_Market, GetServiceFlag(), GetProcessState(), capacity, targets);
 }
 
-int32_t ProcessIO::CheckFrameRequest(const FrameRequest& request) const {
-    if (GetServiceFlag() <= 0 || GetProcessState() == kStopped) return -1;
-    if (request.main_type != 2) return -2;
-    if (!IsTableSubType(request.sub_type) || request.version != 3) return -3;
-    return 0;
+namespace {
+
+FrameService ServiceOf(int8_t flag, int32_t state, const DriverWorkParams& params) {
+    return FrameService{flag, state, params.frame_size, params.request_budget};
 }
+
+}  // namespace
 
 int32_t ProcessIO::GetDataFrameCount(const FrameRequest* request, uint8_t* last_frame) {
     if (request == nullptr || last_frame == nullptr || request->position == nullptr) return 0;
-    const int32_t checked = CheckFrameRequest(*request);
-    if (checked < 0) return checked;
-    *last_frame = 1;
-    return 0;
+    const FrameSources sources{&m_CodeTable,      &m_SnapshotTable,
+                               &m_IndexTable,     &m_ShortNameTable,
+                               &m_ProductStatusTable, &m_PriceTable,
+                               &m_ExchangeRate,   &m_TrdsesLoader.KeptQuotaStatus(),
+                               m_Config != nullptr ? &m_Config->GetHolidayCalendar() : nullptr};
+    return AnswerFrameCount(sources, ServiceOf(GetServiceFlag(), GetProcessState(), m_WorkParams), request,
+                            last_frame);
 }
 
 int32_t ProcessIO::GetOneDataFrame(const FrameRequest* request, void* const* output) {
     if (request == nullptr || output == nullptr || request->position == nullptr) return 0;
-    const int32_t checked = CheckFrameRequest(*request);
-    if (checked < 0) return checked;
+    const FrameSources sources{&m_CodeTable,      &m_SnapshotTable,
+                               &m_IndexTable,     &m_ShortNameTable,
+                               &m_ProductStatusTable, &m_PriceTable,
+                               &m_ExchangeRate,   &m_TrdsesLoader.KeptQuotaStatus(),
+                               m_Config != nullptr ? &m_Config->GetHolidayCalendar() : nullptr};
+    return AnswerOneFrame(sources, ServiceOf(GetServiceFlag(), GetProcessState(), m_WorkParams), request,
+                          output);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Push path
+
+bool ProcessIO::UpdateSnapshot(const Snapshot& record) { return m_MarketWriter.UpdateSnapshot(record); }
+
+bool ProcessIO::UpdateStatus(const ProductStatus& record) { return m_MarketWriter.UpdateStatus(record); }
+
+int32_t ProcessIO::Push(uint8_t type, const void* data, uint32_t length) {
+    return m_MarketWriter.Push(type, data, length);
+}
+
+int32_t ProcessIO::PushMarketHeader() {
+    MarketInfo info;
+    m_Market.GetInfo(&info);
+    uint8_t frame[kMarketHeaderFrameSize];
+    const uint32_t length = BuildMarketHeaderFrame(info, frame, sizeof frame);
+    return Push(frame[0], frame + 1, length - 1);
+}
+
+int32_t ProcessIO::PushSnapshots(uint32_t start, uint32_t n) {
+    MLocalSection life(m_LifeLock);
+    if (!m_Started.load()) return 0;
+    Snapshot block[kPushBlock];
+    int32_t result = 1;
+    while (n > 0 && result > 0) {
+        const uint32_t got = m_SnapshotTable.CopyRange(block, start, n < kPushBlock ? n : kPushBlock);
+        if (got == 0) break;
+        result = PutSnapshots(m_PushPool, block, got);
+        start += got;
+        n -= got;
+    }
+    return result;
+}
+
+int32_t ProcessIO::PushIndexEntries(uint32_t start, uint32_t n) {
+    MLocalSection life(m_LifeLock);
+    if (!m_Started.load()) return 0;
+    IndexEntry block[kPushBlock];
+    int32_t result = 1;
+    while (n > 0 && result > 0) {
+        const uint32_t got = m_IndexTable.CopyRange(block, start, n < kPushBlock ? n : kPushBlock);
+        if (got == 0) break;
+        result = PutIndexEntries(m_PushPool, block, got);
+        start += got;
+        n -= got;
+    }
+    return result;
+}
+
+int32_t ProcessIO::FlushPushes() { return m_PushPool.PushOutOnce(); }
+
+// ---------------------------------------------------------------------------------------------
+// Market-wide routines
+
+void ProcessIO::ComputeMarketChecksum() { zephyr::ComputeMarketChecksum(m_Market, m_CodeTable, m_PriceTable); }
+
+int32_t ProcessIO::CorrectClosePrices() {
+    MLocalSection life(m_LifeLock);
+    if (!m_Started.load()) return 0;
+    uint8_t expected = 1;
+    if (!m_CloseCorrection.compare_exchange_strong(expected, 0)) return 0;
+    Logger().Write(kLogInfo, kProcessModule, "进行收盘价矫正");
+    m_IndexTable.RollClose();
+    m_SnapshotTable.RollClose();
+    return 1;
+}
+
+void ProcessIO::RefreshMarketCounts() { zephyr::RefreshMarketCounts(Tables()); }
+
+void ProcessIO::AdjustCodeTable() { zephyr::AdjustCodeTable(Tables()); }
+
+uint16_t ProcessIO::FindPosition(const char* code) { return zephyr::FindPosition(m_NameLookup, m_CodeTable, code); }
+
+void ProcessIO::RequestRecount() {
+    MLocalSection lock(m_RecountLock);
+    m_RecountRequest = 1;
+}
+
+void ProcessIO::WriteMarketTotals() { zephyr::WriteMarketTotals(Tables()); }
+
+// ---------------------------------------------------------------------------------------------
+// Level-2 pushes
+
+void ProcessIO::OnLevel2Push(uint8_t main_type, uint8_t sub_type, const uint8_t* data, uint16_t length,
+                             uint8_t market) {
+    m_Level2Handler.OnLevel2Push(main_type, sub_type, data, length, market);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The processing thread
+
+uint32_t ProcessIO::ProcessThread(void* self) {
+    ProcessIO* unit = static_cast<ProcessIO*>(self);
+    ThreadClocks clocks;
+    clocks.last_time = MDateTime::Current().GetTime();
+    clocks.recount.Start();
+    clocks.save.Start();
+    clocks.totals.Start();
+    while (!unit->m_Thread.IsStopRequested()) {
+        try {
+            unit->ProcessPass(clocks);
+        } catch (const std::exception&) {
+            unit->Logger().Write(kLogError, kModule, "处理单元线程发生未知异常");
+        }
+        MClock::SleepMs(kPassMs);
+    }
     return 0;
+}
+
+void ProcessIO::ProcessPass(ThreadClocks& clocks) {
+    const bool in_work_time = m_Config != nullptr && m_Config->InWorkTime();
+
+    if (clocks.recount.Elapsed() > kPeriodicMs) {
+        clocks.recount.Start();
+        int32_t requested;
+        {
+            MLocalSection lock(m_RecountLock);
+            requested = m_RecountRequest;
+        }
+        if (requested != 0) {
+            RefreshMarketCounts();
+            MLocalSection lock(m_RecountLock);
+            m_RecountRequest = 0;
+        }
+    }
+
+    const int32_t now = MDateTime::Current().GetTime();
+    if (now != clocks.last_time && in_work_time && !m_Config->IsHolidayToday()) {
+        m_TrdsesLoader.Instance(false);
+        m_ExraLoader(false);
+        if (MClock::NowSeconds() - m_LastL2Time.load() > kLevel2SilenceSeconds) {
+            m_MktdtLoader(HKMktdtLoader::kRefresh);
+        }
+        PushMarketHeader();
+    }
+
+    if (clocks.save.Elapsed() > kPeriodicMs) {
+        clocks.save.Start();
+        SavePriceTable();
+    }
+
+    if (clocks.totals.Elapsed() > kPeriodicMs) {
+        clocks.totals.Start();
+        if (in_work_time) WriteMarketTotals();
+    }
+    clocks.last_time = now;
 }
 
 }  // namespace zephyr

@@ -1,17 +1,22 @@
-// The processing unit: owner of the market, the tables, the push pool, the level-2 bridge, the
-// processing thread and the copy of the host's DriverWorkParams.
+// The processing unit: owner of the market, the tables, the push pool, the level-2 push handler,
+// the processing thread "处理单元线程" and the copy of the host's DriverWorkParams.
 //
 // ProcessState: 0 stopped or re-initialising, 1 serving, 3 initialised but not ready.
 // ServiceFlag: above 0 serving the host, 0 after stop, -1 while re-initialising.
-// Both stay 0 until the status thread opens the market; while the unit does not serve, the
+// Start leaves both at 0; the status thread opens the market. While the unit does not serve, the
 // market and frame functions answer -1.
+//
+// Start allocates the tables and loads the day; Stop releases them. Operations that other
+// threads may call at any time (level-2 pushes, console actions, host pulls) change nothing
+// once Stop has begun and never touch released tables.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "driver/DriverInterface.h"
 #include "foundation/MCriticalSection.h"
-#include "foundation/MThread.h"
 #include "foundation/MLog.h"
+#include "foundation/MThread.h"
 #include "foundation/MTickCounter.h"
 #include "loaders/HKMExraLoader.h"
 #include "loaders/HKMktdtLoader.h"
@@ -23,25 +28,38 @@
 #include "loaders/MarketWriter.h"
 #include "loaders/PriceTableFile.h"
 #include "market/CodeTable.h"
+#include "market/ExtCodeTable.h"
+#include "market/IndexTable.h"
 #include "market/Market.h"
+#include "market/NameLookup.h"
 #include "market/ProductStatusTable.h"
 #include "market/Records.h"
 #include "market/ShortNameTable.h"
 #include "market/SnapshotTable.h"
 #include "market/StatusRecords.h"
+#include "process/Level2PushHandler.h"
+#include "process/MarketTables.h"
+#include "push/MPushPool.h"
 
 namespace zephyr {
 
 class ConfigUnit;
+class Level2Link;
 class MWaitEvent;
 
-class ProcessIO : public LoaderHost {
+class ProcessIO : public LoaderHost, public Level2PushTarget {
 public:
     enum State : int32_t { kStopped = 0, kServing = 1, kNotReady = 3 };
     // Frames are larger than 200 bytes only after the host's own header is taken off.
     static constexpr uint16_t kHostFrameHeader = 200;
+    // Level-2 silence after which the processing thread reads the market data file itself.
+    static constexpr int64_t kLevel2SilenceSeconds = 30;
+    static constexpr uint32_t kPassMs = 100;
+    static constexpr uint32_t kPeriodicMs = 5000;
+    static constexpr uint32_t kStopWaitMs = 5000;
 
     ProcessIO(ConfigUnit* config, MLogger* logger);
+    ~ProcessIO() override;
     ProcessIO(const ProcessIO&) = delete;
     ProcessIO& operator=(const ProcessIO&) = delete;
 
@@ -50,12 +68,22 @@ public:
     DriverWorkParams GetWorkParams() const;
     uint16_t GetDriverId() const { return m_WorkParams.driver_id; }
 
-    // 1, or a negative code (logged). Starts the processing thread.
+    // The 23 steps of the start: 1, or a negative code (logged where the step says so):
+    // the push pool's code, the thread start's code, -2 / -3 / -30 / -4 table allocation, the
+    // market's code, -9 price table file, -15 no reference data on a working day.
     int32_t Start();
-    // States to 0, processing thread stopped (5000 ms), tables released.
+    // The daily re-initialisation: 1 done, 2 skipped (already initialised today), -1 the
+    // reference data could not be loaded (or the unit is stopped).
+    int32_t Reinitialise();
+    // States to 0, level-2 pushes refused, processing thread stopped (5000 ms), tables released.
     void Stop();
-    // Saves the price table to its file: 1, or the file's negative result.
+    // Saves the price table to its file: the file's result (960, or negative); -10 when stopped.
     int32_t SavePriceTable();
+    // Forgets the initialised date, so that the next Reinitialise runs (the console's
+    // "reinstance").
+    void ClearInitialisedDate();
+    int32_t GetInitialisedDate() const { return m_InitialisedDate.load(); }
+    bool IsStarted() const { return m_Started.load(); }
 
     int32_t GetProcessState() const;
     void SetProcessState(int32_t state);
@@ -68,7 +96,7 @@ public:
     // Under the service lock: IsReady and ServiceFlag above 0.
     bool IsDriverWorking() const override;
 
-    // The host's pulls. Null records are refused without writing (-1, or 0 frames / 0 bytes).
+    // The host's pulls (push/DataFrames.h answers them from the live tables).
     int32_t GetMarketInfo(const uint16_t* capacity, const MarketInfoTargets* targets);
     int32_t GetDataFrameCount(const FrameRequest* request, uint8_t* last_frame);
     int32_t GetOneDataFrame(const FrameRequest* request, void* const* output);
@@ -76,40 +104,74 @@ public:
     // Milliseconds since the last snapshot update / since the last initialisation finished.
     uint32_t SnapshotAgeMs() const { return m_SnapshotClock.Elapsed(); }
     uint32_t InitialisationAgeMs() const { return m_InitClock.Elapsed(); }
-    // Seconds since 1970 of the last level-2 data (set at start).
-    int64_t GetLastL2Time() const { return m_LastL2Time; }
+    // Seconds since 1970 of the last level-2 data (set at start and re-initialisation).
+    int64_t GetLastL2Time() const { return m_LastL2Time.load(); }
+    void SetLastL2Time(int64_t seconds) override { m_LastL2Time.store(seconds); }
 
-    // What the exchange file loaders use (LoaderHost). The settings are taken from the
-    // configuration unit at Start.
+    // Push path. Frames go into the push pool (type byte, then length <= 8191 data bytes).
+    bool UpdateSnapshot(const Snapshot& record) override;
+    bool UpdateStatus(const ProductStatus& record) override;
+    int32_t Push(uint8_t type, const void* data, uint32_t length) override;
+    // A type-0 frame of the market number, date, time and status of MarketInfo.
+    int32_t PushMarketHeader();
+    // Snapshot / index records from position start on, n of them (at most the table's rest), in
+    // as many frames as needed: 1 or the pool's negative result (console "pushdata").
+    int32_t PushSnapshots(uint32_t start, uint32_t n);
+    int32_t PushIndexEntries(uint32_t start, uint32_t n);
+    // Flushes the push pool once (the status thread, every 100 ms).
+    int32_t FlushPushes();
+    MPushPool& PushPool() { return m_PushPool; }
+
+    // The market digest into MarketInfo bytes 33-48.
+    void ComputeMarketChecksum();
+    // Once per initialisation: previous close := current price in the index and snapshot tables.
+    // 1 when done, 0 when already done since the last initialisation (or stopped).
+    int32_t CorrectClosePrices();
+    // Per-category counts and the code table adjustment (also run by every initialisation).
+    void RefreshMarketCounts();
+    void AdjustCodeTable();
+    // Position of code in the code table, 0xFFFF when absent.
+    uint16_t FindPosition(const char* code);
+    // Asks the processing thread to recount instruments per category (checked every 5 s).
+    void RequestRecount();
+    // The market-wide traded volumes into the index entries "999999" and "999987".
+    void WriteMarketTotals();
+
+    // Level-2 pushes from the bridge: applied while the unit runs, refused (nothing changed)
+    // before Start and from Stop on.
+    void OnLevel2Push(uint8_t main_type, uint8_t sub_type, const uint8_t* data, uint16_t length,
+                      uint8_t market);
+    bool IsLevel2Stopped() const { return !m_Level2Handler.IsOpen(); }
+    // The level-2 bridge (none: no module is started).
+    void SetLevel2Link(Level2Link* link) { m_Level2Link = link; }
+    ConfigUnit* GetConfig() const { return m_Config; }
+
+    // What the loaders, the console and the host's pulls read and write. The settings are taken
+    // from the configuration unit at each initialisation.
     CodeTable& Codes() override { return m_CodeTable; }
     SnapshotTable& Snapshots() override { return m_SnapshotTable; }
     ProductStatusTable& Statuses() override { return m_ProductStatusTable; }
     ShortNameTable& ShortNames() override { return m_ShortNameTable; }
     Market& GetMarket() override { return m_Market; }
-    bool UpdateSnapshot(const Snapshot& record) override { return m_MarketWriter.UpdateSnapshot(record); }
-    bool UpdateStatus(const ProductStatus& record) override { return m_MarketWriter.UpdateStatus(record); }
-    int32_t Push(uint8_t type, const void* data, uint32_t length) override {
-        return m_MarketWriter.Push(type, data, length);
-    }
+    IndexTable& Indexes() { return m_IndexTable; }
+    ExtCodeTable& ExtCodes() { return m_ExtCodeTable; }
+    NameLookup& GetNameLookup() { return m_NameLookup; }
     ExchangeRate& Rates() override { return m_ExchangeRate; }
+    const MarketQuotaStatus& QuotaStatus() const { return m_TrdsesLoader.KeptQuotaStatus(); }
     uint8_t& MarketDataPathFlag() override { return m_MktdtPathFlag; }
     uint8_t& PriceSpreadPathFlag() override { return m_ZxjcPathFlag; }
     int32_t Level2StartedCount() override;
     PriceTable& Prices() override { return m_PriceTable; }
     void MarkPriceTableDirty() override { m_PriceTableDirty = 1; }
+    bool IsPriceTableDirty() const { return m_PriceTableDirty != 0; }
     const LoaderSettings& Settings() override { return m_LoaderSettings; }
     MLogger& Logger() override { return m_Logger != nullptr ? *m_Logger : m_NullLogger; }
     void SignalReferenceLoaded() override;
+    // The push strategy: one slot per instrument (0 before it is applied) and its parameter.
+    uint32_t PushStrategySlots() const;
 
-    // Where pushes go (the push pool); none: nothing is pushed.
-    void SetPushSink(PushSink sink, void* context) { m_MarketWriter.SetPushSink(sink, context); }
     // The status thread's reference-data event (may be null).
     void SetReferenceDataEvent(MWaitEvent* event) { m_ReferenceDataEvent = event; }
-    // Where the level-2 started count is read (none: 0).
-    void SetLevel2StartedSource(int32_t (*count)(void* context), void* context) {
-        m_Level2Count = count;
-        m_Level2Context = context;
-    }
 
     // The loaders and the saved price-table file.
     HKMktdtLoader& MarketDataLoader() { return m_MktdtLoader; }
@@ -122,9 +184,23 @@ public:
 private:
     static uint32_t ProcessThread(void* self);
     static bool IsDriverWorkingEntry(void* self);
-    // Precedence of the frame functions: -1 not serving, -2 main type, -3 sub type or version;
-    // 0 when the request may be answered.
-    int32_t CheckFrameRequest(const FrameRequest& request) const;
+    static int32_t PushIntoPool(void* self, const void* frame, uint32_t length);
+    // One pass of the processing thread; the thread's clocks and last seen time of day.
+    struct ThreadClocks {
+        MTickCounter recount;
+        MTickCounter save;
+        MTickCounter totals;
+        int32_t last_time;
+    };
+    void ProcessPass(ThreadClocks& clocks);
+    int32_t StartSteps();
+    // Steps shared by Start and Reinitialise.
+    void LoadPriceTable();
+    void LoadShortNamesAndIndexes();
+    void ApplyPushStrategy();
+    void FinishInitialisation();
+    MarketTables Tables();
+    void ReleaseTables();
 
     ConfigUnit* m_Config;
     MLogger* m_Logger;
@@ -133,8 +209,15 @@ private:
     int32_t m_ProcessState;
     mutable MCriticalSection m_ServiceLock;
     int8_t m_ServiceFlag;
-    int64_t m_LastL2Time;
+    std::atomic<int64_t> m_LastL2Time;
+    std::atomic<int32_t> m_InitialisedDate;
+    std::atomic<uint8_t> m_CloseCorrection;
     uint8_t m_PriceTableDirty;
+
+    // Held by Stop while it releases, and by the console's actions and re-initialisation while
+    // they run; m_Started tells them whether the tables are there.
+    MCriticalSection m_LifeLock;
+    std::atomic<bool> m_Started;
 
     MThread m_Thread;
     MTickCounter m_SnapshotClock;
@@ -146,16 +229,28 @@ private:
     PriceTable m_PriceTable;
     ExchangeRate m_ExchangeRate;
     CodeTable m_CodeTable;
+    ExtCodeTable m_ExtCodeTable;
+    IndexTable m_IndexTable;
     SnapshotTable m_SnapshotTable;
     ProductStatusTable m_ProductStatusTable;
     ShortNameTable m_ShortNameTable;
+    NameLookup m_NameLookup;
     Market m_Market;
+    MPushPool m_PushPool;
+
+    mutable MCriticalSection m_StrategyLock;
+    uint16_t* m_StrategySlots;
+    uint32_t m_StrategyCount;
+    uint32_t m_StrategyParam;
+
+    MCriticalSection m_RecountLock;
+    int32_t m_RecountRequest;
+
     uint8_t m_MktdtPathFlag;
     uint8_t m_ZxjcPathFlag;
     LoaderSettings m_LoaderSettings;
     MWaitEvent* m_ReferenceDataEvent;
-    int32_t (*m_Level2Count)(void* context);
-    void* m_Level2Context;
+    Level2Link* m_Level2Link;
     MarketWriter m_MarketWriter;
     HKMktdtLoader m_MktdtLoader;
     HKRefDbf m_RefDbf;
@@ -163,6 +258,7 @@ private:
     HKMExraLoader m_ExraLoader;
     HKZxjcLoader m_ZxjcLoader;
     PriceTableFile m_PriceTableFile;
+    Level2PushHandler m_Level2Handler;
 };
 
 }  // namespace zephyr

@@ -1,5 +1,15 @@
-// The status unit: owner of the status thread "状态线程", which drives the trading day (flushes
-// the push pool, triggers the daily re-initialisation, opens the service to the host).
+// The status unit: owner of the status thread "状态线程", which drives the trading day.
+//
+// Every 100 ms the thread flushes the push pool. Every 2 seconds it moves a processing unit that
+// is initialised but not ready (ProcessState 3) to serving, and after the opening time: on a
+// working day inside the working window, while the day's initialisation is pending, it runs the
+// processing unit's re-initialisation (a failed one is tried again at the next tick); then it
+// opens the service (ServiceFlag 1). A processing unit whose data are not ready falls back to
+// ProcessState 3. The activity flag alternates on the passes outside the working window (and on
+// a holiday), and each pass that raises it sets ProcessState and the market status to 1; leaving
+// the working window re-arms the pending initialisation.
+//
+// An exception escaping a pass is logged and the thread goes on with the next pass.
 #pragma once
 #include <cstdint>
 
@@ -15,6 +25,11 @@ class ProcessIO;
 
 class StatusUnit {
 public:
+    static constexpr uint32_t kPassMs = 100;
+    static constexpr uint32_t kTickMs = 2000;
+    static constexpr uint32_t kReferenceWaitMs = 15000;
+
+    // Makes the status unit's reference-data event the one the processing unit signals.
     StatusUnit(ProcessIO* process, ConfigUnit* config, MLogger* logger);
     StatusUnit(const StatusUnit&) = delete;
     StatusUnit& operator=(const StatusUnit&) = delete;
@@ -31,6 +46,8 @@ public:
 
 private:
     static uint32_t StatusThread(void* self);
+    // One pass of the thread body; pending is the thread's pending-initialisation mark.
+    void Pass(uint32_t* tick_start, bool* pending);
     void SetActivity(uint8_t activity);
 
     ProcessIO* m_Process;

@@ -6,6 +6,7 @@
 
 #include "config/ConfigUnit.h"
 #include "driver/HostLogSink.h"
+#include "driver/Level2Connection.h"
 #include "foundation/MLog.h"
 #include "foundation/MTickCounter.h"
 #include "process/ProcessIO.h"
@@ -22,6 +23,8 @@ MLogger g_Logger(&HostLogSink::Write, &g_LogSink);
 ConfigUnit g_Config(&g_Logger, reinterpret_cast<const void*>(&GetDllVersion));
 ConsoleCommandHandler g_Console;
 ProcessIO g_Process(&g_Config, &g_Logger);
+// The processing unit's way to the level-2 bridge; gone before the processing unit at unload.
+Level2Connection g_Level2(&g_Process, &g_Config);
 StatusUnit g_Status(&g_Process, &g_Config, &g_Logger);
 MTickCounter g_Uptime;
 

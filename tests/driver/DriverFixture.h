@@ -15,7 +15,7 @@ class DriverFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         folder_.EnterAsWorkingDirectory();
-        zephyr::hostkit::HostClock::SetLocal(2015, 10, 7, 8, 0, 0);
+        zephyr::hostkit::HostClock::SetLocal(2015, 10, 10, 8, 0, 0);  // a Saturday: a start without exchange files is tolerated
         zephyr::hostkit::HostRecorder::Instance().Clear();
     }
     void TearDown() override { driver_.reset(); }

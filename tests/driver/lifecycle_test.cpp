@@ -72,7 +72,8 @@ TEST_F(LifecycleTest, AnExistingIniIsNeverRewritten) {
     const std::string ini = "; operator's notes\r\n[Time]\r\nKPTime=930\r\n\r\n[Other]\r\nuseholiday=true\r\n";
     folder_.WriteFile("Zephyr.ini", ini);
     auto& driver = Load();
-    ASSERT_EQ(driver.Begin(MakeWorkParams()), 1);
+    // "useholiday" makes every day a working day, and this folder holds no exchange files.
+    ASSERT_EQ(driver.Begin(MakeWorkParams()), -15);
     EXPECT_TRUE(Logged(2, "Zephyr", "短路节假日判断逻辑!"));
     EXPECT_EQ(driver.End(), 1);
     EXPECT_EQ(folder_.ReadFile("Zephyr.ini"), ini);
@@ -129,7 +130,7 @@ TEST_F(LifecycleTest, IndexListIsLoadedBetweenConfigurationAndProcessing) {
     auto& driver = Load();
     testing::internal::CaptureStdout();
     const int32_t started = driver.Begin(MakeWorkParams());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "load index from file! no.=1\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "load index from file! no.=1\nadjust name table\n");
     EXPECT_EQ(started, 1);
     EXPECT_EQ(driver.End(), 1);
 
