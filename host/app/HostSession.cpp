@@ -64,8 +64,6 @@ struct Shared {
     std::string last_log;
 };
 Shared* g_shared = nullptr;
-// Drivers stay loaded until the process ends (see Session::Run).
-std::vector<hostkit::DriverLibrary*> g_kept_drivers;
 
 std::string ClockText(bool millis) {
     timeval now;
@@ -590,9 +588,7 @@ void Session::Run() {
     terminal_->Close();
     g_shared = nullptr;
     shared_.terminal = nullptr;
-    // The library stays loaded until the process ends: a module thread that outlived its stop
-    // must not find its code unmapped.
-    if (driver_) g_kept_drivers.push_back(driver_.release());
+    driver_.reset();  // unloaded, as a host unloads a driver it stopped
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);
 }

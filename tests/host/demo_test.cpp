@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
 #include <string>
 
 #include "host/ScratchFolder.h"
@@ -26,9 +25,12 @@ std::string Shell(const std::string& command, int* status) {
 
 // The value text of a key in the program's JSON (keys are unique in the summary).
 std::string Value(const std::string& json, const std::string& key) {
-    std::smatch match;
-    const std::regex pattern("\"" + key + "\": (true|false|-?[0-9.]+|\"[^\"]*\")");
-    return std::regex_search(json, match, pattern) ? match[1].str() : std::string("<missing>");
+    const std::string label = "\"" + key + "\": ";
+    const size_t at = json.find(label);
+    if (at == std::string::npos) return "<missing>";
+    const size_t from = at + label.size();
+    const size_t end = json[from] == '"' ? json.find('"', from + 1) + 1 : json.find_first_of(",}\n", from);
+    return json.substr(from, end - from);
 }
 
 uint64_t Number(const std::string& json, const std::string& key) {
