@@ -108,9 +108,10 @@ int32_t HKTransLoader::initialize(Level2Sink* sink) {
     b.sink.store(sink);
     memset(&b.params, 0, sizeof b.params);
     memset(b.second_block, 0, sizeof b.second_block);
+    // The path is a setting: the release line already names it, also on the first start.
+    b.path = sink->Level2ModulePath();
     ReleaseLocked(b);
 
-    b.path = sink->Level2ModulePath();
     if (b.module.Load(b.path.GetData()) < 0) {
         Log(kLogInfo, kLoadModule, "HKTransLoader::initialize() : 忽略加载L2传输模块! [%s]",
             b.path.GetData());

@@ -165,6 +165,7 @@ TEST_F(TransLoaderTest, StartsTheModuleWithTheHostRecordOfTheBridge) {
     // nimbus's version word 0x0064012C shows build 044: only the low eight bits count.
     EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 加载L2传输成功! [VER:V1.00 B044]"));
     EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 启动传输模块成功!"));
+    EXPECT_TRUE(sink.HasLog("HKTransLoader::release() : [" + sink.path + "]"));  // first start too
     // The module saw the record: its own start line came back through OnCbLog.
     bool module_line = false;
     for (const LogLine& l : sink.Logs()) {
