@@ -74,7 +74,7 @@ std::string QuoteKey(const std::map<std::string, std::string>& row) {
 
 void ExpectSnapshotMatches(const Snapshot& s, const std::map<std::string, std::string>& row) {
     EXPECT_EQ(+s.previous_close, Number(row, "prev_close"));
-    EXPECT_EQ(+s.open, s.previous_close != 0 ? s.previous_close : s.last);
+    EXPECT_EQ(+s.open, s.previous_close != 0 ? +s.previous_close : +s.last);
     EXPECT_EQ(+s.last, Number(row, "last"));
     EXPECT_EQ(+s.high, Number(row, "high"));
     EXPECT_EQ(+s.low, Number(row, "low"));
