@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "host/GbkText.h"
+#include "host/app/Terminal.h"
 
 namespace zephyr::hostapp {
 
@@ -146,7 +147,10 @@ void PrintSummary(FILE* out, const SessionOptions& options, const SessionResult&
     if (!movers.empty()) {
         fprintf(out, "biggest movers of the replica:\n");
         for (const Mover& m : movers) {
-            fprintf(out, "  %-6s %-18s %10s -> %10s  %+7.2f%%\n", m.code.c_str(), m.name.c_str(),
+            // Names are padded by their width on screen: a Chinese character takes two columns.
+            const size_t width = DisplayWidth(m.name);
+            const std::string name = m.name + std::string(width < 18 ? 18 - width : 0, ' ');
+            fprintf(out, "  %-6s %s %10s -> %10s  %+7.2f%%\n", m.code.c_str(), name.c_str(),
                     Price(m.previous_close).c_str(), Price(m.last).c_str(), m.change_percent);
         }
     }
