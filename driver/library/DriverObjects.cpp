@@ -5,6 +5,8 @@
 #include "driver/library/DriverObjects.h"
 
 #include "config/ConfigUnit.h"
+#include "console/DriverCommandHandler.h"
+#include "console/ProcessConsoleServices.h"
 #include "driver/HostLogSink.h"
 #include "driver/Level2Connection.h"
 #include "foundation/MLog.h"
@@ -21,8 +23,11 @@ MLogger g_Logger(&HostLogSink::Write, &g_LogSink);
 
 // Any address inside this library tells the configuration unit which file it was loaded from.
 ConfigUnit g_Config(&g_Logger, reinterpret_cast<const void*>(&GetDllVersion));
-ConsoleCommandHandler g_Console;
+// The console reaches the processing unit through its services, defined after it.
+extern ProcessConsoleServices g_ConsoleServices;
+DriverCommandHandler g_Console(&g_ConsoleServices);
 ProcessIO g_Process(&g_Config, &g_Logger);
+ProcessConsoleServices g_ConsoleServices(&g_Process, &g_Config);
 // The processing unit's way to the level-2 bridge; gone before the processing unit at unload.
 Level2Connection g_Level2(&g_Process, &g_Config);
 StatusUnit g_Status(&g_Process, &g_Config, &g_Logger);

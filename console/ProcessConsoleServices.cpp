@@ -1,0 +1,69 @@
+#include "console/ProcessConsoleServices.h"
+
+#include <cstring>
+
+#include "config/ConfigUnit.h"
+#include "l2bridge/HKTransLoader.h"
+#include "process/ProcessIO.h"
+
+namespace zephyr {
+
+ConsoleOutputCallback ProcessConsoleServices::OutputCallback() { return m_Process->GetWorkParams().console_output; }
+
+ConsoleReplyCallback ProcessConsoleServices::ReplyCallback() { return m_Process->GetWorkParams().console_reply; }
+
+bool ProcessConsoleServices::IsRunning() { return m_Process->IsStarted(); }
+
+Market& ProcessConsoleServices::GetMarket() { return m_Process->GetMarket(); }
+CodeTable& ProcessConsoleServices::Codes() { return m_Process->Codes(); }
+SnapshotTable& ProcessConsoleServices::Snapshots() { return m_Process->Snapshots(); }
+IndexTable& ProcessConsoleServices::Indexes() { return m_Process->Indexes(); }
+ProductStatusTable& ProcessConsoleServices::Statuses() { return m_Process->Statuses(); }
+
+// The price table, the rates and the quota status have no lock: they change only while the day
+// is loaded, and a copy taken meanwhile may mix two states, never more.
+void ProcessConsoleServices::CopyPriceTable(PriceTable* out) { memcpy(out, &m_Process->Prices(), sizeof *out); }
+
+ExchangeRate ProcessConsoleServices::CopyRates() {
+    ExchangeRate rates;
+    memcpy(&rates, &m_Process->Rates(), sizeof rates);
+    return rates;
+}
+
+MarketQuotaStatus ProcessConsoleServices::CopyQuotaStatus() {
+    MarketQuotaStatus quota;
+    memcpy(&quota, &m_Process->QuotaStatus(), sizeof quota);
+    return quota;
+}
+
+int64_t ProcessConsoleServices::LastLevel2Time() { return m_Process->GetLastL2Time(); }
+
+ConsoleSettings ProcessConsoleServices::Settings() {
+    ConsoleSettings settings{false, 0, false};
+    if (m_Config != nullptr) {
+        settings.filt_warrant = m_Config->FiltWarrant();
+        settings.kp_time = m_Config->KPTime();
+        settings.hsi_enable = m_Config->HSIEnable();
+    }
+    return settings;
+}
+
+int32_t ProcessConsoleServices::ForceReinitialise() {
+    if (!m_Process->IsStarted()) return -1;
+    m_Process->ClearInitialisedDate();
+    return m_Process->Reinitialise();
+}
+
+void ProcessConsoleServices::CorrectClosePrices() { m_Process->CorrectClosePrices(); }
+
+int32_t ProcessConsoleServices::Push(uint8_t type, const void* data, uint32_t length) {
+    return m_Process->Push(type, data, length);
+}
+
+void ProcessConsoleServices::FlushPushes() { m_Process->FlushPushes(); }
+
+void ProcessConsoleServices::ForwardToLevel2(uint32_t console, char** argv, int32_t argc) {
+    HKTransLoader::ForwardCommand(console, argv, argc);
+}
+
+}  // namespace zephyr
