@@ -1,0 +1,101 @@
+// A trading day run from outside the library: a generated sample day in a fresh folder (also the
+// working directory, so the driver's relative paths resolve there), the driver copied beside it,
+// the host clock set, and helpers that move the clock tick by tick while the driver's own threads
+// run. Waits are bounded polls in real time; the clock only moves when a test moves it.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "driver/DriverInterface.h"
+#include "host/DriverLibrary.h"
+#include "host/HostClock.h"
+#include "host/HostRecorder.h"
+#include "host/MarketImage.h"
+#include "host/ScratchFolder.h"
+#include "tools/sampleday/Layout.h"
+#include "tools/sampleday/SampleDay.h"
+
+namespace zephyr::running {
+
+using hostkit::DriverLibrary;
+using hostkit::HostClock;
+using hostkit::HostRecorder;
+
+// Polls until done() or timeout_ms of real time; true when done() held.
+inline bool WaitUntil(const std::function<bool()>& done, int timeout_ms = 3000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Lets the driver's threads make a few passes (they pass every 100 ms of real time).
+inline void LetThreadsPass() { std::this_thread::sleep_for(std::chrono::milliseconds(250)); }
+
+class RunningDay : public ::testing::Test {
+protected:
+    static constexpr uint32_t kStatusTickMs = 2100;  // just over the status thread's 2 s
+
+    void SetUp() override {
+        folder_.EnterAsWorkingDirectory();
+        HostRecorder::Instance().Clear();
+    }
+    void TearDown() override {
+        if (driver_) driver_->End();
+        driver_.reset();
+    }
+
+    // Writes the sample day of `date` (market data of `hhmmss`) with the driver ini beside it.
+    void WriteDay(uint32_t date, uint32_t hhmmss, uint32_t shares) {
+        options_.date = date;
+        options_.seed = date;
+        options_.shares = shares;
+        options_.time = hhmmss;
+        options_.driverIni = true;
+        std::string error;
+        ASSERT_TRUE(sampleday::WriteSampleDay(options_, folder_.Path(), error)) << error;
+    }
+    // The market data file again, for a later time of the same day.
+    void RefreshMarketData(uint32_t hhmmss) {
+        std::string error;
+        ASSERT_TRUE(sampleday::RefreshMarketData(options_, folder_.Path(), hhmmss, error)) << error;
+    }
+
+    DriverLibrary& Load() {
+        const std::string path = hostkit::CopyDriverInto(folder_, ZEPHYR_SO_PATH);
+        driver_.reset(new DriverLibrary(path));
+        EXPECT_TRUE(driver_->IsLoaded()) << driver_->Error();
+        return *driver_;
+    }
+
+    // Moves the clock over one status tick and waits (bounded) for done().
+    bool TickUntil(const std::function<bool()>& done, int ticks = 1) {
+        for (int i = 0; i < ticks; ++i) {
+            HostClock::AdvanceMs(kStatusTickMs);
+            if (WaitUntil(done, 1500)) return true;
+        }
+        return false;
+    }
+    bool Working() const { return driver_->IsWorking() == 1; }
+    uint32_t MarketDate() const {
+        std::vector<uint8_t> market, categories;
+        if (driver_->MarketInfo(4, &market, &categories) < 0) return 0;
+        return hostkit::ReadU32(market.data() + 2);
+    }
+    static HostRecorder& Host() { return HostRecorder::Instance(); }
+
+    hostkit::ScratchFolder folder_;
+    sampleday::Options options_;
+    std::unique_ptr<DriverLibrary> driver_;
+};
+
+}  // namespace zephyr::running
