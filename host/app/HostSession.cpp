@@ -291,6 +291,7 @@ private:
     void LiveCheck();
     void Finish();
     void RefreshCategories(const MarketImage& image);
+    void CatchStdout(int fd);
 
     const SessionOptions& options_;
     SessionResult& result_;
@@ -534,6 +535,20 @@ void Session::Finish() {
     if (!quiet) check.note = "the driver kept pushing: compared against what it pushed meanwhile";
 }
 
+void Session::CatchStdout(int fd) {
+    std::string pending;
+    char bytes[1024];
+    for (;;) {
+        const ssize_t n = read(fd, bytes, sizeof bytes);
+        if (n <= 0) break;
+        pending.append(bytes, static_cast<size_t>(n));
+        for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+            terminal_->Line(ClockText(true) + " OUT   stdout: " + TrimEnd(GbkToUtf8(pending.substr(0, end))));
+        }
+    }
+    if (!pending.empty()) terminal_->Line(ClockText(true) + " OUT   stdout: " + TrimEnd(GbkToUtf8(pending)));
+}
+
 void Session::Run() {
     g_stop = false;
     g_signals = 0;
@@ -543,7 +558,20 @@ void Session::Run() {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 
-    terminal_.reset(new Terminal(options_.json ? stderr : stdout));
+    // What the driver prints on the process's standard output is caught and shown like its log
+    // lines, so that it neither breaks the status area nor mixes with a JSON summary.
+    fflush(stdout);
+    const int original_stdout = dup(STDOUT_FILENO);
+    FILE* screen = options_.json || original_stdout < 0 ? stderr : fdopen(original_stdout, "w");
+    int pipe_fds[2] = {-1, -1};
+    const bool capturing = original_stdout >= 0 && pipe(pipe_fds) == 0;
+    if (capturing) {
+        dup2(pipe_fds[1], STDOUT_FILENO);
+        close(pipe_fds[1]);
+    }
+    terminal_.reset(new Terminal(screen != nullptr ? screen : stderr));
+    std::thread catcher;
+    if (capturing) catcher = std::thread(&Session::CatchStdout, this, pipe_fds[0]);
     shared_.terminal = terminal_.get();
     g_shared = &shared_;
     for (const std::string& note : options_.ini_notes) HostLine(note);
@@ -565,6 +593,7 @@ void Session::Run() {
                 LiveCheck();
                 next_check = Clock::now() + std::chrono::seconds(options_.check_every);
             }
+            fflush(stdout);  // the driver's own printing reaches the catcher line by line
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         const bool interrupted = g_stop.load();
@@ -585,7 +614,17 @@ void Session::Run() {
     result_.push_bytes = shared_.push_bytes.load();
     for (int i = 0; i < 4; ++i) result_.logs[i] = shared_.logs[i].load();
     result_.image = shared_.replica.Image();
+    if (capturing) {
+        // Back to the real standard output; the catcher sees the pipe end and finishes.
+        fflush(stdout);
+        dup2(original_stdout, STDOUT_FILENO);
+        catcher.join();
+        close(pipe_fds[0]);
+    }
     terminal_->Close();
+    terminal_.reset();
+    if (screen != nullptr && screen != stderr) fclose(screen);
+    else if (original_stdout >= 0) close(original_stdout);
     g_shared = nullptr;
     shared_.terminal = nullptr;
     driver_.reset();  // unloaded, as a host unloads a driver it stopped

@@ -18,10 +18,9 @@ constexpr size_t kHistory = 200;
 termios g_saved;
 bool g_saved_valid = false;
 
-size_t Columns() {
+size_t Columns(FILE* out) {
     winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 10) return size.ws_col;
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 10) return size.ws_col;
+    if (ioctl(fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 10) return size.ws_col;
     return 80;
 }
 
@@ -128,7 +127,7 @@ void Terminal::EraseArea() {
 
 void Terminal::DrawArea() {
     if (!status_area_ || closed_) return;
-    const size_t columns = Columns();
+    const size_t columns = Columns(out_);
     std::string text;
     for (const std::string& line : status_) text += "\x1b[7m" + FitWidth(line, columns - 1) + "\x1b[0m\n";
     drawn_ = status_.size() + 1;

@@ -248,15 +248,6 @@ int main(int argc, char** argv) {
             session.driver_path = AbsolutePath(Exists(beside) ? beside : BuiltDriver());
         }
     }
-    // With --json, stdout carries the summary alone: whatever the driver prints on the process's
-    // standard output meanwhile goes where the screen goes.
-    const int saved_stdout = session.json ? dup(STDOUT_FILENO) : -1;
-    if (saved_stdout >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
     const zephyr::hostapp::SessionResult result = zephyr::hostapp::RunSession(session);
-    if (saved_stdout >= 0) {
-        fflush(stdout);
-        dup2(saved_stdout, STDOUT_FILENO);
-        close(saved_stdout);
-    }
     return Finish(session, result);
 }
