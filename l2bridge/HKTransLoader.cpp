@@ -44,9 +44,10 @@ struct Bridge {
     uint8_t second_block[kSecondBlockSize] = {};
 };
 
+// Never destroyed: other objects' destructors at unload (the owner's Detach) may still call in.
 Bridge& TheBridge() {
-    static Bridge bridge;
-    return bridge;
+    static Bridge* bridge = new Bridge;
+    return *bridge;
 }
 
 MLogger* Logger() {
@@ -98,6 +99,18 @@ int32_t ReleaseLocked(Bridge& b) {
     b.module.Release();
     return 1;
 }
+
+// When the library that holds the bridge is unloaded (or the process ends) with the module still
+// running, the module is stopped and unloaded first: its threads would otherwise call into code
+// that is gone. The owner may be gone too by then, so nothing is logged.
+struct ReleaseAtUnload {
+    ~ReleaseAtUnload() {
+        Bridge& b = TheBridge();
+        MLocalSection lock(b.lock);
+        b.sink.store(nullptr);
+        ReleaseLocked(b);
+    }
+} g_release_at_unload;
 
 }  // namespace
 

@@ -37,7 +37,9 @@ public:
     // was unloaded, 0 when none was loaded.
     static int32_t release();
     // Forgets the owner: later callbacks reach nothing. For an owner about to go away, after
-    // release.
+    // release (which joins the module's threads, so none is still inside the owner).
+    // Should the library be unloaded with the module still running, the module is stopped and
+    // unloaded then, without a log line.
     static void Detach();
 
     // 1 after a successful start, 0 otherwise.
