@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "foundation/MCriticalSection.h"
 #include "foundation/MDll.h"
@@ -45,8 +46,10 @@ struct Bridge {
 };
 
 // Never destroyed: other objects' destructors at unload (the owner's Detach) may still call in.
+// Built in static storage rather than on the heap, so unloading the library leaves nothing behind.
 Bridge& TheBridge() {
-    static Bridge* bridge = new Bridge;
+    alignas(Bridge) static unsigned char storage[sizeof(Bridge)];
+    static Bridge* bridge = new (storage) Bridge;
     return *bridge;
 }
 
