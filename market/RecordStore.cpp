@@ -71,6 +71,7 @@ bool RecordStore::AppendLocked(const void* record) {
 }
 
 int32_t RecordStore::IndexOfKeyLocked(const void* key) const {
+    if (data_ == nullptr) return -1;  // never allocated: no record, and no pointer to offset
     const uint8_t* p = data_ + layout_.key_offset;
     for (uint32_t i = 0; i < count_; ++i, p += layout_.record_size) {
         if (std::memcmp(p, key, layout_.key_size) == 0) return static_cast<int32_t>(i);
