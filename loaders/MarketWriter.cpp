@@ -13,7 +13,6 @@ namespace zephyr {
 
 namespace {
 
-constexpr uint32_t kAbsent = 0xFFFF;
 
 // Stores record at its instrument's place in table: 1 changed, 0 identical, -1 not stored.
 template <class Table, class Record>
