@@ -2,6 +2,7 @@
 
 #include "foundation/MDateTime.h"
 #include "foundation/MFile.h"
+#include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MText.h"
 #include "loaders/LineReader.h"
@@ -20,6 +21,7 @@ constexpr char kModule[] = "加载参考汇率数据文件";
 HKMExraLoader::HKMExraLoader(LoaderHost& host) : host_(host) { line_[0] = 0; }
 
 int32_t HKMExraLoader::operator()(bool log_path) {
+    MLocalSection run(run_lock_);
     MLogger& log = host_.Logger();
     char path[1024];
     MText::Format(path, sizeof path, "%s/exra04%04d.txt", host_.Settings().exra.GetData(),

@@ -2,8 +2,11 @@
 // every run): its "0402" lines carry the buying, selling and middle rates, stored in the
 // processing unit's exchange-rate record as rate x 100000, truncated. The last rate line wins.
 // Lines longer than 8191 bytes are skipped whole.
+// Runs of one loader object never overlap: a second caller waits for the first to finish.
 #pragma once
 #include <cstdint>
+
+#include "foundation/MCriticalSection.h"
 
 namespace zephyr {
 
@@ -24,6 +27,8 @@ public:
 
 private:
     LoaderHost& host_;
+    // One run at a time: an initialisation may start while the processing thread reads.
+    MCriticalSection run_lock_;
     char line_[kMaxLine + 1];
 };
 

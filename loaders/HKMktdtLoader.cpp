@@ -62,6 +62,7 @@ uint32_t HKMktdtLoader::PreviousClose(uint32_t code) const {
 }
 
 int32_t HKMktdtLoader::operator()(uint8_t mode) {
+    MLocalSection run(run_lock_);
     mode_ = mode;
     if (mode_ == kRefresh && !host_.IsDriverWorking()) return 0;
     if (mode_ == kBuild) {

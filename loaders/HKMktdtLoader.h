@@ -9,6 +9,7 @@
 // A file without a "TRAILER" line is taken as still being written and left alone. A file whose
 // time is not later than the market time, or whose date is not today, stops the run (-100).
 // Lines longer than 8191 bytes are skipped whole (one warning per run names their number).
+// Runs of one loader object never overlap: a second caller waits for the first to finish.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -55,6 +56,8 @@ private:
     mutable MCriticalSection lock_;  // guards the two maps
     std::map<uint32_t, CodeEntry> day_records_;
     std::map<uint32_t, uint32_t> previous_close_;
+    // One run at a time: an initialisation may start while the processing thread reads.
+    MCriticalSection run_lock_;
     char line_[kMaxLine + 1];
 };
 

@@ -4,6 +4,7 @@
 
 #include "foundation/MDateTime.h"
 #include "foundation/MFile.h"
+#include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MText.h"
 #include "loaders/HKMktdtLoader.h"
@@ -32,6 +33,7 @@ HKRefDbf::HKRefDbf(LoaderHost& host, HKMktdtLoader& market_data) : host_(host), 
 }
 
 int32_t HKRefDbf::Instance() {
+    MLocalSection run(run_lock_);
     MLogger& log = host_.Logger();
     log.Write(kLogInfo, kModule, "HKRefDbf::Instance() : 准备构建码表!");
     if (market_data_(HKMktdtLoader::kBuild) < 0) {

@@ -5,10 +5,12 @@
 // tables. Without a reference data file the same three records come from the market data file.
 // A "0402" line of the reference data file sets the middle exchange rate.
 // Lines longer than 2047 bytes are skipped whole (one warning per run names their number).
+// Runs of one loader object never overlap: a second caller waits for the first to finish.
 #pragma once
 #include <cstdint>
 #include <map>
 
+#include "foundation/MCriticalSection.h"
 #include "market/Records.h"
 
 namespace zephyr {
@@ -40,6 +42,8 @@ private:
     std::map<int32_t, CodeEntry> codes_;
     std::map<int32_t, Snapshot> snapshots_;
     std::map<int32_t, ProductStatus> statuses_;
+    // One run at a time: an initialisation may start while the processing thread reads.
+    MCriticalSection run_lock_;
     char line_[kMaxLine + 1];
 };
 

@@ -4,6 +4,7 @@
 
 #include "foundation/MDateTime.h"
 #include "foundation/MFile.h"
+#include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "loaders/HKMktdtLoader.h"
 #include "loaders/LineReader.h"
@@ -29,6 +30,7 @@ HKTrdsesLoader::HKTrdsesLoader(LoaderHost& host, HKMktdtLoader& market_data)
 }
 
 int32_t HKTrdsesLoader::Instance(bool log_path) {
+    MLocalSection run(run_lock_);
     if (!host_.IsDriverWorking()) return 0;
     MLogger& log = host_.Logger();
     const char* path = host_.Settings().trdses.GetData();

@@ -5,8 +5,11 @@
 // the day's shares go to the product status table (pushed by the host, type 5, on change).
 // A run does nothing while the driver is not working. A file without "TRAILER" is left alone;
 // a header of another day ends the run. Lines longer than 8191 bytes are skipped whole.
+// Runs of one loader object never overlap: a second caller waits for the first to finish.
 #pragma once
 #include <cstdint>
+
+#include "foundation/MCriticalSection.h"
 
 #include "market/StatusRecords.h"
 
@@ -39,6 +42,8 @@ private:
     HKMktdtLoader& market_data_;
     MarketQuotaStatus building_;
     MarketQuotaStatus kept_;
+    // One run at a time: an initialisation may start while the processing thread reads.
+    MCriticalSection run_lock_;
     char line_[kMaxLine + 1];
 };
 

@@ -2,6 +2,7 @@
 
 #include "foundation/MDateTime.h"
 #include "foundation/MFile.h"
+#include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MText.h"
 #include "loaders/LineReader.h"
@@ -26,6 +27,7 @@ uint16_t Spread(const TextField& field) {
 HKZxjcLoader::HKZxjcLoader(LoaderHost& host) : host_(host) { line_[0] = 0; }
 
 int32_t HKZxjcLoader::Instance(PriceTable& table) {
+    MLocalSection run(run_lock_);
     MLogger& log = host_.Logger();
     char path[1024];
     MText::Format(path, sizeof path, "%s/zxjc%04d.txt", host_.Settings().price_tb.GetData(),

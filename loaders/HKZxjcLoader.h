@@ -3,8 +3,11 @@
 // read into a 960-byte PriceTable. A line changes only the section it names and only the fields
 // it carries; levels past the 52nd are ignored. Prices and spreads: (x + 0.0005) x 1000,
 // truncated toward zero. Lines longer than 8191 bytes are skipped whole.
+// Runs of one loader object never overlap: a second caller waits for the first to finish.
 #pragma once
 #include <cstdint>
+
+#include "foundation/MCriticalSection.h"
 
 namespace zephyr {
 
@@ -27,6 +30,8 @@ public:
 
 private:
     LoaderHost& host_;
+    // One run at a time: an initialisation may start while the processing thread reads.
+    MCriticalSection run_lock_;
     char line_[kMaxLine + 1];
 };
 
