@@ -1,0 +1,316 @@
+// The processing unit over a generated day, driven by hand (no status thread): the start's
+// results, the re-initialisation, the close-price correction, the level-2 silence rule, and
+// what a stopped unit does with a late level-2 push or console action.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config/ConfigUnit.h"
+#include "foundation/MLog.h"
+#include "host/HostClock.h"
+#include "host/ScratchFolder.h"
+#include "process/ProcessIO.h"
+#include "tools/sampleday/SampleDay.h"
+
+namespace zephyr {
+namespace {
+
+using hostkit::HostClock;
+
+struct Line {
+    int32_t level;
+    std::string module;
+    std::string text;
+};
+
+std::mutex g_mutex;
+std::vector<Line> g_lines;
+std::vector<uint8_t> g_push_types;  // type of the first frame of every push
+int g_resets = 0;
+
+void Collect(void*, int32_t level, const char* module, const char* message) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_lines.push_back(Line{level, module, message});
+}
+
+int32_t CountPush(uint8_t, uint8_t, const void* data, int32_t length, uint8_t, uint16_t, uint8_t) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (length > 4) g_push_types.push_back(static_cast<const uint8_t*>(data)[4]);
+    return 0;
+}
+
+void CountReset(uint8_t, uint16_t) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    ++g_resets;
+}
+
+size_t Logged(const std::string& text) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    size_t n = 0;
+    for (const Line& line : g_lines) n += line.text.find(text) != std::string::npos;
+    return n;
+}
+
+size_t Pushed(uint8_t type) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    size_t n = 0;
+    for (uint8_t t : g_push_types) n += t == type;
+    return n;
+}
+
+// A level-2 push: the 4-byte time header and one record.
+std::vector<uint8_t> Level2MarketTime(uint32_t time) {
+    std::vector<uint8_t> push(4 + 11, 0);
+    memcpy(push.data(), &time, 4);
+    push[4] = 14;
+    memcpy(push.data() + 4 + 6, &time, 4);
+    return push;
+}
+
+std::vector<uint8_t> Level2Snapshot(const char* code, uint32_t last) {
+    std::vector<uint8_t> push(4 + 255, 0);
+    push[4] = 15;
+    memcpy(push.data() + 4 + 1, code, 6);
+    memcpy(push.data() + 4 + 23, &last, 4);
+    return push;
+}
+
+class ProcessIOTest : public ::testing::Test {
+protected:
+    ProcessIOTest() : logger_(&Collect, nullptr) {}
+    void SetUp() override {
+        folder_.EnterAsWorkingDirectory();
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_lines.clear();
+        g_push_types.clear();
+        g_resets = 0;
+    }
+    void TearDown() override {
+        if (process_) process_->Stop();
+        process_.reset();
+        if (config_) config_->Stop();
+    }
+
+    void WriteDay(uint32_t date, uint32_t hhmmss, uint32_t shares) {
+        options_.date = date;
+        options_.seed = date;
+        options_.shares = shares;
+        options_.time = hhmmss;
+        options_.driverIni = true;
+        std::string error;
+        ASSERT_TRUE(sampleday::WriteSampleDay(options_, folder_.Path(), error)) << error;
+    }
+    // The configuration and a processing unit as the start-up sequence makes them.
+    ProcessIO& Make() {
+        if (process_) process_->Stop();
+        process_.reset();
+        config_.reset(new ConfigUnit(&logger_, nullptr));
+        config_->SetLibraryFileName(folder_.Join("Zephyr.so").c_str());
+        EXPECT_EQ(config_->Start(), 1);
+        config_->GetIndexConfig().LoadIndexConfig(*config_);
+        process_.reset(new ProcessIO(config_.get(), &logger_));
+        DriverWorkParams params;
+        memset(&params, 0, sizeof params);
+        params.driver_id = 7;
+        params.frame_size = 8192;
+        params.request_budget = 819200;
+        params.push_data = &CountPush;
+        params.market_reset = &CountReset;
+        process_->SetWorkParams(params);
+        return *process_;
+    }
+    std::string Digest() {
+        MarketInfo info;
+        process_->GetMarket().GetInfo(&info);
+        return std::string(reinterpret_cast<const char*>(info.digest), 16);
+    }
+    bool SnapshotLast(const char* code, uint32_t* last) {
+        Snapshot s;
+        if (!process_->Snapshots().GetByCode(&s, code)) return false;
+        *last = s.last;
+        return true;
+    }
+
+    hostkit::ScratchFolder folder_;
+    MLogger logger_;
+    sampleday::Options options_;
+    std::unique_ptr<ConfigUnit> config_;
+    std::unique_ptr<ProcessIO> process_;
+};
+
+TEST_F(ProcessIOTest, StartLoadsTheDayAndReinitialisationRunsOncePerDate) {
+    WriteDay(20151007, 95900, 200);
+    HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
+    ProcessIO& process = Make();
+    ASSERT_EQ(process.Start(), 1);
+    EXPECT_EQ(process.GetProcessState(), 0);
+    EXPECT_EQ(process.GetServiceFlag(), 0);
+    EXPECT_EQ(process.Codes().Count(), 207u);
+    EXPECT_EQ(process.Snapshots().Count(), 200u);
+    EXPECT_EQ(process.Indexes().Count(), 7u);
+    EXPECT_EQ(process.PushStrategySlots(), 207u);
+    EXPECT_EQ(process.GetInitialisedDate(), 20151007);
+    EXPECT_TRUE(process.IsReady());
+    EXPECT_FALSE(process.IsDriverWorking());
+    EXPECT_NE(Digest(), std::string(16, '\0'));
+    for (uint32_t p = 0; p < process.Codes().Count(); p += 17) {
+        CodeEntry e;
+        ASSERT_TRUE(process.Codes().Get(&e, p));
+        EXPECT_EQ(process.FindPosition(e.code), p);
+    }
+
+    // Same date: skipped, nothing touched.
+    const std::string digest = Digest();
+    EXPECT_EQ(process.Reinitialise(), 2);
+    EXPECT_EQ(Digest(), digest);
+    EXPECT_EQ(Logged("重新开始初始化"), 0u);
+    EXPECT_EQ(g_resets, 0);
+
+    // The next day: the host is told, kept out while the tables are rebuilt, and the day loads.
+    WriteDay(20151008, 84000, 210);
+    HostClock::SetLocal(2015, 10, 8, 8, 45, 2);
+    EXPECT_EQ(process.Reinitialise(), 1);
+    EXPECT_EQ(g_resets, 1);
+    EXPECT_EQ(process.GetProcessState(), 3);
+    EXPECT_EQ(process.GetServiceFlag(), -1);
+    EXPECT_EQ(process.Codes().Count(), 217u);
+    EXPECT_EQ(process.GetInitialisedDate(), 20151008);
+    EXPECT_NE(Digest(), digest);
+    EXPECT_EQ(process.Reinitialise(), 2);
+    EXPECT_EQ(g_resets, 1);
+
+    // The console may force it again.
+    process.ClearInitialisedDate();
+    EXPECT_EQ(process.Reinitialise(), 1);
+    EXPECT_EQ(g_resets, 2);
+}
+
+TEST_F(ProcessIOTest, StartResults) {
+    struct Case {
+        const char* what;
+        int day;               // of October 2015
+        bool files;
+        const char* ini;       // written over the generated one when not null
+        int32_t result;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"working day without exchange files", 7, false, nullptr, -15, nullptr},
+        {"holiday without exchange files", 10, false, nullptr, 1, "推送策略应用失败"},
+        {"price table file that cannot be opened", 7, true,
+         "[DataSource]\r\nMktdt = ./data/mktdt04.txt\r\n[InitFiles]\r\nHKPriceTablePath = ./none/hkpricetb.dat\r\n",
+         -9, "价位表文件初始化出错。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.files) WriteDay(20151000 + c.day, 75900, 50);
+        if (c.ini != nullptr) folder_.WriteFile("Zephyr.ini", c.ini);
+        HostClock::SetLocal(2015, 10, c.day, 8, 0, 0);
+        ProcessIO& process = Make();
+        EXPECT_EQ(process.Start(), c.result);
+        if (c.logged != nullptr) {
+            EXPECT_EQ(Logged(c.logged), 1u);
+        }
+        EXPECT_EQ(process.GetServiceFlag(), 0);
+        process.Stop();
+    }
+}
+
+TEST_F(ProcessIOTest, PriceTableIsLoadedFromOneOClockOn) {
+    WriteDay(20151007, 3000, 50);
+    const PriceTable zero{};
+    HostClock::SetLocal(2015, 10, 7, 0, 30, 0);
+    EXPECT_EQ(Make().Start(), 1);
+    EXPECT_EQ(memcmp(&process_->Prices(), &zero, sizeof zero), 0);
+    EXPECT_EQ(Logged("存盘价位表文件装入成功。"), 0u);
+
+    HostClock::SetLocal(2015, 10, 7, 1, 0, 0);
+    EXPECT_EQ(Make().Start(), 1);
+    EXPECT_NE(memcmp(&process_->Prices(), &zero, sizeof zero), 0);
+    EXPECT_EQ(Logged("存盘价位表文件装入成功。"), 1u);
+}
+
+TEST_F(ProcessIOTest, LevelTwoFeedKeepsTheMarketDataFileUnreadUntilItFallsSilent) {
+    WriteDay(20151007, 95900, 100);
+    HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
+    ProcessIO& process = Make();
+    ASSERT_EQ(process.Start(), 1);
+    process.SetServiceFlag(1);
+    process.SetProcessState(1);
+    std::string error;
+    ASSERT_TRUE(sampleday::RefreshMarketData(options_, folder_.Path(), 100100, error)) << error;
+
+    // A market-time record every second: the file stays unread, the header goes out each second.
+    for (uint32_t s = 1; s <= 40; ++s) {
+        HostClock::AdvanceMs(1000);
+        const std::vector<uint8_t> push = Level2MarketTime(100000 + s);
+        process.OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30);
+        const size_t headers = s;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        while (Pushed(0) < headers && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ASSERT_EQ(Pushed(0), headers);
+    }
+    EXPECT_EQ(Pushed(1), 0u);
+
+    // 31 seconds of silence: the next second reads it and pushes the changed quotes.
+    HostClock::AdvanceMs(31000);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (Pushed(1) == 0 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_GT(Pushed(1), 0u);
+}
+
+TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
+    WriteDay(20151007, 95900, 50);
+    HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
+    ProcessIO& process = Make();
+    ASSERT_EQ(process.Start(), 1);
+    CodeEntry share;
+    ASSERT_TRUE(process.Codes().Get(&share, 7));
+
+    // Running: a level-2 snapshot lands, the close correction runs once.
+    std::vector<uint8_t> push = Level2Snapshot(share.code, 123456);
+    process.OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30);
+    uint32_t last = 0;
+    ASSERT_TRUE(SnapshotLast(share.code, &last));
+    EXPECT_EQ(last, 123456u);
+    EXPECT_EQ(process.CorrectClosePrices(), 1);
+    EXPECT_EQ(process.CorrectClosePrices(), 0);
+    EXPECT_EQ(Logged("进行收盘价矫正"), 1u);
+    Snapshot corrected;
+    ASSERT_TRUE(process.Snapshots().GetByCode(&corrected, share.code));
+    EXPECT_EQ(corrected.previous_close, 123456u);
+
+    process.Stop();
+    EXPECT_TRUE(process.IsLevel2Stopped());
+    push = Level2Snapshot(share.code, 654321);
+    process.OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30);
+    const std::vector<uint8_t> time = Level2MarketTime(150000);
+    process.OnLevel2Push(2, 41, time.data(), static_cast<uint16_t>(time.size()), 30);
+    MarketInfo info;
+    process.GetMarket().GetInfo(&info);
+    EXPECT_NE(info.time, 150000u);
+    EXPECT_EQ(process.Snapshots().Count(), 0u);
+    EXPECT_EQ(process.Reinitialise(), -1);
+    EXPECT_EQ(process.CorrectClosePrices(), 0);
+    EXPECT_EQ(process.PushSnapshots(0, 100), 0);
+    EXPECT_EQ(process.PushIndexEntries(0, 100), 0);
+    EXPECT_EQ(Logged("进行收盘价矫正"), 1u);
+    uint16_t capacity = 4;
+    uint8_t market[49];
+    uint8_t categories[52];
+    MarketInfoTargets targets{market, categories};
+    EXPECT_EQ(process.GetMarketInfo(&capacity, &targets), -1);
+    EXPECT_FALSE(process.IsDriverWorking());
+}
+
+}  // namespace
+}  // namespace zephyr
