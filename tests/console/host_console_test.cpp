@@ -2,8 +2,11 @@
 // commands through the object published in DriverBaseInfo, answers through the host's callbacks.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -226,6 +229,31 @@ TEST_F(HostConsoleTest, AfterTheStopNothingChanges) {
     const auto report = Run({"print", "data", code});
     ASSERT_EQ(2u, report.size());
     EXPECT_EQ(std::string::npos, report[0].text.find("昨收:  1            "));
+}
+
+// Commands that race the stop end cleanly: each either ran on the day or was refused.
+TEST_F(HostConsoleTest, CommandsDuringTheStop) {
+    Begin();
+    const std::string code = FirstShareCode();
+    std::atomic<bool> stopped{false};
+    std::atomic<int> after_stop{0};
+    std::thread console([&] {
+        while (after_stop.load() < 3) {
+            const bool was_stopped = stopped.load();
+            for (const auto& words : std::vector<std::vector<std::string>>{
+                     {"print", "data", code}, {"pushdata", code}, {"updateclose", code, "7"}, {"print", "marketinfo"}}) {
+                EXPECT_EQ(1, driver_->Command(kConsole, words));
+            }
+            if (was_stopped) ++after_stop;
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(1, driver_->End());
+    stopped.store(true);
+    console.join();
+    const auto texts = HostRecorder::Instance().Consoles();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ("驱动未运行\n", texts.back().text);
 }
 
 TEST_F(HostConsoleTest, BeforeTheFirstStartNothingIsWritten) {
