@@ -3,7 +3,13 @@
 // its console, and a clean stop.
 #include <gtest/gtest.h>
 
+#include <elf.h>
+#include <link.h>
+
+#include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -102,6 +108,44 @@ protected:
     hostkit::ScratchFolder folder_;
     DriverLibrary nimbus_{NIMBUS_SO_PATH};
 };
+
+// Names of the defined global symbols in the dynamic symbol table of an ELF file of this build's
+// class; empty when the file is not such an ELF file.
+std::vector<std::string> ExportedSymbols(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> names;
+    if (file.size() < sizeof(ElfW(Ehdr))) return names;
+    ElfW(Ehdr) header;
+    memcpy(&header, file.data(), sizeof header);
+    if (memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_shoff + static_cast<size_t>(header.e_shnum) * sizeof(ElfW(Shdr)) > file.size()) {
+        return names;
+    }
+    std::vector<ElfW(Shdr)> sections(header.e_shnum);
+    memcpy(sections.data(), file.data() + header.e_shoff, sections.size() * sizeof(ElfW(Shdr)));
+    for (const ElfW(Shdr)& section : sections) {
+        if (section.sh_type != SHT_DYNSYM || section.sh_link >= sections.size()) continue;
+        const ElfW(Shdr)& strings = sections[section.sh_link];
+        for (size_t at = section.sh_offset; at + sizeof(ElfW(Sym)) <= section.sh_offset + section.sh_size;
+             at += sizeof(ElfW(Sym))) {
+            ElfW(Sym) symbol;
+            memcpy(&symbol, file.data() + at, sizeof symbol);
+            const int binding = ELF32_ST_BIND(symbol.st_info);  // same bits in both classes
+            if (symbol.st_shndx == SHN_UNDEF || (binding != STB_GLOBAL && binding != STB_WEAK)) continue;
+            names.emplace_back(file.c_str() + strings.sh_offset + symbol.st_name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(NimbusLibraryTest, ExportsExactlyTheNineDriverEntries) {
+    EXPECT_EQ(ExportedSymbols(NIMBUS_SO_PATH),
+              (std::vector<std::string>{"BeginDriverWork", "EndDriverWork", "GetDataFrameCount",
+                                        "GetDllVersion", "GetDriverBaseInfo", "GetDriverStatusInfo",
+                                        "GetMarketInfo", "GetOneDataFrame", "IsDriverWorking"}));
+}
 
 TEST_F(NimbusTest, DescribesItselfAsAModuleWithAConsole) {
     EXPECT_EQ(nimbus_.DllVersion(), 0x0064012Cu);
