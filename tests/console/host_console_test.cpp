@@ -231,6 +231,31 @@ TEST_F(HostConsoleTest, AfterTheStopNothingChanges) {
     EXPECT_EQ(std::string::npos, report[0].text.find("昨收:  1            "));
 }
 
+#ifdef NIMBUS_SO_PATH
+// With the stand-in level-2 module beside the driver, l2help and l2cmd reach its console object,
+// which answers on the same console through the host's reply callback.
+TEST_F(HostConsoleTest, LevelTwoCommandsReachTheModule) {
+    folder_.CopyIn(NIMBUS_SO_PATH, "nimbus.so");
+    Begin();
+    auto texts = Run({"L2HELP", "ignored"});
+    ASSERT_EQ(1u, texts.size()) << HostRecorder::Instance().LogDump();
+    EXPECT_TRUE(texts[0].reply);
+    EXPECT_EQ(kConsole, texts[0].console);
+    EXPECT_EQ(0u, texts[0].text.find("nimbus commands:\n"));
+
+    int32_t result = 0;
+    texts = Run({"l2cmd", "batch", "3"}, &result);
+    EXPECT_EQ(1, result);
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ("nimbus: batch 3 snapshots per push\n", texts[0].text);
+
+    texts = Run({"l2cmd", "bogus"}, &result);
+    EXPECT_EQ(1, result);  // the module's own result is not passed on
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ("nimbus: unknown command [bogus]; try help\n", texts[0].text);
+}
+#endif
+
 // Commands that race the stop end cleanly: each either ran on the day or was refused.
 TEST_F(HostConsoleTest, CommandsDuringTheStop) {
     Begin();
