@@ -387,7 +387,7 @@ void Session::RefreshCategories(const MarketImage& image) {
     std::string text;
     for (const std::string& category : image.categories) {
         const std::string name = GbkToUtf8(std::string(category.data(), strnlen(category.data(), 8)));
-        if (!text.empty()) text += " · ";
+        if (!text.empty()) text += ", ";
         text += name + " " + std::to_string(hostkit::LoadU16(category.data() + 11));
     }
     categories_text_ = text.empty() ? "-" : text;
@@ -457,20 +457,20 @@ void Session::Tick(Clock::time_point started) {
     }
     const bool working = status.working == 1;
     std::vector<std::string> lines;
-    lines.push_back(" " + result_.description + " │ market " + std::to_string(status.market_date) + " " +
-                    TimeText(status.market_time) + " │ " + (working ? "SERVING" : "not serving") +
-                    " │ replica " + (shared_.replica.Loaded() ? "loaded" : "waiting") + " │ up " +
+    lines.push_back(" " + result_.description + " | market " + std::to_string(status.market_date) + " " +
+                    TimeText(status.market_time) + " | " + (working ? "SERVING" : "not serving") +
+                    " | replica " + (shared_.replica.Loaded() ? "loaded" : "waiting") + " | up " +
                     std::to_string(second) + " s ");
     lines.push_back(" instruments " + std::to_string(status.instrument_count) + ": " + categories_text_ + " ");
-    lines.push_back(" pushes " + Thousands(pushes) + "/s │ snapshot updates " + Thousands(snapshots) +
-                    "/s │ total " + Thousands(counters.snapshot_records) + " updates, " +
-                    Thousands(counters.pushes) + " pushes │ RSS " +
+    lines.push_back(" pushes " + Thousands(pushes) + "/s | snapshot updates " + Thousands(snapshots) +
+                    "/s | total " + Thousands(counters.snapshot_records) + " updates, " +
+                    Thousands(counters.pushes) + " pushes | RSS " +
                     std::to_string(result_.rss_kb.back().second / 1024) + " MB ");
     std::string feed = status.snapshot_age_s <= 3
                            ? "alive"
                            : "SILENT for " + std::to_string(status.snapshot_age_s) + " s";
-    lines.push_back(" level-2 feed " + feed + " │ live checks " + std::to_string(result_.live_checks) + " (" +
-                    std::to_string(result_.live_check_failures) + " failed) │ type a command, help, or quit ");
+    lines.push_back(" level-2 feed " + feed + " | live checks " + std::to_string(result_.live_checks) + " (" +
+                    std::to_string(result_.live_check_failures) + " failed) | type a command, help, or quit ");
     lines.push_back(" last log: " + (last_log.empty() ? std::string("-") : last_log) + " ");
     terminal_->SetStatus(lines);
 }
