@@ -231,6 +231,20 @@ TEST_F(HostConsoleTest, AfterTheStopNothingChanges) {
     EXPECT_EQ(std::string::npos, report[0].text.find("昨收:  1            "));
 }
 
+// "reinstance" re-initialises although today's initialisation is done (the host sees the
+// market reset); "updateclose" alone runs the once-per-initialisation close correction.
+TEST_F(HostConsoleTest, WholeMarketActions) {
+    Begin();
+    EXPECT_EQ("执行重新初始化命令完毕。", Run({"reinstance"}).at(0).text);
+    ASSERT_EQ(1u, HostRecorder::Instance().Resets().size());
+    EXPECT_EQ(30, HostRecorder::Instance().Resets()[0].market);
+    EXPECT_EQ(1u, HostRecorder::Instance().LogsContaining("重新开始初始化").size());
+
+    EXPECT_EQ("调整全市场昨收价完毕", Run({"updateclose"}).at(0).text);
+    EXPECT_EQ("调整全市场昨收价完毕", Run({"UPDATECLOSE"}).at(0).text);
+    EXPECT_EQ(1u, HostRecorder::Instance().LogsContaining("进行收盘价矫正").size());
+}
+
 #ifdef NIMBUS_SO_PATH
 // With the stand-in level-2 module beside the driver, l2help and l2cmd reach its console object,
 // which answers on the same console through the host's reply callback.
