@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "console/ConsoleWriter.h"
+#include "console/ReportText.h"
 #include "driver/DriverInterface.h"
 #include "foundation/MText.h"
 
@@ -14,13 +15,6 @@ namespace {
 
 // Texts built in a buffer use this many bytes.
 constexpr size_t kHelpBuffer = 8000;
-
-// Appends a formatted piece to the text in buffer (cut at the buffer's end).
-void AppendFormat(char* buffer, size_t size, const char* format, const char* word, const char* text) {
-    const size_t used = strlen(buffer);
-    if (used + 1 >= size) return;
-    MText::Format(buffer + used, size - used, format, word, text);
-}
 
 void PrintCommandList(ConsoleWriter& writer) {
     writer.ReplyFormat("%-10s  %-50s\r\n%-10s  %-50s\r\n%-10s  %-50s\r\n%-10s  %-50s\r\n"

@@ -6,6 +6,7 @@
 #include "console/ConsoleServices.h"
 #include "console/ConsoleWriter.h"
 #include "console/InstrumentCode.h"
+#include "console/ReportText.h"
 #include "foundation/MText.h"
 #include "market/CodeTable.h"
 #include "market/IndexTable.h"
@@ -18,16 +19,6 @@ namespace {
 
 constexpr size_t kReportBuffer = 4096;
 constexpr uint16_t kAbsent = 0xFFFF;
-
-void AppendFormat(char* buffer, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
-void AppendFormat(char* buffer, size_t size, const char* format, ...) {
-    const size_t used = strlen(buffer);
-    if (used + 1 >= size) return;
-    va_list args;
-    va_start(args, format);
-    MText::FormatV(buffer + used, size - used, format, args);
-    va_end(args);
-}
 
 // The index quote of the code: the index table's entry at the code's position when it holds the
 // code there, else the first entry with the code.

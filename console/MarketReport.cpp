@@ -1,12 +1,12 @@
 // "print marketinfo", "print pricetbl", "show stat" and "show config".
 #include <cinttypes>
-#include <cstdarg>
 #include <cstring>
 
 #include "console/ConsoleReports.h"
 #include "console/ConsoleServices.h"
 #include "console/ConsoleWriter.h"
 #include "console/InstrumentCode.h"
+#include "console/ReportText.h"
 #include "foundation/MText.h"
 #include "market/Market.h"
 
@@ -16,17 +16,6 @@ namespace {
 
 constexpr size_t kReportBuffer = 8192;
 constexpr uint32_t kMaxPeriods = 4;
-
-// Appends a formatted piece to the text in buffer (cut at the buffer's end).
-void AppendFormat(char* buffer, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
-void AppendFormat(char* buffer, size_t size, const char* format, ...) {
-    const size_t used = strlen(buffer);
-    if (used + 1 >= size) return;
-    va_list args;
-    va_start(args, format);
-    MText::FormatV(buffer + used, size - used, format, args);
-    va_end(args);
-}
 
 uint32_t MinutesToHhmm(uint16_t minutes) { return minutes / 60u * 100u + minutes % 60u; }
 

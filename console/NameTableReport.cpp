@@ -5,6 +5,7 @@
 #include "console/ConsoleServices.h"
 #include "console/ConsoleWriter.h"
 #include "console/InstrumentCode.h"
+#include "console/ReportText.h"
 #include "foundation/MClock.h"
 #include "foundation/MText.h"
 #include "market/CodeTable.h"
@@ -30,9 +31,7 @@ void AppendLine(char* text, size_t size, const CodeEntry& entry, Market& market)
     char raw[sizeof(CategoryInfo::name)];
     if (market.GetCategoryName(entry.category, raw) == 1) FieldText(raw, sizeof raw, category);
 
-    const size_t used = strlen(text);
-    if (used + 1 >= size) return;
-    MText::Format(text + used, size - used, "%-10d%-10s%-20s%-30s%-10s\r\n", static_cast<int>(entry.serial),
+    AppendFormat(text, size, "%-10d%-10s%-20s%-30s%-10s\r\n", static_cast<int>(entry.serial),
                   code, short_name, full_name, category);
 }
 
