@@ -62,6 +62,38 @@ TEST_F(ConsoleTest, UsageAndUnsupportedRowsAnswerOneText) {
     EXPECT_EQ(349999u, V(s.previous_close));
 }
 
+// Hostile words: conversions, signs, huge numbers and long words end in an ordinary answer.
+TEST_F(ConsoleTest, HostileWordsGetOrdinaryAnswers) {
+    const std::string long_word(5000, '9');
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"pushdata", "%s%s%n"}, "无效的股票代码。"},
+        {{"pushdata", long_word}, "无效的股票代码。"},
+        {{"print", "data", "%n%n%n"}, "无效的股票代码\n"},
+        {{"updateclose", "%s%s", "99999999999"}, "无效的股票代码\n"},
+        {{"print", "marketinfo", "99999999999"}, ""},  // saturates: the market report
+        {{"print", "marketinfo", "-2147483649"}, ""},
+        {{"%s%n", "%s"}, "不支持指令"},
+        {{long_word}, "不支持指令"},
+        {{"help", "%s%s%s%s%n"}, "无法识别的命令字,无法提供帮助\n"},
+    };
+    for (const auto& c : cases) {
+        hostkit::HostRecorder::Instance().Clear();
+        EXPECT_EQ(1, Run(c.first));
+        const auto texts = Texts();
+        ASSERT_EQ(1u, texts.size());
+        if (c.second.empty()) {
+            EXPECT_EQ(0u, texts[0].text.find("市场编号:30\n"));
+        } else {
+            EXPECT_EQ(c.second, texts[0].text);
+        }
+    }
+    // Negative positions are taken as 16-bit values: beyond the table, only the frame.
+    hostkit::HostRecorder::Instance().Clear();
+    EXPECT_EQ(1, Run({"print", "nametable", "-1", "-1"}));
+    ASSERT_EQ(3u, Texts().size());
+    EXPECT_TRUE(services_.pushes.empty());
+}
+
 TEST_F(ConsoleTest, LevelTwoCommandsForwardTheirWords) {
     EXPECT_EQ(1, Run({"l2cmd", "status", "all"}, 5));
     EXPECT_EQ(1, Run({"L2Help", "ignored"}, 6));
