@@ -12,6 +12,8 @@ Level2Connection::Level2Connection(ProcessIO* process, ConfigUnit* config)
 }
 
 Level2Connection::~Level2Connection() {
+    // The module stops (its threads joined) while the processing unit still stands.
+    HKTransLoader::release();
     HKTransLoader::Detach();
     m_Process->SetLevel2Link(nullptr);
 }
