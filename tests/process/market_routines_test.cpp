@@ -67,7 +67,7 @@ protected:
         for (uint32_t i = 0; i < codes.Count(); ++i) {
             CodeEntry e;
             codes.Get(&e, i);
-            EXPECT_EQ(e.serial, i);
+            EXPECT_EQ(+e.serial, i);
             order.push_back(CodeText(e.code));
         }
         return order;
@@ -117,12 +117,12 @@ TEST_F(MarketRoutinesTest, AdjustmentGroupsByCategoryAndEveryTableFollows) {
     RefreshMarketCounts(Tables());
     MarketInfo info;
     market.GetInfo(&info);
-    EXPECT_EQ(info.item_count, 5);
+    EXPECT_EQ(+info.item_count, 5);
     CategoryInfo category;
     ASSERT_EQ(market.GetCategory(&category, 0), 1);
-    EXPECT_EQ(category.count, 2);
+    EXPECT_EQ(+category.count, 2);
     ASSERT_EQ(market.GetCategory(&category, 1), 1);
-    EXPECT_EQ(category.count, 3);
+    EXPECT_EQ(+category.count, 3);
 
     testing::internal::CaptureStdout();
     AdjustCodeTable(Tables());
@@ -149,7 +149,7 @@ TEST_F(MarketRoutinesTest, AdjustmentGroupsByCategoryAndEveryTableFollows) {
     for (uint16_t p = 0; p < 5; ++p) {
         ExtCodeEntry e;
         ASSERT_TRUE(ext.Get(&e, p));
-        EXPECT_EQ(e.serial, p);
+        EXPECT_EQ(+e.serial, p);
         EXPECT_EQ(e.payload[0], static_cast<uint8_t>(payloads[p])) << p;
     }
 }
@@ -183,9 +183,9 @@ TEST_F(MarketRoutinesTest, TotalsGoToTheTwoIndexEntries) {
     WriteMarketTotals(Tables());
     IndexEntry e;
     ASSERT_TRUE(indexes.Get(&e, 1));
-    EXPECT_EQ(e.volume, big + 7);
+    EXPECT_EQ(uint64_t{e.volume}, big + 7);
     ASSERT_TRUE(indexes.Get(&e, 0));
-    EXPECT_EQ(e.volume, 11u);
+    EXPECT_EQ(uint64_t{e.volume}, 11u);
 }
 
 // MD5 over the bytes as the host receives them, built here by hand.

@@ -287,7 +287,7 @@ TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
     EXPECT_EQ(Logged("进行收盘价矫正"), 1u);
     Snapshot corrected;
     ASSERT_TRUE(process.Snapshots().GetByCode(&corrected, share.code));
-    EXPECT_EQ(corrected.previous_close, 123456u);
+    EXPECT_EQ(uint32_t{corrected.previous_close}, 123456u);
 
     process.Stop();
     EXPECT_TRUE(process.IsLevel2Stopped());
