@@ -297,7 +297,7 @@ TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
     process.OnLevel2Push(2, 41, time.data(), static_cast<uint16_t>(time.size()), 30);
     MarketInfo info;
     process.GetMarket().GetInfo(&info);
-    EXPECT_NE(info.time, 150000u);
+    EXPECT_NE(uint32_t{info.time}, 150000u);
     EXPECT_EQ(process.Snapshots().Count(), 0u);
     EXPECT_EQ(process.Reinitialise(), -1);
     EXPECT_EQ(process.CorrectClosePrices(), 0);
