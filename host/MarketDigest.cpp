@@ -33,14 +33,15 @@ std::string ComputeMarketDigest(const MarketImage& image, const std::string& dig
     return std::string(reinterpret_cast<const char*>(digest), size);
 }
 
-DigestCheck CheckMarketDigest(const MarketImage& image, const std::string& previous) {
+DigestCheck CheckMarketDigest(const MarketImage& image, const std::string& previous,
+                              bool previous_known) {
     if (image.market.size() != kMarketInfoSize) return DigestCheck::kNoImage;
     const std::string stored = image.market.substr(kDigestOffset, kDigestSize);
     if (ComputeMarketDigest(image, std::string()) == stored) return DigestCheck::kMatchesAfterStart;
     if (previous.size() == kDigestSize && ComputeMarketDigest(image, previous) == stored) {
         return DigestCheck::kMatchesAfterReinit;
     }
-    return DigestCheck::kDiffers;
+    return previous_known ? DigestCheck::kDiffers : DigestCheck::kUnknownPrevious;
 }
 
 const char* DigestCheckText(DigestCheck check) {
@@ -49,6 +50,7 @@ const char* DigestCheckText(DigestCheck check) {
         case DigestCheck::kMatchesAfterReinit: return "matches (over the previous digest)";
         case DigestCheck::kDiffers: return "DIFFERS";
         case DigestCheck::kNoImage: return "no market record";
+        case DigestCheck::kUnknownPrevious: return "cannot be checked (re-initialised before this host held the market)";
     }
     return "?";
 }

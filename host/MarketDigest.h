@@ -18,11 +18,14 @@ enum class DigestCheck {
     kMatchesAfterReinit,   // equal with the previous digest in the field
     kDiffers,
     kNoImage,
+    kUnknownPrevious,      // re-initialised before this host held the market: computed over a
+                           // digest the host never saw
 };
 
 // Checks the digest stored in the image; `previous` is the digest before the last reset (empty
-// when there was none).
-DigestCheck CheckMarketDigest(const MarketImage& image, const std::string& previous);
+// when there was none), `previous_known` false when a reset came while the host held no market.
+DigestCheck CheckMarketDigest(const MarketImage& image, const std::string& previous,
+                              bool previous_known = true);
 const char* DigestCheckText(DigestCheck check);
 std::string HexBytes(const std::string& bytes);
 

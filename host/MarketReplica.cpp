@@ -78,9 +78,8 @@ MarketReplica::MarketReplica() = default;
 
 void MarketReplica::Reset() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (image_.market.size() == kMarketInfoSize) {
-        previous_digest_ = image_.market.substr(kDigestOffset, kDigestSize);
-    }
+    previous_digest_known_ = image_.market.size() == kMarketInfoSize;
+    if (previous_digest_known_) previous_digest_ = image_.market.substr(kDigestOffset, kDigestSize);
     image_ = MarketImage();
     loaded_ = false;
     queue_.clear();
@@ -263,6 +262,11 @@ MarketImage MarketReplica::Image() const {
 std::string MarketReplica::PreviousDigest() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return previous_digest_;
+}
+
+bool MarketReplica::PreviousDigestKnown() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return previous_digest_known_;
 }
 
 ReplicaCounters MarketReplica::Counters() const {

@@ -63,8 +63,11 @@ public:
     void ApplyMarketVolume(uint64_t volume);
 
     MarketImage Image() const;
-    // Digest bytes of the image dropped by the last Reset (empty when none).
+    // Digest bytes of the image dropped by the last Reset (empty when none), and whether they
+    // are the ones the driver's digest was computed over (false after a reset that came while
+    // no image was held).
     std::string PreviousDigest() const;
+    bool PreviousDigestKnown() const;
     ReplicaCounters Counters() const;
 
     // While open, every record and market time the replica receives is remembered.
@@ -91,6 +94,7 @@ private:
     size_t queued_bytes_ = 0;
     bool queue_overflowed_ = false;
     std::string previous_digest_;
+    bool previous_digest_known_ = true;
     Index snapshot_index_, index_index_, status_index_;
     bool witness_open_ = false;
     std::unordered_set<std::string> witnessed_;

@@ -416,12 +416,15 @@ void Session::LoadReplicaIfNeeded() {
 
 void Session::LiveCheck() {
     if (!shared_.replica.Loaded()) return;
+    const uint64_t generation = shared_.replica.Generation();
     shared_.replica.OpenWitness();
     shared_.replica.ApplyMarketVolume(ReadStatus(*driver_).hsi_volume);
     MarketImage pulled;
     const PullResult result = Pull(&pulled);
-    if (result == PullResult::kPulled) {
-        std::this_thread::sleep_for(kFlushDelay);  // pushes of what the pull saw arrive meanwhile
+    std::this_thread::sleep_for(kFlushDelay);  // pushes of what the pull saw arrive meanwhile
+    // A market reset meanwhile leaves nothing to compare: the replica is pulled again.
+    const bool same_market = shared_.replica.Loaded() && shared_.replica.Generation() == generation;
+    if (result == PullResult::kPulled && same_market) {
         shared_.replica.ApplyMarketVolume(ReadStatus(*driver_).hsi_volume);
         size_t total = 0;
         std::vector<hostkit::Difference> found =
@@ -477,9 +480,8 @@ void Session::Tick(Clock::time_point started) {
 
 void Session::Finish() {
     FinalCheck& check = result_.final_check;
-    if (!shared_.replica.Loaded()) {
-        check.note = result_.served ? "the replica was being reloaded at the end"
-                                    : "the driver never served: nothing to check";
+    if (!result_.served) {
+        check.note = "the driver never served: nothing to check";
         return;
     }
     if (options_.pause_feed) {
@@ -504,6 +506,17 @@ void Session::Finish() {
     }
     check.exact = quiet;
     for (int attempt = 0; attempt < 3; ++attempt) {
+        // After a reset the replica must be loaded again before it can be compared.
+        for (int wait = 0; wait < 50 && !shared_.replica.Loaded(); ++wait) {
+            next_pull_ = Clock::now();
+            LoadReplicaIfNeeded();
+            if (!shared_.replica.Loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (!shared_.replica.Loaded()) {
+            check.note = "the replica could not be pulled again after a market reset";
+            break;
+        }
+        const uint64_t generation = shared_.replica.Generation();
         if (!quiet) shared_.replica.OpenWitness();
         const uint64_t volume_before = ReadStatus(*driver_).hsi_volume;
         shared_.replica.ApplyMarketVolume(volume_before);
@@ -517,6 +530,11 @@ void Session::Finish() {
             continue;
         }
         std::this_thread::sleep_for(kFlushDelay);
+        if (!shared_.replica.Loaded() || shared_.replica.Generation() != generation) {
+            check.note = "the market was reset during the final pull";
+            shared_.replica.CloseWitness();
+            continue;
+        }
         const uint64_t volume_after = ReadStatus(*driver_).hsi_volume;
         shared_.replica.ApplyMarketVolume(volume_after);
         check.samples = shared_.replica.Compare(pulled, quiet ? CompareMode::kExact : CompareMode::kWitnessed,
@@ -526,8 +544,9 @@ void Session::Finish() {
         check.note.clear();
         check.replica_equals_pull = check.differences == 0;
         const std::string previous = shared_.replica.PreviousDigest();
-        check.replica_digest = hostkit::CheckMarketDigest(shared_.replica.Image(), previous);
-        check.pull_digest = hostkit::CheckMarketDigest(pulled, previous);
+        const bool known = shared_.replica.PreviousDigestKnown();
+        check.replica_digest = hostkit::CheckMarketDigest(shared_.replica.Image(), previous, known);
+        check.pull_digest = hostkit::CheckMarketDigest(pulled, previous, known);
         check.digest_hex = hostkit::HexBytes(pulled.market.substr(hostkit::kDigestOffset, hostkit::kDigestSize));
         // A market total that moved between the two status reads: take it again.
         if (check.replica_equals_pull || volume_before == volume_after) break;
@@ -637,7 +656,8 @@ void Session::Run() {
 bool SessionResult::Ok() const {
     return begin_result == 1 && served && final_check.done && final_check.replica_equals_pull &&
            (final_check.replica_digest == DigestCheck::kMatchesAfterStart ||
-            final_check.replica_digest == DigestCheck::kMatchesAfterReinit) &&
+            final_check.replica_digest == DigestCheck::kMatchesAfterReinit ||
+            final_check.replica_digest == DigestCheck::kUnknownPrevious) &&
            live_check_failures == 0 && counters.bad_pushes == 0;
 }
 

@@ -37,21 +37,32 @@ uint64_t Number(const std::string& json, const std::string& key) {
     return std::strtoull(Value(json, key).c_str(), nullptr, 10);
 }
 
+// Runs the demo in `folder` with extra options; the JSON summary, and everything for a failure
+// message in `trace`.
+std::string RunDemo(const zephyr::hostkit::ScratchFolder& folder, const std::string& options,
+                    const std::string& operator_input, int* status, std::string* trace) {
+    const std::string host = std::string(ZEPHYR_BINARY_DIR) + "/host/zephyr-host";
+    // In the sanitizer build the child does not check leaks: the driver leaves a few hundred
+    // bytes of its start behind when it is unloaded, which is the driver's fault and not what
+    // these scenarios check.
+    const char* asan = getenv("ASAN_OPTIONS");
+    const std::string env = "ASAN_OPTIONS='" + std::string(asan != nullptr ? asan : "") + ":detect_leaks=0' ";
+    const std::string input = operator_input.empty() ? "</dev/null " : "";
+    const std::string json = Shell(operator_input + env + host + " demo --shares 800 --json --dir " +
+                                       folder.Join("demo") + " " + options + " " + input + "2>" +
+                                       folder.Join("host.log"),
+                                   status);
+    *trace = "summary:\n" + json + "\nscreen:\n" + folder.ReadFile("host.log");
+    return json;
+}
+
 TEST(HostDemo, ReplicaEqualsTheFinalPullAndTheDigest) {
     zephyr::hostkit::ScratchFolder folder;
     const std::string host = std::string(ZEPHYR_BINARY_DIR) + "/host/zephyr-host";
-    const std::string log = folder.Join("host.log");
     int status = -1;
-    // In the sanitizer build the child does not check leaks: the driver leaves a few hundred
-    // bytes of its start behind when it is unloaded, which is the driver's fault and not what
-    // this scenario checks.
-    const char* asan = getenv("ASAN_OPTIONS");
-    const std::string env = "ASAN_OPTIONS='" + std::string(asan != nullptr ? asan : "") + ":detect_leaks=0' ";
+    std::string trace;
     const std::string json =
-        Shell(env + host + " demo --seconds 8 --shares 800 --json --no-console --dir " + folder.Join("demo") +
-                " --record " + folder.Join("pushes.rec") + " </dev/null 2>" + log,
-            &status);
-    const std::string trace = "summary:\n" + json + "\nscreen:\n" + folder.ReadFile("host.log");
+        RunDemo(folder, "--seconds 8 --no-console --record " + folder.Join("pushes.rec"), "", &status, &trace);
     ASSERT_NE(json.find("\"final_check\""), std::string::npos) << trace;
 
     EXPECT_EQ(Value(json, "begin_result"), "1") << trace;
@@ -79,6 +90,26 @@ TEST(HostDemo, ReplicaEqualsTheFinalPullAndTheDigest) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
     EXPECT_NE(shown.find(Value(json, "pushes") + " pushes over"), std::string::npos) << shown;
     EXPECT_NE(shown.find(Value(json, "snapshot_updates") + " snapshot updates"), std::string::npos) << shown;
+}
+
+}  // namespace
+
+namespace {
+
+// An operator forces a re-initialisation while the host holds the market: the driver calls the
+// market reset, the host drops its replica, pulls again once the driver serves, and the new
+// digest, computed over the previous one, still checks.
+TEST(HostDemo, AMarketResetIsFollowedByAFreshPull) {
+    zephyr::hostkit::ScratchFolder folder;
+    int status = -1;
+    std::string trace;
+    const std::string json = RunDemo(folder, "--seconds 10", "(sleep 6; echo reinstance) | ", &status, &trace);
+    ASSERT_NE(json.find("\"final_check\""), std::string::npos) << trace;
+    EXPECT_EQ(Value(json, "resets"), "1") << trace;
+    EXPECT_GE(Number(json, "pulls"), 3u) << trace;  // start, after the reset, the final check
+    EXPECT_EQ(Value(json, "replica_equals_pull"), "true") << trace;
+    EXPECT_EQ(Value(json, "digest_check"), "\"matches (over the previous digest)\"") << trace;
+    EXPECT_EQ(Value(json, "ok"), "true") << trace;
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ TEST(MarketDigest, CoversMarketCategoriesCodesAndPricesOnly) {
     image.market.replace(kDigestOffset, kDigestSize, again);
     EXPECT_EQ(CheckMarketDigest(image, previous), DigestCheck::kMatchesAfterReinit);
     EXPECT_EQ(CheckMarketDigest(image, ""), DigestCheck::kDiffers);
+    EXPECT_EQ(CheckMarketDigest(image, "", false), DigestCheck::kUnknownPrevious);
     EXPECT_EQ(CheckMarketDigest(MarketImage(), ""), DigestCheck::kNoImage);
 }
 

@@ -72,8 +72,14 @@ TEST(MarketReplica, AResetDuringAPullRefusesThatPull) {
     replica.Reset();
     EXPECT_FALSE(replica.Loaded());
     EXPECT_EQ(LoadU32(replica.PreviousDigest().data()), 0xABCDu);
+    EXPECT_TRUE(replica.PreviousDigestKnown());
     EXPECT_FALSE(replica.Install(hosttest::SmallMarket(), generation));
     EXPECT_TRUE(replica.Install(hosttest::SmallMarket(), replica.Generation()));
+
+    // Two resets in a row: the second market's digest chain passed a market never held here.
+    replica.Reset();
+    replica.Reset();
+    EXPECT_FALSE(replica.PreviousDigestKnown());
 }
 
 TEST(MarketReplica, ComparisonFindsWhatWasLost) {
