@@ -127,6 +127,8 @@ int32_t ProcessIO::Start() {
 
 int32_t ProcessIO::StartSteps() {
     MLogger& log = Logger();
+    // A thread of an earlier start reads the settings: it ends before they are replaced.
+    m_Thread.StopThread(kStopWaitMs);
     if (m_Config != nullptr) m_LoaderSettings = LoaderSettings::FromConfig(*m_Config);
 
     // 1
@@ -186,7 +188,12 @@ int32_t ProcessIO::StartSteps() {
     }
 
     // 9
-    if (m_PriceTableFile.Open(m_LoaderSettings.price_table_path.GetData()) < 1) {
+    int32_t opened;
+    {
+        MLocalSection lock(m_PriceFileLock);
+        opened = m_PriceTableFile.Open(m_LoaderSettings.price_table_path.GetData());
+    }
+    if (opened < 1) {
         log.Write(kLogError, kModule, "价位表文件初始化出错。");
         return -9;
     }
@@ -226,7 +233,11 @@ int32_t ProcessIO::StartSteps() {
 
 void ProcessIO::LoadPriceTable() {
     if (MDateTime::Current().GetTime() <= kPriceTableFromTime) return;
-    const int32_t loaded = m_PriceTableFile.Load(m_PriceTable);
+    int32_t loaded;
+    {
+        MLocalSection lock(m_PriceFileLock);
+        loaded = m_PriceTableFile.Load(m_PriceTable);
+    }
     if (loaded < 1) {
         Logger().Write(kLogError, kModule, "未使用存盘价位表文件，不能对外服务, errcode=%d", loaded);
     } else {
@@ -291,7 +302,6 @@ int32_t ProcessIO::Reinitialise() {
     MLocalSection life(m_LifeLock);
     if (!m_Started.load()) return -1;
     MLogger& log = Logger();
-    if (m_Config != nullptr) m_LoaderSettings = LoaderSettings::FromConfig(*m_Config);
 
     // 1, 2
     m_MktdtPathFlag = 1;
@@ -377,6 +387,7 @@ void ProcessIO::ReleaseTables() {
 }
 
 int32_t ProcessIO::SavePriceTable() {
+    MLocalSection lock(m_PriceFileLock);
     const int32_t saved = m_PriceTableFile.Save(m_PriceTable);
     m_PriceTableDirty = 0;
     return saved;

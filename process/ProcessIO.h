@@ -77,7 +77,8 @@ public:
     int32_t Reinitialise();
     // States to 0, level-2 pushes refused, processing thread stopped (5000 ms), tables released.
     void Stop();
-    // Saves the price table to its file: the file's result (960, or negative); -10 when stopped.
+    // Saves the price table to its file: the file's result (960, or negative; -10 before the
+    // file was opened).
     int32_t SavePriceTable();
     // Forgets the initialised date, so that the next Reinitialise runs (the console's
     // "reinstance").
@@ -257,6 +258,9 @@ private:
     HKTrdsesLoader m_TrdsesLoader;
     HKMExraLoader m_ExraLoader;
     HKZxjcLoader m_ZxjcLoader;
+    // The processing thread saves every 5 s while a re-initialisation saves and reloads: one
+    // file position, so one at a time.
+    MCriticalSection m_PriceFileLock;
     PriceTableFile m_PriceTableFile;
     Level2PushHandler m_Level2Handler;
 };

@@ -242,6 +242,8 @@ TEST_F(ProcessIOTest, LevelTwoFeedKeepsTheMarketDataFileUnreadUntilItFallsSilent
     ASSERT_EQ(process.Start(), 1);
     process.SetServiceFlag(1);
     process.SetProcessState(1);
+    // The processing thread notes the time of day when it begins to run.
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
     std::string error;
     ASSERT_TRUE(sampleday::RefreshMarketData(options_, folder_.Path(), 100100, error)) << error;
 
