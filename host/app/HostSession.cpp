@@ -15,6 +15,7 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <sstream>
 #include <thread>
 
@@ -64,6 +65,9 @@ struct Shared {
     std::string last_log;
 };
 Shared* g_shared = nullptr;
+// Callbacks hold it shared while they use g_shared; the session takes it alone to withdraw it,
+// so a late callback from a driver thread never finds the screen gone under it.
+std::shared_mutex g_shared_mutex;
 
 std::string ClockText(bool millis) {
     timeval now;
@@ -100,6 +104,7 @@ std::string TrimEnd(std::string text) {
     return text;
 }
 
+// Called by the session itself and by callbacks that already hold g_shared_mutex.
 void HostLine(const std::string& text) {
     if (g_shared != nullptr && g_shared->terminal != nullptr) {
         g_shared->terminal->Line(ClockText(true) + " HOST  zephyr-host: " + text);
@@ -108,6 +113,7 @@ void HostLine(const std::string& text) {
 
 int32_t OnPush(uint8_t main_type, uint8_t sub_type, const void* data, int32_t length, uint8_t market,
                uint16_t driver_id, uint8_t compressed) {
+    std::shared_lock<std::shared_mutex> in_use(g_shared_mutex);
     Shared* shared = g_shared;
     if (shared == nullptr || data == nullptr || length <= 0) return 1;
     const char* bytes = static_cast<const char*>(data);
@@ -139,6 +145,7 @@ int32_t OnPush(uint8_t main_type, uint8_t sub_type, const void* data, int32_t le
 }
 
 int32_t OnLog(int32_t level, uint16_t, int32_t, const char* module, const char* format, ...) {
+    std::shared_lock<std::shared_mutex> in_use(g_shared_mutex);
     Shared* shared = g_shared;
     if (shared == nullptr) return 1;
     // The driver hands the finished message in the format position: shown as it stands.
@@ -155,6 +162,7 @@ int32_t OnLog(int32_t level, uint16_t, int32_t, const char* module, const char* 
 }
 
 int32_t ConsoleText(const char* format, va_list args) {
+    std::shared_lock<std::shared_mutex> in_use(g_shared_mutex);
     Shared* shared = g_shared;
     if (shared == nullptr || format == nullptr) return 0;
     char small[8192];
@@ -192,6 +200,7 @@ int32_t OnConsoleReply(uint32_t, const char* format, ...) {
 }
 
 void OnMarketReset(uint8_t market, uint16_t driver_id) {
+    std::shared_lock<std::shared_mutex> in_use(g_shared_mutex);
     Shared* shared = g_shared;
     if (shared == nullptr) return;
     shared->replica.Reset();
@@ -589,10 +598,13 @@ void Session::Run() {
         close(pipe_fds[1]);
     }
     terminal_.reset(new Terminal(screen != nullptr ? screen : stderr));
+    shared_.terminal = terminal_.get();
     std::thread catcher;
     if (capturing) catcher = std::thread(&Session::CatchStdout, this, pipe_fds[0]);
-    shared_.terminal = terminal_.get();
-    g_shared = &shared_;
+    {
+        std::unique_lock<std::shared_mutex> alone(g_shared_mutex);
+        g_shared = &shared_;
+    }
     for (const std::string& note : options_.ini_notes) HostLine(note);
 
     const Clock::time_point started = Clock::now();
@@ -640,12 +652,15 @@ void Session::Run() {
         catcher.join();
         close(pipe_fds[0]);
     }
+    {
+        std::unique_lock<std::shared_mutex> alone(g_shared_mutex);
+        g_shared = nullptr;
+        shared_.terminal = nullptr;
+    }
     terminal_->Close();
     terminal_.reset();
     if (screen != nullptr && screen != stderr) fclose(screen);
     else if (original_stdout >= 0) close(original_stdout);
-    g_shared = nullptr;
-    shared_.terminal = nullptr;
     driver_.reset();  // unloaded, as a host unloads a driver it stopped
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);

@@ -103,7 +103,10 @@ TEST(HostDemo, AMarketResetIsFollowedByAFreshPull) {
     zephyr::hostkit::ScratchFolder folder;
     int status = -1;
     std::string trace;
-    const std::string json = RunDemo(folder, "--seconds 10", "(sleep 6; echo reinstance) | ", &status, &trace);
+    // The operator waits (at most 20 s) until the host says its replica is loaded.
+    const std::string wait = "(for i in $(seq 100); do grep -q 'replica loaded' " + folder.Join("host.log") +
+                             " 2>/dev/null && break; sleep 0.2; done; sleep 1; echo reinstance) | ";
+    const std::string json = RunDemo(folder, "--seconds 12", wait, &status, &trace);
     ASSERT_NE(json.find("\"final_check\""), std::string::npos) << trace;
     EXPECT_EQ(Value(json, "resets"), "1") << trace;
     EXPECT_GE(Number(json, "pulls"), 3u) << trace;  // start, after the reset, the final check
