@@ -311,6 +311,7 @@ private:
     std::mutex command_mutex_;
     std::string categories_text_ = "-";
     std::string pull_error_;
+    std::string last_pull_error_;
     Clock::time_point next_pull_ = Clock::now();
     uint64_t last_pushes_ = 0, last_snapshots_ = 0;
     std::atomic<bool> quit_{false};
@@ -388,7 +389,9 @@ PullResult Session::Pull(MarketImage* image) {
     ++result_.pulls;
     PullResult pulled = hostkit::PullMarketImage(*driver_, options_.frame_size, image, &pull_error_);
     if (pulled != PullResult::kPulled) ++result_.pull_failures;
-    if (pulled == PullResult::kBroken) HostLine("pull refused: " + pull_error_);
+    // Said once per kind of fault, not at every retry.
+    if (pulled == PullResult::kBroken && pull_error_ != last_pull_error_) HostLine("pull refused: " + pull_error_);
+    if (pulled == PullResult::kBroken) last_pull_error_ = pull_error_;
     return pulled;
 }
 
