@@ -1,5 +1,6 @@
 #include "driver/DriverLifecycle.h"
 
+#include <cmath>
 #include <cstring>
 #include <exception>
 
@@ -102,7 +103,9 @@ void FillDriverStatusInfo(DriverStatusInfo* info, const DriverUnits& units) {
     if (at != kNoPosition && units.process->Indexes().Get(&total, at) &&
         memcmp(total.code, kMainTotalCode, sizeof total.code) == 0) {
         info->hsi_last_price = total.last;
-        info->hsi_amount = static_cast<int64_t>(total.amount);
+        // Truncated toward zero; an amount no 64-bit integer can hold is reported as 0.
+        const double amount = total.amount;
+        if (std::isfinite(amount) && std::fabs(amount) < 9.2e18) info->hsi_amount = static_cast<int64_t>(amount);
         info->hsi_volume = total.volume;
     }
     info->init_age_s = units.process->InitialisationAgeMs() / 1000;

@@ -136,8 +136,11 @@ TEST_F(ScheduleTest, NextWorkingDayIsReinitialisedOnceAndServesItsOwnFiles) {
     TickUntil([] { return false; });
     EXPECT_TRUE(Host().Resets().empty());
 
+    // (The processing thread may read the new market data file into yesterday's tables before the
+    // status thread's tick re-initialises them: wait for the reset itself.)
     HostClock::SetLocal(2015, 10, 8, 8, 45, 0);
-    ASSERT_TRUE(TickUntil([&] { return Working() && MarketDate() == 20151008; }, 2)) << Host().LogDump();
+    ASSERT_TRUE(TickUntil([&] { return !Host().Resets().empty() && Working() && MarketDate() == 20151008; }, 3))
+        << Host().LogDump();
     // While the tables were rebuilt the host was kept out.
     const std::vector<ResetView> views = Views();
     ASSERT_EQ(views.size(), 1u);
