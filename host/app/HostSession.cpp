@@ -1,6 +1,5 @@
 #include "host/app/HostSession.h"
 
-#include <iconv.h>
 #include <signal.h>
 #include <sys/time.h>
 #include <time.h>
@@ -19,6 +18,7 @@
 #include <sstream>
 #include <thread>
 
+#include "host/ConsoleWords.h"
 #include "host/DriverLibrary.h"
 #include "host/GbkText.h"
 #include "host/PushRecordFile.h"
@@ -209,52 +209,6 @@ void OnMarketReset(uint8_t market, uint16_t driver_id) {
              ": the replica is dropped and will be pulled again");
 }
 
-// Splits an operator line into words as a host console does: blanks separate, double quotes
-// keep blanks inside one word.
-std::vector<std::string> SplitWords(const std::string& line) {
-    std::vector<std::string> words;
-    std::string word;
-    bool quoted = false, any = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            any = true;
-        } else if (!quoted && (c == ' ' || c == '\t')) {
-            if (any) words.push_back(word);
-            word.clear();
-            any = false;
-        } else {
-            word += c;
-            any = true;
-        }
-    }
-    if (any) words.push_back(word);
-    return words;
-}
-
-std::string Utf8ToGbk(const std::string& utf8) {
-    // Operator words travel to the driver in its own encoding.
-    std::string out;
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return utf8;
-    char buffer[512];
-    char* in = const_cast<char*>(utf8.data());
-    size_t left = utf8.size();
-    while (left > 0) {
-        char* o = buffer;
-        size_t room = sizeof buffer;
-        const size_t r = iconv(cd, &in, &left, &o, &room);
-        out.append(buffer, static_cast<size_t>(o - buffer));
-        if (r == static_cast<size_t>(-1) && room == sizeof buffer) {
-            out += '?';
-            ++in;
-            --left;
-        }
-    }
-    iconv_close(cd);
-    return out;
-}
-
 uint64_t ReadRssKb() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -365,7 +319,7 @@ void Session::RunCommand(uint32_t console, const std::vector<std::string>& words
     if (words.empty()) return;
     std::lock_guard<std::mutex> lock(command_mutex_);
     std::vector<std::string> gbk;
-    for (const std::string& word : words) gbk.push_back(Utf8ToGbk(word));
+    for (const std::string& word : words) gbk.push_back(hostkit::Utf8ToGbk(word));
     driver_->Command(console, gbk);
     terminal_->Flush();
 }
@@ -373,7 +327,7 @@ void Session::RunCommand(uint32_t console, const std::vector<std::string>& words
 void Session::InputLoop() {
     std::string line;
     while (!g_stop.load() && terminal_->ReadLine(&line, g_stop)) {
-        const std::vector<std::string> words = SplitWords(line);
+        const std::vector<std::string> words = hostkit::SplitConsoleWords(line);
         if (words.empty()) continue;
         if (words[0] == "quit" || words[0] == "exit") {
             quit_ = true;
