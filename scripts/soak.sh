@@ -5,18 +5,29 @@
 # process's memory (VmRSS) moved.
 #
 #   scripts/soak.sh [SECONDS] [RATE]      defaults: 180 seconds, 5000 level-2 snapshots per second
+#   (ZEPHYR_BUILD names the i386 build folder, default build/i386)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-180}
 rate=${2:-5000}
+build=${ZEPHYR_BUILD:-build/i386}
 
-cmake -S . -B build/i386 -DCMAKE_TOOLCHAIN_FILE=cmake/i386.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/i386 --target zephyr-host -j"$(nproc)" >/dev/null
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/i386.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target zephyr-host zephyr-sampleday -j"$(nproc)" >/dev/null
 
 dir=work/soak-$(date +%Y%m%d)
 mkdir -p "$dir"
 summary=$dir/summary.json
 screen=$dir/screen.log
+
+# Half-way the exchange writes a newer market data file (the level-2 feed has moved the market
+# time past the first one's, which a re-initialisation would refuse as stale), and the operator
+# forces a re-initialisation.
+newer_market_data() {
+  local later
+  later=$(date -d "+120 seconds" +%H%M%S)
+  "$build"/tools/zephyr-sampleday --date "$(date +%Y%m%d)" --out "$dir" --refresh "$later" >&2
+}
 
 # The operator: a command every few seconds, a forced re-initialisation half-way.
 operator() {
@@ -26,7 +37,7 @@ operator() {
   sleep 5
   while [ $t -lt $((seconds - 10)) ]; do
     echo "${commands[$(( (t / 4) % ${#commands[@]} ))]}"
-    if [ $t -eq $(( (seconds / 2) / 4 * 4 )) ]; then echo "reinstance"; fi
+    if [ $t -eq $(( (seconds / 2) / 4 * 4 )) ]; then newer_market_data; echo "reinstance"; fi
     sleep 4
     t=$((t + 4))
   done
@@ -34,7 +45,7 @@ operator() {
 
 echo "soak: ${seconds} s, ${rate} snapshots/s, replica checked every second; screen in $screen"
 status=0
-operator | build/i386/host/zephyr-host demo --dir "$dir" --seconds "$seconds" --rate "$rate" \
+operator | "$build"/host/zephyr-host demo --dir "$dir" --seconds "$seconds" --rate "$rate" \
   --check-every 1 --json >"$summary" 2>"$screen" || status=$?
 
 python3 - "$summary" "$status" <<'PY'

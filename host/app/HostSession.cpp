@@ -479,7 +479,9 @@ void Session::Finish() {
             if (!shared_.replica.Loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         if (!shared_.replica.Loaded()) {
-            check.note = "the replica could not be pulled again after a market reset";
+            check.note = driver_->IsWorking() == 1
+                             ? "the replica could not be pulled again after a market reset"
+                             : "the driver stopped serving after a market reset and did not come back";
             break;
         }
         const uint64_t generation = shared_.replica.Generation();
