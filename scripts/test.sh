@@ -47,7 +47,7 @@ done < build/fuzz/fuzz_targets.txt
 
 # ThreadSanitizer stage (64-bit): builds and runs only the test programs that exercise several
 # threads at once (add an area here when its tests do).
-tsan_areas=(market)
+tsan_areas=(market process)
 echo "=== build x64-tsan"
 cmake -S . -B build/x64-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHYR_SANITIZE=thread \
   -DZEPHYR_BENCH=OFF >/dev/null
