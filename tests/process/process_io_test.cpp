@@ -270,6 +270,32 @@ TEST_F(ProcessIOTest, LevelTwoFeedKeepsTheMarketDataFileUnreadUntilItFallsSilent
     EXPECT_GT(Pushed(1), 0u);
 }
 
+TEST_F(ProcessIOTest, OutsideTheWorkingWindowOnlyThePriceTableIsSaved) {
+    WriteDay(20151007, 75900, 50);
+    HostClock::SetLocal(2015, 10, 7, 8, 0, 0);
+    ProcessIO& process = Make();
+    ASSERT_EQ(process.Start(), 1);
+    process.SetServiceFlag(1);
+    process.SetProcessState(1);
+    EXPECT_EQ(folder_.ReadFile("hkpricetb.dat").size(), 0u);  // created by the start, not written
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+
+    // Six seconds before the opening: no header, no file read, but the 5-second save.
+    for (int s = 0; s < 6; ++s) {
+        HostClock::AdvanceMs(1000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (folder_.ReadFile("hkpricetb.dat").size() != 976u && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const std::string saved = folder_.ReadFile("hkpricetb.dat");
+    ASSERT_EQ(saved.size(), 976u);
+    EXPECT_EQ(saved.substr(0, 4), "RVPT");
+    EXPECT_EQ(Pushed(0), 0u);
+    EXPECT_FALSE(process.IsPriceTableDirty());
+}
+
 TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
     WriteDay(20151007, 95900, 50);
     HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
