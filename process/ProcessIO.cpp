@@ -35,6 +35,23 @@ constexpr uint32_t kPushBlock = 100;
 
 int32_t Today() { return MDateTime::Current().GetDate(); }
 
+// Keeps the level-2 handler closed for a scope and leaves it as it found it.
+class Level2Hold {
+public:
+    explicit Level2Hold(Level2PushHandler& handler) : handler_(handler), was_open_(handler.IsOpen()) {
+        handler_.Close();
+    }
+    ~Level2Hold() {
+        if (was_open_) handler_.Open();
+    }
+    Level2Hold(const Level2Hold&) = delete;
+    Level2Hold& operator=(const Level2Hold&) = delete;
+
+private:
+    Level2PushHandler& handler_;
+    const bool was_open_;
+};
+
 // The directory of a file name, with its trailing '/' ("./" when it has none).
 MString DirectoryOf(const MString& file) {
     const char* text = file.GetData();
@@ -309,6 +326,10 @@ int32_t ProcessIO::Reinitialise() {
     m_LastL2Time.store(MClock::NowSeconds());
     const int32_t today = Today();
     if (today == m_InitialisedDate.load()) return 2;
+
+    // The level-2 feed keeps out of the market while it is rebuilt, whatever the outcome: a
+    // market time raised meanwhile would make the day's market data file look stale to the build.
+    Level2Hold hold(m_Level2Handler);
 
     // 3, 4
     memset(&m_ExchangeRate, 0, sizeof m_ExchangeRate);

@@ -73,7 +73,8 @@ public:
     // market's code, -9 price table file, -15 no reference data on a working day.
     int32_t Start();
     // The daily re-initialisation: 1 done, 2 skipped (already initialised today), -1 the
-    // reference data could not be loaded (or the unit is stopped).
+    // reference data could not be loaded (or the unit is stopped). Level-2 pushes that arrive
+    // while it rebuilds are dropped.
     int32_t Reinitialise();
     // States to 0, level-2 pushes refused, processing thread stopped (5000 ms), tables released.
     void Stop();
@@ -139,7 +140,7 @@ public:
     void WriteMarketTotals();
 
     // Level-2 pushes from the bridge: applied while the unit runs, refused (nothing changed)
-    // before Start and from Stop on.
+    // before Start, while Reinitialise rebuilds the market, and from Stop on.
     void OnLevel2Push(uint8_t main_type, uint8_t sub_type, const uint8_t* data, uint16_t length,
                       uint8_t market);
     bool IsLevel2Stopped() const { return !m_Level2Handler.IsOpen(); }

@@ -3,8 +3,10 @@
 // what a stopped unit does with a late level-2 push or console action.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -32,6 +34,7 @@ std::mutex g_mutex;
 std::vector<Line> g_lines;
 std::vector<uint8_t> g_push_types;  // type of the first frame of every push
 int g_resets = 0;
+std::function<void()> g_on_reset;  // run by the market reset callback, outside the lock
 
 void Collect(void*, int32_t level, const char* module, const char* message) {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -45,8 +48,11 @@ int32_t CountPush(uint8_t, uint8_t, const void* data, int32_t length, uint8_t, u
 }
 
 void CountReset(uint8_t, uint16_t) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    ++g_resets;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        ++g_resets;
+    }
+    if (g_on_reset) g_on_reset();
 }
 
 size_t Logged(const std::string& text) {
@@ -91,6 +97,7 @@ protected:
         g_resets = 0;
     }
     void TearDown() override {
+        g_on_reset = nullptr;
         if (process_) process_->Stop();
         process_.reset();
         if (config_) config_->Stop();
@@ -128,6 +135,14 @@ protected:
         MarketInfo info;
         process_->GetMarket().GetInfo(&info);
         return std::string(reinterpret_cast<const char*>(info.digest), 16);
+    }
+    uint32_t MarketTime() {
+        MarketInfo info;
+        process_->GetMarket().GetInfo(&info);
+        return info.time;
+    }
+    void Feed(const std::vector<uint8_t>& push) {
+        process_->OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30);
     }
     bool SnapshotLast(const char* code, uint32_t* last) {
         Snapshot s;
@@ -188,6 +203,50 @@ TEST_F(ProcessIOTest, StartLoadsTheDayAndReinitialisationRunsOncePerDate) {
     process.ClearInitialisedDate();
     EXPECT_EQ(process.Reinitialise(), 1);
     EXPECT_EQ(g_resets, 2);
+}
+
+TEST_F(ProcessIOTest, LevelTwoFeedDoesNotMoveTheMarketWhileItIsRebuilt) {
+    WriteDay(20151007, 95900, 50);
+    HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
+    ProcessIO& process = Make();
+    ASSERT_EQ(process.Start(), 1);
+    CodeEntry share;
+    ASSERT_TRUE(process.Codes().Get(&share, 7));
+
+    // The module pushes a later market time and a quote in the middle of a forced rebuild: the
+    // day's market data file must still count as current, and the quote is not taken.
+    g_on_reset = [&] {
+        Feed(Level2MarketTime(235959));
+        Feed(Level2Snapshot(share.code, 654321));
+    };
+    process.ClearInitialisedDate();
+    ASSERT_EQ(process.Reinitialise(), 1) << (Logged("构建码表失败") ? "market data file taken as stale" : "");
+    EXPECT_EQ(MarketTime(), 0u);  // as the rebuild set it; the build run does not move it
+    uint32_t last = 0;
+    ASSERT_TRUE(SnapshotLast(share.code, &last));
+    EXPECT_NE(last, 654321u);
+    g_on_reset = nullptr;
+
+    // Once rebuilt, the feed is applied again; a skipped re-initialisation does not stop it.
+    Feed(Level2MarketTime(100001));
+    EXPECT_EQ(MarketTime(), 100001u);
+    EXPECT_EQ(process.Reinitialise(), 2);
+    Feed(Level2Snapshot(share.code, 654321));
+    ASSERT_TRUE(SnapshotLast(share.code, &last));
+    EXPECT_EQ(last, 654321u);
+
+    // A module pushing late market times all along: every forced rebuild still loads the day.
+    std::atomic<bool> feeding{true};
+    std::thread module([&] {
+        const std::vector<uint8_t> push = Level2MarketTime(235959);
+        while (feeding.load()) Feed(push);
+    });
+    for (int round = 0; round < 3; ++round) {
+        process.ClearInitialisedDate();
+        EXPECT_EQ(process.Reinitialise(), 1) << "round " << round;
+    }
+    feeding.store(false);
+    module.join();
 }
 
 TEST_F(ProcessIOTest, StartResults) {
