@@ -70,6 +70,18 @@ void MClock::SleepMs(uint32_t ms) {
     }
 }
 
+timespec MClock::RealDeadline(uint32_t timeout_ms) {
+    timespec deadline;
+    clock_gettime(CLOCK_MONOTONIC, &deadline);
+    deadline.tv_sec += static_cast<time_t>(timeout_ms / 1000u);
+    deadline.tv_nsec += static_cast<long>(timeout_ms % 1000u) * 1000000L;
+    if (deadline.tv_nsec >= 1000000000L) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1000000000L;
+    }
+    return deadline;
+}
+
 void MClock::SetSource(const MClockSource* source) {
     g_lookup_pending.store(false, std::memory_order_release);
     g_source.store(source != nullptr ? source : &kRealSource, std::memory_order_release);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cxxabi.h>
 
+#include "foundation/MClock.h"
 #include "foundation/MErrorCode.h"
 #include "foundation/MText.h"
 
@@ -19,18 +20,6 @@ std::atomic<bool> g_stop_all{false};
 
 // How long a cancelled worker may take to unwind before it is let go.
 constexpr uint32_t kCancelGraceMs = 2000;
-
-timespec MonotonicDeadline(uint32_t timeout_ms) {
-    timespec deadline;
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_sec += static_cast<time_t>(timeout_ms / 1000u);
-    deadline.tv_nsec += static_cast<long>(timeout_ms % 1000u) * 1000000L;
-    if (deadline.tv_nsec >= 1000000000L) {
-        deadline.tv_sec += 1;
-        deadline.tv_nsec -= 1000000000L;
-    }
-    return deadline;
-}
 
 }  // namespace
 
@@ -68,7 +57,7 @@ void MThread::MarkExited() {
 }
 
 bool MThread::WaitExited(uint32_t timeout_ms) {
-    const timespec deadline = MonotonicDeadline(timeout_ms);
+    const timespec deadline = MClock::RealDeadline(timeout_ms);
     pthread_mutex_lock(&exit_mutex_);
     while (!exited_) {
         const int rc = pthread_cond_timedwait(&exit_cond_, &exit_mutex_, &deadline);
@@ -86,7 +75,7 @@ namespace {
 // Runs the worker. The cancel of a forced end unwinds as an exception without an object, which
 // the reference in its handler binds to: not a fault, so the undefined-behaviour checks are
 // off in this one function.
-__attribute__((no_sanitize_undefined)) void RunWorker(MThreadFunction function, void* argument) {
+__attribute__((no_sanitize("undefined"))) void RunWorker(MThreadFunction function, void* argument) {
     try {
         function(argument);
     } catch (abi::__forced_unwind&) {

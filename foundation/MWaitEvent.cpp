@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "foundation/MClock.h"
 #include "foundation/MException.h"
 
 namespace zephyr {
@@ -47,14 +48,7 @@ struct MutexUnlocker {
 }  // namespace
 
 bool MWaitEvent::Wait(uint32_t timeout_ms) {
-    timespec deadline;
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_sec += static_cast<time_t>(timeout_ms / 1000u);
-    deadline.tv_nsec += static_cast<long>(timeout_ms % 1000u) * 1000000L;
-    if (deadline.tv_nsec >= 1000000000L) {
-        deadline.tv_sec += 1;
-        deadline.tv_nsec -= 1000000000L;
-    }
+    const timespec deadline = MClock::RealDeadline(timeout_ms);
     int failure = 0;
     bool was_signalled;
     {
