@@ -1,5 +1,6 @@
 #include "foundation/MIniFile.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -272,6 +273,8 @@ int32_t MIniFile::Save() {
     // Counts as saved even when writing fails: a failed save is not repeated by the next one.
     m_Modified = false;
 
+    // Never opened: there is no file to write (and no temporary name beside one).
+    if (m_Path.IsEmpty()) return SystemError(ENOENT);
     // Written beside the old file and renamed over it, so the old file survives any failure.
     const MString temp = m_Path.Concat(".tmp");
     MFile::Delete(temp.GetData());  // left over by an interrupted save, if any

@@ -179,6 +179,23 @@ TEST_F(IniFileTest, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(Exists(path + ".tmp"));
 }
 
+TEST_F(IniFileTest, ModelNeverOpenedHasNowhereToSave) {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    WriteAll(".tmp", "someone's file");
+    int32_t saved = 0;
+    {
+        MIniFile ini;
+        ASSERT_EQ(ini.WriteString("S", "k", "v"), 1);
+        saved = ini.Save();
+    }
+    EXPECT_EQ(saved, SystemError(ENOENT));
+    EXPECT_EQ(ReadAll(".tmp"), "someone's file");
+    std::remove(".tmp");
+    ASSERT_EQ(chdir(cwd), 0);
+}
+
 TEST_F(IniFileTest, CommentWithoutOwnerRaises) {
     const std::string path = Path();
     WriteAll(path, "no equals sign\r\n;orphan\r\n");
