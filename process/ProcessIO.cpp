@@ -456,34 +456,26 @@ int32_t ProcessIO::GetMarketInfo(const uint16_t* capacity, const MarketInfoTarge
     return AnswerMarketInfo(m_Market, GetServiceFlag(), GetProcessState(), capacity, targets);
 }
 
-namespace {
-
-FrameService ServiceOf(int8_t flag, int32_t state, const DriverWorkParams& params) {
-    return FrameService{flag, state, params.frame_size, params.request_budget};
+FrameSources ProcessIO::Sources() {
+    return FrameSources{&m_CodeTable,      &m_SnapshotTable,
+                        &m_IndexTable,     &m_ShortNameTable,
+                        &m_ProductStatusTable, &m_PriceTable,
+                        &m_ExchangeRate,   &m_TrdsesLoader.KeptQuotaStatus(),
+                        m_Config != nullptr ? &m_Config->GetHolidayCalendar() : nullptr};
 }
 
-}  // namespace
+FrameService ProcessIO::Service() const {
+    return FrameService{GetServiceFlag(), GetProcessState(), m_WorkParams.frame_size, m_WorkParams.request_budget};
+}
 
 int32_t ProcessIO::GetDataFrameCount(const FrameRequest* request, uint8_t* last_frame) {
     if (request == nullptr || last_frame == nullptr || request->position == nullptr) return 0;
-    const FrameSources sources{&m_CodeTable,      &m_SnapshotTable,
-                               &m_IndexTable,     &m_ShortNameTable,
-                               &m_ProductStatusTable, &m_PriceTable,
-                               &m_ExchangeRate,   &m_TrdsesLoader.KeptQuotaStatus(),
-                               m_Config != nullptr ? &m_Config->GetHolidayCalendar() : nullptr};
-    return AnswerFrameCount(sources, ServiceOf(GetServiceFlag(), GetProcessState(), m_WorkParams), request,
-                            last_frame);
+    return AnswerFrameCount(Sources(), Service(), request, last_frame);
 }
 
 int32_t ProcessIO::GetOneDataFrame(const FrameRequest* request, void* const* output) {
     if (request == nullptr || output == nullptr || request->position == nullptr) return 0;
-    const FrameSources sources{&m_CodeTable,      &m_SnapshotTable,
-                               &m_IndexTable,     &m_ShortNameTable,
-                               &m_ProductStatusTable, &m_PriceTable,
-                               &m_ExchangeRate,   &m_TrdsesLoader.KeptQuotaStatus(),
-                               m_Config != nullptr ? &m_Config->GetHolidayCalendar() : nullptr};
-    return AnswerOneFrame(sources, ServiceOf(GetServiceFlag(), GetProcessState(), m_WorkParams), request,
-                          output);
+    return AnswerOneFrame(Sources(), Service(), request, output);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -505,34 +497,37 @@ int32_t ProcessIO::PushMarketHeader() {
     return Push(frame[0], frame + 1, length - 1);
 }
 
-int32_t ProcessIO::PushSnapshots(uint32_t start, uint32_t n) {
-    MLocalSection life(m_LifeLock);
-    if (!m_Started.load()) return 0;
-    Snapshot block[kPushBlock];
+namespace {
+
+// Puts records start .. start + n - 1 of table (as far as it reaches) into pool, kPushBlock
+// records per put: 1, or the pool's negative result.
+template <class Table, class Record>
+int32_t PushRange(Table& table, MPushPool& pool, uint32_t start, uint32_t n,
+                  int32_t (*put)(MPushPool&, const Record*, uint32_t)) {
+    Record block[kPushBlock];
     int32_t result = 1;
     while (n > 0 && result > 0) {
-        const uint32_t got = m_SnapshotTable.CopyRange(block, start, n < kPushBlock ? n : kPushBlock);
+        const uint32_t got = table.CopyRange(block, start, n < kPushBlock ? n : kPushBlock);
         if (got == 0) break;
-        result = PutSnapshots(m_PushPool, block, got);
+        result = put(pool, block, got);
         start += got;
         n -= got;
     }
     return result;
 }
 
+}  // namespace
+
+int32_t ProcessIO::PushSnapshots(uint32_t start, uint32_t n) {
+    MLocalSection life(m_LifeLock);
+    if (!m_Started.load()) return 0;
+    return PushRange(m_SnapshotTable, m_PushPool, start, n, &PutSnapshots);
+}
+
 int32_t ProcessIO::PushIndexEntries(uint32_t start, uint32_t n) {
     MLocalSection life(m_LifeLock);
     if (!m_Started.load()) return 0;
-    IndexEntry block[kPushBlock];
-    int32_t result = 1;
-    while (n > 0 && result > 0) {
-        const uint32_t got = m_IndexTable.CopyRange(block, start, n < kPushBlock ? n : kPushBlock);
-        if (got == 0) break;
-        result = PutIndexEntries(m_PushPool, block, got);
-        start += got;
-        n -= got;
-    }
-    return result;
+    return PushRange(m_IndexTable, m_PushPool, start, n, &PutIndexEntries);
 }
 
 int32_t ProcessIO::FlushPushes() { return m_PushPool.PushOutOnce(); }

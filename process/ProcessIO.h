@@ -46,6 +46,8 @@ namespace zephyr {
 class ConfigUnit;
 class Level2Link;
 class MWaitEvent;
+struct FrameSources;
+struct FrameService;
 
 class ProcessIO : public LoaderHost, public Level2PushTarget {
 public:
@@ -202,6 +204,9 @@ private:
     void ApplyPushStrategy();
     void FinishInitialisation();
     MarketTables Tables();
+    // What the host's pulls read, and the service state they answer by.
+    FrameSources Sources();
+    FrameService Service() const;
     void ReleaseTables();
 
     ConfigUnit* m_Config;
