@@ -47,14 +47,13 @@ void StatusUnit::SetActivity(uint8_t activity) {
     m_Activity = activity;
 }
 
-void StatusUnit::Pass(uint32_t* tick_start, bool* pending) {
+void StatusUnit::Pass(MTickCounter& tick, bool* pending) {
     ProcessIO& process = *m_Process;
     const bool open = !m_Config->IsHolidayToday() && m_Config->InWorkTime();
     process.FlushPushes();
 
-    const uint32_t now = MClock::TickMs();
-    if (now - *tick_start > kTickMs) {
-        *tick_start = now;
+    if (tick.Elapsed() > kTickMs) {
+        tick.Start();
         if (process.GetProcessState() == ProcessIO::kNotReady) process.SetProcessState(ProcessIO::kServing);
         if (m_Config->AfterOpen()) {
             if (open && *pending) {
@@ -86,11 +85,11 @@ void StatusUnit::Pass(uint32_t* tick_start, bool* pending) {
 uint32_t StatusUnit::StatusThread(void* self) {
     StatusUnit* unit = static_cast<StatusUnit*>(self);
     MTickCounter tick;
-    uint32_t tick_start = tick.Start();
+    tick.Start();
     bool pending = true;
     while (!unit->m_Thread.IsStopRequested()) {
         try {
-            unit->Pass(&tick_start, &pending);
+            unit->Pass(tick, &pending);
         } catch (const std::exception& error) {
             if (unit->m_Logger != nullptr) unit->m_Logger->WriteText(kLogError, kModule, error.what());
         }

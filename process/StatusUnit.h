@@ -21,6 +21,7 @@ namespace zephyr {
 
 class ConfigUnit;
 class MLogger;
+class MTickCounter;
 class ProcessIO;
 
 class StatusUnit {
@@ -46,8 +47,8 @@ public:
 
 private:
     static uint32_t StatusThread(void* self);
-    // One pass of the thread body; pending is the thread's pending-initialisation mark.
-    void Pass(uint32_t* tick_start, bool* pending);
+    // One pass of the thread body with the thread's 2-second clock and pending-initialisation mark.
+    void Pass(MTickCounter& tick, bool* pending);
     void SetActivity(uint8_t activity);
 
     ProcessIO* m_Process;
