@@ -36,14 +36,7 @@ uint16_t CodeTable::FindNumber(int32_t n) {
     return FindCode(text);
 }
 
-bool CodeTable::GetByCode(CodeEntry* out, const char* code) {
-    if (out == nullptr || code == nullptr) return false;
-    MLocalSection guard(store_.Section());
-    const int32_t at = store_.IndexOfKeyLocked(code);
-    if (at < 0) return false;
-    *out = *RecordLocked(static_cast<uint32_t>(at));
-    return true;
-}
+bool CodeTable::GetByCode(CodeEntry* out, const char* code) { return GetByCodeImpl(out, code); }
 
 int32_t CodeTable::GetShortName(uint32_t serial, char* out) {
     if (out == nullptr) return -1;

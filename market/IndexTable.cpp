@@ -26,13 +26,6 @@ int32_t IndexTable::SetVolume(uint32_t position, uint32_t low, uint32_t high) {
     return 1;
 }
 
-void IndexTable::RollClose() {
-    MLocalSection guard(store_.Section());
-    const uint32_t count = store_.CountLocked();
-    for (uint32_t i = 0; i < count; ++i) {
-        IndexEntry* e = RecordLocked(i);
-        if (e->last != 0) e->previous_close = e->last;
-    }
-}
+void IndexTable::RollClose() { RollCloseImpl(); }
 
 }  // namespace zephyr

@@ -27,13 +27,17 @@ uint32_t NameLookup::Bucket(const char* code) {
     return static_cast<uint32_t>(residue) % kBuckets;
 }
 
-int32_t NameLookup::Build(uint16_t n) {
-    MLocalSection guard(lock_);
+void NameLookup::ResetLocked() {
     std::free(nodes_);
     nodes_ = nullptr;
     capacity_ = 0;
     inserted_ = 0;
     for (int32_t& head : heads_) head = -1;
+}
+
+int32_t NameLookup::Build(uint16_t n) {
+    MLocalSection guard(lock_);
+    ResetLocked();
     Node* nodes = static_cast<Node*>(std::calloc(static_cast<size_t>(n) + 1, sizeof(Node)));
     if (nodes == nullptr) return -1;
     for (uint32_t i = 0; i <= n; ++i) nodes[i].next = -1;
@@ -71,11 +75,7 @@ int32_t NameLookup::Find(const char* code) {
 
 void NameLookup::Release() {
     MLocalSection guard(lock_);
-    std::free(nodes_);
-    nodes_ = nullptr;
-    capacity_ = 0;
-    inserted_ = 0;
-    for (int32_t& head : heads_) head = -1;
+    ResetLocked();
 }
 
 uint32_t NameLookup::InsertedCount() {

@@ -36,6 +36,9 @@ public:
     uint16_t Capacity();
 
 private:
+    // Frees the nodes and empties every chain; the caller holds the lock.
+    void ResetLocked();
+
     struct Node {
         char code[6];
         int32_t next;

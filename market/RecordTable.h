@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "foundation/MLocalSection.h"
 #include "market/RecordStore.h"
 
 namespace zephyr {
@@ -61,6 +62,25 @@ protected:
         if (code == nullptr) return 0xFFFF;
         const int32_t at = store_.IndexOfKey(code);
         return at < 0 ? 0xFFFF : static_cast<uint16_t>(at);
+    }
+    // True and a copy of the first record with this 6-byte code.
+    bool GetByCodeImpl(Record* out, const char* code) {
+        if (out == nullptr || code == nullptr) return false;
+        MLocalSection guard(store_.Section());
+        const int32_t at = store_.IndexOfKeyLocked(code);
+        if (at < 0) return false;
+        *out = *RecordLocked(static_cast<uint32_t>(at));
+        return true;
+    }
+    // Day-end correction of the quote tables (snapshots, index entries): previous close := last
+    // price wherever the last price is not 0.
+    void RollCloseImpl() {
+        MLocalSection guard(store_.Section());
+        const uint32_t count = store_.CountLocked();
+        for (uint32_t i = 0; i < count; ++i) {
+            Record* r = RecordLocked(i);
+            if (r->last != 0) r->previous_close = r->last;
+        }
     }
 
     RecordStore store_;

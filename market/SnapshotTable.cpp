@@ -4,14 +4,7 @@
 
 namespace zephyr {
 
-bool SnapshotTable::GetByCode(Snapshot* out, const char* code) {
-    if (out == nullptr || code == nullptr) return false;
-    MLocalSection guard(store_.Section());
-    const int32_t at = store_.IndexOfKeyLocked(code);
-    if (at < 0) return false;
-    *out = *RecordLocked(static_cast<uint32_t>(at));
-    return true;
-}
+bool SnapshotTable::GetByCode(Snapshot* out, const char* code) { return GetByCodeImpl(out, code); }
 
 bool SnapshotTable::GetBySerial(Snapshot* out, uint32_t serial, uint32_t index_count) {
     if (out == nullptr) return false;
@@ -32,13 +25,6 @@ int32_t SnapshotTable::SetPreviousClose(uint32_t serial, uint32_t value, uint32_
     return static_cast<int32_t>(at + 1);
 }
 
-void SnapshotTable::RollClose() {
-    MLocalSection guard(store_.Section());
-    const uint32_t count = store_.CountLocked();
-    for (uint32_t i = 0; i < count; ++i) {
-        Snapshot* s = RecordLocked(i);
-        if (s->last != 0) s->previous_close = s->last;
-    }
-}
+void SnapshotTable::RollClose() { RollCloseImpl(); }
 
 }  // namespace zephyr
