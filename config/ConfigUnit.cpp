@@ -1,13 +1,8 @@
 #include "config/ConfigUnit.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
+#include "config/IniReading.h"
 #include "config/LibraryPath.h"
 #include "foundation/MDateTime.h"
-#include "foundation/MErrorCode.h"
-#include "foundation/MFile.h"
 #include "foundation/MIniFile.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
@@ -64,8 +59,7 @@ void ConfigUnit::SetDefaults() {
 }
 
 bool ConfigUnit::BuildIniPath(MString* path, bool warn) const {
-    const MString library =
-        m_LibraryFileName.IsEmpty() ? LibraryFileOf(m_ModuleAddress) : m_LibraryFileName;
+    const MString library = LibraryFileName();
     switch (IniPathForLibrary(library.GetData(), kLibrarySuffix, path)) {
     case IniPathResult::kOk:
         return true;
@@ -90,53 +84,41 @@ int32_t ConfigUnit::Start() {
 
     MIniFile ini;
     if (!path.IsEmpty()) {
-        struct stat info;
-        if (stat(path.GetData(), &info) != 0) {
+        bool missing = false;
+        const int32_t opened = OpenIniForReading(&ini, path, &missing);
+        if (missing) {
             m_IniMissing = true;
-        } else {
-            // Probe first: an MIniFile whose open failed would write its (empty) model over the
-            // file when it is closed, and an existing file is never rewritten.
-            MFile probe;
-            int32_t opened = S_ISREG(info.st_mode)
-                                 ? probe.Open(path.GetData(), MFile::kRead | MFile::kShareRead |
-                                                                  MFile::kShareWrite)
-                                 : SystemError(EISDIR);
-            probe.Close();
-            if (opened < 0) {
-                if (m_Logger != nullptr) {
-                    m_Logger->Write(kLogWarning, kModule,
-                                    "<ConfigUnit>配置文件%s无法读取[Err:%d]，使用缺省配置",
-                                    path.GetData(), opened);
-                }
-            } else {
-                ini.Open(path, MIniFile::kLineMode);
-            }
+        } else if (opened < 0 && m_Logger != nullptr) {
+            m_Logger->Write(kLogWarning, kModule, "<ConfigUnit>配置文件%s无法读取[Err:%d]，使用缺省配置",
+                            path.GetData(), opened);
         }
     }
 
-    m_TransModule = ini.ReadString("DataSource", "TransModule", "./nimbus.so");
-    m_Reff = ini.ReadString("DataSource", "Reff", "./data/");
-    m_Mktdt = ini.ReadString("DataSource", "Mktdt", "./data/");
-    m_PriceTb = ini.ReadString("DataSource", "PriceTb", "./data/");
-    m_Exra = ini.ReadString("DataSource", "Exra", "./data/");
-    m_Trdses = ini.ReadString("DataSource", "Trdses", "./data/");
-    m_PushBond = static_cast<uint16_t>(ini.ReadInteger("Push", "PushBond", 0));
-    m_FiltWarrant = ini.ReadBool("Other", "FiltWarrant", false);
-    m_Holiday = ini.ReadString("Other", "Holiday", "./holiday.ini");
-    m_UseHoliday = ini.ReadBool("Other", "useholiday", false);
+    // Keys the file lacks keep their defaults.
+    SetDefaults();
+    m_TransModule = ini.ReadString("DataSource", "TransModule", m_TransModule);
+    m_Reff = ini.ReadString("DataSource", "Reff", m_Reff);
+    m_Mktdt = ini.ReadString("DataSource", "Mktdt", m_Mktdt);
+    m_PriceTb = ini.ReadString("DataSource", "PriceTb", m_PriceTb);
+    m_Exra = ini.ReadString("DataSource", "Exra", m_Exra);
+    m_Trdses = ini.ReadString("DataSource", "Trdses", m_Trdses);
+    m_PushBond = static_cast<uint16_t>(ini.ReadInteger("Push", "PushBond", m_PushBond));
+    m_FiltWarrant = ini.ReadBool("Other", "FiltWarrant", m_FiltWarrant);
+    m_Holiday = ini.ReadString("Other", "Holiday", m_Holiday);
+    m_UseHoliday = ini.ReadBool("Other", "useholiday", m_UseHoliday);
     if (m_UseHoliday && m_Logger != nullptr) {
         m_Logger->Write(kLogWarning, kModule, "短路节假日判断逻辑!");
     }
-    m_HKPriceTablePath = ini.ReadString("InitFiles", "HKPriceTablePath", "./hkpricetb.dat");
-    m_HKHQFilePath = ini.ReadString("InitFiles", "HKHQFilePath", "./hkhq.dbf");
-    m_HKShorNameFilePath = ini.ReadString("InitFiles", "HKShorNameFilePath", "./namehk.dbf");
-    m_KPTime = ini.ReadInteger("Time", "KPTime", 845);
-    m_SPTime = ini.ReadInteger("Time", "SPTime", 1630);
-    m_HSIEnable = ini.ReadBool("HSI", "Enable", false);
-    m_IndexConfig = ini.ReadString("HSI", "IndexConfig", "./hsindexconfig.ini");
-    m_Time1 = ini.ReadInteger("timestep", "Time1", 20110307);
-    m_Time2 = ini.ReadInteger("timestep", "Time2", 20120305);
-    m_UseNominalPrice = ini.ReadBool("NowPrice", "UseNominalPrice", false);
+    m_HKPriceTablePath = ini.ReadString("InitFiles", "HKPriceTablePath", m_HKPriceTablePath);
+    m_HKHQFilePath = ini.ReadString("InitFiles", "HKHQFilePath", m_HKHQFilePath);
+    m_HKShorNameFilePath = ini.ReadString("InitFiles", "HKShorNameFilePath", m_HKShorNameFilePath);
+    m_KPTime = ini.ReadInteger("Time", "KPTime", m_KPTime);
+    m_SPTime = ini.ReadInteger("Time", "SPTime", m_SPTime);
+    m_HSIEnable = ini.ReadBool("HSI", "Enable", m_HSIEnable);
+    m_IndexConfig = ini.ReadString("HSI", "IndexConfig", m_IndexConfig);
+    m_Time1 = ini.ReadInteger("timestep", "Time1", m_Time1);
+    m_Time2 = ini.ReadInteger("timestep", "Time2", m_Time2);
+    m_UseNominalPrice = ini.ReadBool("NowPrice", "UseNominalPrice", m_UseNominalPrice);
     m_UseXml = true;
     ini.Clear();
 
@@ -154,8 +136,7 @@ void ConfigUnit::Stop() {
         m_IniMissing = false;
         MString path;
         // Written only where nothing stands yet: a file that appeared meanwhile is left alone.
-        struct stat info;
-        if (BuildIniPath(&path, false) && !path.IsEmpty() && stat(path.GetData(), &info) != 0) {
+        if (BuildIniPath(&path, false) && !path.IsEmpty() && !IniFileStands(path)) {
             MIniFile ini;
             ini.Open(path, MIniFile::kLineMode);
             ini.WriteBool("Other", "FiltWarrant", m_FiltWarrant, "是否过滤权证");

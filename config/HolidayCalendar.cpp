@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "config/IniReading.h"
 #include "foundation/MDateTime.h"
 #include "foundation/MIniFile.h"
 #include "foundation/MLog.h"
@@ -35,7 +36,9 @@ void HolidayCalendarBase::Clear() {
 int32_t HolidayCalendarBase::Load(const MString& path) {
     Clear();
     MIniFile file;
-    if (file.Open(path, MIniFile::kLineMode) < 0) return -1;
+    // Only read: a missing or unreadable file is left as it stands.
+    bool missing = false;
+    if (OpenIniForReading(&file, path, &missing) < 0) return -1;
     const uint32_t sections = file.GetSectionCount();
     for (uint32_t s = 0; s < sections; ++s) {
         const MString name = file.GetSectionName(s);

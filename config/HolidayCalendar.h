@@ -29,7 +29,8 @@ public:
 
     // Whether a section of the holiday file belongs to the calendar.
     virtual bool MatchSection(const MString& name) = 0;
-    // Clears, then reads the file: the number of listed dates, or -1 when it cannot be loaded.
+    // Clears, then reads the file: the number of listed dates, or -1 when it cannot be loaded
+    // (the file is only read: a missing one is not created, an unreadable one not replaced).
     // (A comment line without an owner in the file raises MException, as MIniFile does.)
     virtual int32_t Load(const MString& path);
     virtual void Clear();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 
 #include "config/HolidayCalendar.h"
@@ -90,12 +92,20 @@ TEST_F(HolidayCalendarTest, MalformedDayNumbersNeverMatchARealDate) {
     EXPECT_EQ(calendar_.DayType(20150107), HolidayCalendarBase::kListedHoliday);
 }
 
-TEST_F(HolidayCalendarTest, MissingFileLeavesOnlyWeekends) {
-    ASSERT_EQ(Load("[zephyr.2015]\n10=7\n"), 1);
-    EXPECT_EQ(calendar_.Load(folder_.Join("absent.ini").c_str()), -1);
-    EXPECT_EQ(calendar_.GetCount(), 0u);
-    EXPECT_FALSE(calendar_.IsHoliday(20151007));
-    EXPECT_TRUE(calendar_.IsHoliday(20151010));
+TEST_F(HolidayCalendarTest, MissingOrUnreadableFileLeavesOnlyWeekendsAndIsNotWritten) {
+    ASSERT_EQ(mkdir(folder_.Join("folder.ini").c_str(), 0755), 0);
+    for (const char* name : {"absent.ini", "folder.ini"}) {
+        ASSERT_EQ(Load("[zephyr.2015]\n10=7\n"), 1);
+        EXPECT_EQ(calendar_.Load(folder_.Join(name).c_str()), -1) << name;
+        EXPECT_EQ(calendar_.GetCount(), 0u);
+        EXPECT_FALSE(calendar_.IsHoliday(20151007));
+        EXPECT_TRUE(calendar_.IsHoliday(20151010));
+    }
+    // A reader only: nothing was created in place of the missing file, the folder stands.
+    EXPECT_FALSE(folder_.Exists("absent.ini"));
+    struct stat info;
+    ASSERT_EQ(stat(folder_.Join("folder.ini").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
 
 }  // namespace

@@ -1,0 +1,44 @@
+#include "config/IniReading.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "foundation/MErrorCode.h"
+#include "foundation/MFile.h"
+#include "foundation/MIniFile.h"
+#include "foundation/MModule.h"
+
+namespace zephyr {
+
+MString IniFileLocation(const MString& path) {
+    // The rule of MIniFile::Open: no text after a "\" and none after a "/" is a bare name.
+    if (path.After("\\").IsEmpty() && path.After("/").IsEmpty()) {
+        return MModule::GetDirectory(nullptr).Concat(path);
+    }
+    return path;
+}
+
+bool IniFileStands(const MString& path) {
+    struct stat info;
+    return stat(IniFileLocation(path).GetData(), &info) == 0;
+}
+
+int32_t OpenIniForReading(MIniFile* ini, const MString& path, bool* missing) {
+    *missing = false;
+    const MString location = IniFileLocation(path);
+    struct stat info;
+    if (stat(location.GetData(), &info) != 0) {
+        *missing = true;
+        return LastSystemError();
+    }
+    if (!S_ISREG(info.st_mode)) return SystemError(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    MFile probe;
+    const int32_t opened =
+        probe.Open(location.GetData(), MFile::kRead | MFile::kShareRead | MFile::kShareWrite);
+    if (opened < 0) return opened;
+    probe.Close();
+    return ini->Open(location, MIniFile::kLineMode);
+}
+
+}  // namespace zephyr
