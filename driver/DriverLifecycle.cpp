@@ -50,7 +50,8 @@ int32_t RunStartup(DriverUnits& units, const DriverWorkParams* params) {
     try {
         return RunStartupSteps(units);
     } catch (const std::exception& error) {
-        units.logger->WriteText(kLogError, kModule, error.what());
+        // Formatted like every other line, so a long text is cut at the message size.
+        units.logger->Write(kLogError, kModule, "%s", error.what());
         return -1;
     } catch (...) {
         units.logger->Write(kLogError, kModule, "启动过程发生异常\n");

@@ -66,6 +66,9 @@ TEST_F(LifecycleTest, FirstRunWritesTheDocumentedIniAndLaterRunsLeaveItAlone) {
     ASSERT_EQ(driver.Begin(MakeWorkParams(7)), 1);
     EXPECT_EQ(driver.End(), 1);
     EXPECT_EQ(folder_.ReadFile("Zephyr.ini"), kDocumentedIni);
+    // The holiday file is only read: still missing, still a warning.
+    EXPECT_FALSE(folder_.Exists("holiday.ini"));
+    EXPECT_EQ(Host().LogsContaining("加载节假日文件出错，请检查配置和文件是否存在").size(), 2u);
 }
 
 TEST_F(LifecycleTest, AnExistingIniIsNeverRewritten) {
@@ -75,6 +78,7 @@ TEST_F(LifecycleTest, AnExistingIniIsNeverRewritten) {
     // "useholiday" makes every day a working day, and this folder holds no exchange files.
     ASSERT_EQ(driver.Begin(MakeWorkParams()), -15);
     EXPECT_TRUE(Logged(2, "Zephyr", "短路节假日判断逻辑!"));
+    EXPECT_TRUE(Logged(3, "Zephyr", "启动处理主单元错误[Err:-15]\n")) << Host().LogDump();
     EXPECT_EQ(driver.End(), 1);
     EXPECT_EQ(folder_.ReadFile("Zephyr.ini"), ini);
 }
