@@ -109,6 +109,12 @@ TEST_F(IndexConfigTest, HeaderColumnsMayStandInAnyOrderAndAStartReplacesTheList)
     EXPECT_EQ(Field(e.code, 6), std::string("HSCEI\0", 6));
     EXPECT_EQ(Field(e.family_type, 2), "01");
     EXPECT_EQ(Field(e.index_type, 5), std::string("02\0\0\0", 5));
+
+    // In the header "[" does not advance the number: "[代码]" is the first field.
+    ASSERT_EQ(Load("[代码]英文简称=中文简称=中文全称=指数类型=族内类型\nHSI=EN=简称=全称=02=03\n"), 1);
+    ASSERT_EQ(list_.GetCount(), 1u);
+    EXPECT_EQ(Field(Entry(0).code, 6), std::string("HSI\0\0\0", 6));
+    EXPECT_EQ(Field(Entry(0).family_type, 2), "03");
 }
 
 }  // namespace
