@@ -136,6 +136,13 @@ protected:
         process_->GetMarket().GetInfo(&info);
         return std::string(reinterpret_cast<const char*>(info.digest), 16);
     }
+    // A started unit over a small day at 10:00, and one of its shares.
+    void StartSmallDay(CodeEntry* share) {
+        WriteDay(20151007, 95900, 50);
+        HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
+        ASSERT_EQ(Make().Start(), 1);
+        ASSERT_TRUE(process_->Codes().Get(share, 7));
+    }
     uint32_t MarketTime() {
         MarketInfo info;
         process_->GetMarket().GetInfo(&info);
@@ -206,12 +213,9 @@ TEST_F(ProcessIOTest, StartLoadsTheDayAndReinitialisationRunsOncePerDate) {
 }
 
 TEST_F(ProcessIOTest, LevelTwoFeedDoesNotMoveTheMarketWhileItIsRebuilt) {
-    WriteDay(20151007, 95900, 50);
-    HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
-    ProcessIO& process = Make();
-    ASSERT_EQ(process.Start(), 1);
     CodeEntry share;
-    ASSERT_TRUE(process.Codes().Get(&share, 7));
+    ASSERT_NO_FATAL_FAILURE(StartSmallDay(&share));
+    ProcessIO& process = *process_;
 
     // The module pushes a later market time and a quote in the middle of a forced rebuild: the
     // day's market data file must still count as current, and the quote is not taken.
@@ -309,8 +313,7 @@ TEST_F(ProcessIOTest, LevelTwoFeedKeepsTheMarketDataFileUnreadUntilItFallsSilent
     // A market-time record every second: the file stays unread, the header goes out each second.
     for (uint32_t s = 1; s <= 40; ++s) {
         HostClock::AdvanceMs(1000);
-        const std::vector<uint8_t> push = Level2MarketTime(100000 + s);
-        process.OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30);
+        Feed(Level2MarketTime(100000 + s));
         const size_t headers = s;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
         while (Pushed(0) < headers && std::chrono::steady_clock::now() < end) {
@@ -356,16 +359,12 @@ TEST_F(ProcessIOTest, OutsideTheWorkingWindowOnlyThePriceTableIsSaved) {
 }
 
 TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
-    WriteDay(20151007, 95900, 50);
-    HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
-    ProcessIO& process = Make();
-    ASSERT_EQ(process.Start(), 1);
     CodeEntry share;
-    ASSERT_TRUE(process.Codes().Get(&share, 7));
+    ASSERT_NO_FATAL_FAILURE(StartSmallDay(&share));
+    ProcessIO& process = *process_;
 
     // Running: a level-2 snapshot lands, the close correction runs once.
-    std::vector<uint8_t> push = Level2Snapshot(share.code, 123456);
-    process.OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30);
+    Feed(Level2Snapshot(share.code, 123456));
     uint32_t last = 0;
     ASSERT_TRUE(SnapshotLast(share.code, &last));
     EXPECT_EQ(last, 123456u);
@@ -378,13 +377,9 @@ TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
 
     process.Stop();
     EXPECT_TRUE(process.IsLevel2Stopped());
-    push = Level2Snapshot(share.code, 654321);
-    process.OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30);
-    const std::vector<uint8_t> time = Level2MarketTime(150000);
-    process.OnLevel2Push(2, 41, time.data(), static_cast<uint16_t>(time.size()), 30);
-    MarketInfo info;
-    process.GetMarket().GetInfo(&info);
-    EXPECT_NE(uint32_t{info.time}, 150000u);
+    Feed(Level2Snapshot(share.code, 654321));
+    Feed(Level2MarketTime(150000));
+    EXPECT_NE(MarketTime(), 150000u);
     EXPECT_EQ(process.Snapshots().Count(), 0u);
     EXPECT_EQ(process.Reinitialise(), -1);
     EXPECT_EQ(process.CorrectClosePrices(), 0);
