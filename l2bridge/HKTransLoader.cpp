@@ -71,16 +71,6 @@ void Log(int32_t level, const char* module, const char* format, ...) {
 
 void IgnoreMarketReset(uint8_t, uint16_t) {}
 
-int32_t PackService(uint8_t first, uint8_t second, const void* data, int32_t length, void* output,
-                    int32_t capacity) {
-    return L2PacketServices::Pack(first, second, data, length, output, capacity);
-}
-
-int32_t UnpackService(const void* data, int32_t length, void** packet, void* work,
-                      int32_t work_capacity) {
-    return L2PacketServices::Unpack(data, length, packet, work, work_capacity);
-}
-
 template <class Fn>
 Fn Resolve(const MDll& module, const char* name) {
     return reinterpret_cast<Fn>(module.GetFunction(name));
@@ -165,8 +155,8 @@ int32_t HKTransLoader::initialize(Level2Sink* sink) {
     b.params.console_output = reply;
     b.params.console_reply = reply;
     b.params.market_reset = &IgnoreMarketReset;
-    b.params.pack_service = &PackService;
-    b.params.unpack_service = &UnpackService;
+    b.params.pack_service = &L2PacketServices::Pack;
+    b.params.unpack_service = &L2PacketServices::Unpack;
 
     const int32_t begun = b.begin_driver_work(&b.params, b.second_block);
     if (begun < 0) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <climits>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,7 +35,17 @@ struct LogLine {
     int32_t level;
     std::string module;
     std::string text;
+    bool operator==(const LogLine& o) const {
+        return level == o.level && module == o.module && text == o.text;
+    }
 };
+
+void PrintTo(const LogLine& l, std::ostream* os) { *os << l.level << " [" << l.module << "] " << l.text; }
+
+const std::string kModuleLog = "港股L2传输<HKTransLoader::OnCbLog()>";
+const std::string kLoad = "加载港股L2传输";
+const std::string kStart = "启动港股L2传输";
+const std::string kUnload = "卸载港股L2传输";
 
 // The owner as the processing unit would be: pushes go through a real handler into a market
 // and a list of snapshots; every push is also kept as it arrived.
@@ -78,6 +89,18 @@ public:
     std::vector<LogLine> Logs() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return logs_;
+    }
+    // The bridge's own lines, in order (the module's lines left out).
+    std::vector<LogLine> BridgeLines() const {
+        std::vector<LogLine> lines;
+        for (const LogLine& l : Logs()) {
+            if (l.module != kModuleLog) lines.push_back(l);
+        }
+        return lines;
+    }
+    void ClearLogs() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        logs_.clear();
     }
     bool HasLog(const std::string& needle) const {
         for (const LogLine& l : Logs()) {
@@ -157,15 +180,19 @@ TEST_F(TransLoaderTest, StartsTheModuleWithTheHostRecordOfTheBridge) {
     EXPECT_EQ(reinterpret_cast<void*>(ConsoleOutputCallback{p.console_output}), reinterpret_cast<void*>(&hostkit::RecordConsoleReply));
     EXPECT_EQ(reinterpret_cast<void*>(ConsoleReplyCallback{p.console_reply}), reinterpret_cast<void*>(&hostkit::RecordConsoleReply));
     EXPECT_NE(MarketResetCallback{p.market_reset}, nullptr);
-    EXPECT_NE(HostPackService{p.pack_service}, nullptr);
-    EXPECT_NE(HostUnpackService{p.unpack_service}, nullptr);
+    EXPECT_EQ(HostPackService{p.pack_service}, &L2PacketServices::Pack);
+    EXPECT_EQ(HostUnpackService{p.unpack_service}, &L2PacketServices::Unpack);
     for (uint8_t byte : p.tail) ASSERT_EQ(byte, 0);
     p.market_reset(30, 0);  // does nothing, and must be callable
 
-    // nimbus's version word 0x0064012C shows build 044: only the low eight bits count.
-    EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 加载L2传输成功! [VER:V1.00 B044]"));
-    EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 启动传输模块成功!"));
-    EXPECT_TRUE(sink.HasLog("HKTransLoader::release() : [" + sink.path + "]"));  // first start too
+    // Release first (a line also on the first start), then loaded and started. nimbus's version
+    // word 0x0064012C shows build 044: only the low eight bits count.
+    EXPECT_EQ(sink.BridgeLines(),
+              (std::vector<LogLine>{
+                  {1, kUnload, "HKTransLoader::release() : [" + sink.path + "]"},
+                  {1, kLoad, "HKTransLoader::initialize() : 加载L2传输成功! [VER:V1.00 B044]"},
+                  {1, kStart, "HKTransLoader::initialize() : 启动传输模块成功!"},
+              }));
     // The module saw the record: its own start line came back through OnCbLog.
     bool module_line = false;
     for (const LogLine& l : sink.Logs()) {
@@ -250,6 +277,11 @@ TEST_F(TransLoaderTest, RefusesPushesItMustNotRead) {
         return out;
     }();
     ASSERT_FALSE(packet.empty());
+    // Bit 14: compressed by an outside compressor this driver does not have.
+    Bytes external(push.size() + 11);
+    ASSERT_EQ(RvProtocol::BuildPacket('#', 2, 41, 40001, 1, 0, 0, push.data(), static_cast<uint16_t>(push.size()),
+                                      external.data(), static_cast<uint16_t>(external.size()), 1, 0),
+              static_cast<int32_t>(external.size()));
     const Bytes garbage(300, 0x23);
     struct {
         const char* name;
@@ -269,6 +301,7 @@ TEST_F(TransLoaderTest, RefusesPushesItMustNotRead) {
         {"packed, length beyond 16 bits", 2, 41, packet.data(), 70000, 1},
         {"packed garbage", 2, 41, garbage.data(), static_cast<int32_t>(garbage.size()), 1},
         {"packet cut short", 2, 41, packet.data(), static_cast<int32_t>(packet.size() - 1), 1},
+        {"externally compressed packet", 2, 41, external.data(), static_cast<int32_t>(external.size()), 1},
     };
     for (const auto& c : refused) {
         HKTransLoader::OnCbPush(c.main_type, c.sub_type, c.data, c.length, 30, 0, c.compressed);
@@ -289,22 +322,37 @@ TEST_F(TransLoaderTest, RefusesPushesItMustNotRead) {
 }
 
 TEST_F(TransLoaderTest, FailedStartsLeaveNoModule) {
-    sink.path = folder_.Join("absent.so");
-    EXPECT_EQ(HKTransLoader::initialize(&sink), -1);
-    EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 忽略加载L2传输模块! [" + sink.path + "]"));
-
-    sink.path = "libm.so.6";  // loads, but is no driver
-    EXPECT_EQ(HKTransLoader::initialize(&sink), -2);
-    EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 加载L2传输模块接口失败!"));
-    EXPECT_EQ(HKTransLoader::GetStartedCount(), 0);
-    EXPECT_EQ(HKTransLoader::release(), 0);  // already unloaded
-
-    sink.path = NIMBUS_SO_PATH;
     l2test::ConfigureNimbus(folder_, "Replay=" + folder_.Join("no-such-feed") + "\n");
-    EXPECT_EQ(HKTransLoader::initialize(&sink), -3);
-    EXPECT_TRUE(sink.HasLog("HKTransLoader::initialize() : 启动传输模块失败! errorcode = -3"));
-    EXPECT_EQ(HKTransLoader::GetStartedCount(), 0);
-    EXPECT_EQ(HKTransLoader::release(), 0);
+    const std::string absent = folder_.Join("absent.so");
+    const std::string nimbus = NIMBUS_SO_PATH;
+    const std::string loaded = "HKTransLoader::initialize() : 加载L2传输成功! [VER:V1.00 B044]";
+    struct {
+        std::string path;
+        int32_t result;
+        std::vector<LogLine> lines;
+    } cases[] = {
+        {absent, -1,
+         {{1, kUnload, "HKTransLoader::release() : [" + absent + "]"},
+          {1, kLoad, "HKTransLoader::initialize() : 忽略加载L2传输模块! [" + absent + "]"}}},
+        {"libm.so.6", -2,  // loads, but is no driver
+         {{1, kUnload, "HKTransLoader::release() : [libm.so.6]"},
+          {2, kLoad, "HKTransLoader::initialize() : 加载L2传输模块接口失败!"},
+          {1, kUnload, "HKTransLoader::release() : [libm.so.6]"}}},
+        {nimbus, -3,  // nimbus refuses to start without its recorded feed
+         {{1, kUnload, "HKTransLoader::release() : [" + nimbus + "]"},
+          {1, kLoad, loaded},
+          {2, kStart, "HKTransLoader::initialize() : 启动传输模块失败! errorcode = -3"},
+          {1, kUnload, "HKTransLoader::release() : [" + nimbus + "]"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        sink.path = c.path;
+        sink.ClearLogs();
+        EXPECT_EQ(HKTransLoader::initialize(&sink), c.result);
+        EXPECT_EQ(sink.BridgeLines(), c.lines);
+        EXPECT_EQ(HKTransLoader::GetStartedCount(), 0);
+        EXPECT_EQ(HKTransLoader::release(), 0);  // already unloaded
+    }
 }
 
 TEST_F(TransLoaderTest, ReleaseTwiceLogsTwiceAndStaysAtZero) {

@@ -67,11 +67,6 @@ Walk WalkPush(const std::string& push) {
     return walk;
 }
 
-int32_t PackService(uint8_t first, uint8_t second, const void* data, int32_t length, void* output,
-                    int32_t capacity) {
-    return L2PacketServices::Pack(first, second, data, length, output, capacity);
-}
-
 class NimbusTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -212,7 +207,7 @@ TEST_F(NimbusTest, ARecordedFeedReplaysExactly) {
 
 TEST_F(NimbusTest, PackedPushesGoThroughTheHostsPackService) {
     const auto plain = Data(Run("Rate=6000\nBatch=10\nLimit=4\n", 4));
-    const std::vector<PushRecord> packed = Run("Rate=6000\nBatch=10\nLimit=4\nCompress=1\n", 4, &PackService);
+    const std::vector<PushRecord> packed = Run("Rate=6000\nBatch=10\nLimit=4\nCompress=1\n", 4, &L2PacketServices::Pack);
     ASSERT_EQ(packed.size(), 4u);
     for (size_t i = 0; i < packed.size(); ++i) {
         EXPECT_EQ(packed[i].compressed, 1);
