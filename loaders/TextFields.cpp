@@ -16,9 +16,11 @@ double Clamp(double v, double lo, double hi) {
     return v;
 }
 
-// (x + 0.0005) x 1000. Kept in a stored double so the i386 build rounds like the 64-bit one.
+// (x + 0.0005) x 1000 in doubles. The sum and the product are each stored as a double, so the
+// i386 build (x87, wider registers) rounds every step like the 64-bit one.
 double Thousandths(const TextField& field) {
-    volatile double v = (FieldDouble(field) + 0.0005) * 1000.0;
+    volatile double sum = FieldDouble(field) + 0.0005;
+    volatile double v = sum * 1000.0;
     return v;
 }
 

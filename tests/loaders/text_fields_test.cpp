@@ -1,0 +1,44 @@
+// Number conversions of the exchange's text fields: the same results in every build.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "loaders/TextFields.h"
+
+namespace zephyr::testing {
+namespace {
+
+TextField Field(const char* text) { return TextField{text, static_cast<uint32_t>(strlen(text))}; }
+
+TEST(TextFields, PricesAndRates) {
+    struct Case {
+        const char* text;
+        uint32_t price;     // integer part of ((x + 0.0005) x 1000), each step a double
+        int32_t signed_price;
+        uint32_t rate;      // integer part of (x x 100000)
+    };
+    const Case cases[] = {
+        {"12.3456", 12346, 12346, 1234560},
+        {"0.0245", 25, 25, 2450},
+        {"0.0244", 24, 24, 2440},
+        // The sum lands just below the next thousandth once stored as a double; the i386
+        // build must not keep it wider than that.
+        {"0.5125", 512, 512, 51249},
+        {"0.0045", 4, 4, 449},
+        {"0.79", 790, 790, 79000},
+        {"0.0000099", 0, 0, 0},
+        {"10.050|", 10050, 10050, 1005000},
+        {"", 0, 0, 0},
+        {"-1.5", 0, -1499, 0},
+        {"1e20", 4294967295u, 2147483647, 4294967295u},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(PriceThousandths(Field(c.text)), c.price);
+        EXPECT_EQ(SignedThousandths(Field(c.text)), c.signed_price);
+        EXPECT_EQ(RateHundredThousandths(Field(c.text)), c.rate);
+    }
+}
+
+}  // namespace
+}  // namespace zephyr::testing
