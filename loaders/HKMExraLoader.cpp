@@ -35,10 +35,7 @@ int32_t HKMExraLoader::operator()(bool log_path) {
     LineReader reader(file, kMaxLine);
     int32_t length = 0;
     while ((length = reader.Next(line_, sizeof line_)) > 0) parse(line_, length);
-    if (reader.SkippedLines() > 0) {
-        log.Write(kLogWarning, kModule, "HKMExraLoader::operator() : 跳过超长行%u行(每行至多%u字节)",
-                  reader.SkippedLines(), kMaxLine);
-    }
+    reader.WarnSkippedLines(log, kModule, "HKMExraLoader::operator()");
     return 0;
 }
 

@@ -25,10 +25,6 @@ namespace {
 
 constexpr char kModule[] = "加载实时数据文件";
 
-bool IsTrailer(const char* line, int32_t length) {
-    return length >= 7 && memcmp(line, "TRAILER", 7) == 0;
-}
-
 // The number in length bytes at offset of the field (fewer when the field ends first).
 int32_t NumberAt(const char* text, uint32_t field_length, uint32_t offset, uint32_t length) {
     if (offset >= field_length) return 0;
@@ -82,13 +78,9 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
         return -1;
     }
     LineReader reader(file, kMaxLine);
-    int32_t length = 0;
-    bool complete = false;
-    while (!complete && (length = reader.Next(line_, sizeof line_)) > 0) complete = IsTrailer(line_, length);
-    if (!complete) return -2;
-    const uint32_t skipped_before = reader.SkippedLines();
-    if (reader.Rewind() < 1) return -2;
+    if (reader.FindTrailerAndRewind(line_, sizeof line_) < 1) return -2;
 
+    int32_t length = 0;
     int32_t result = 0;
     while ((length = reader.Next(line_, sizeof line_)) > 0) {
         if (parse(line_, length) == -100) {
@@ -97,11 +89,7 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
             break;
         }
     }
-    const uint32_t skipped = reader.SkippedLines() - skipped_before;
-    if (skipped > 0) {
-        log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 跳过超长行%u行(每行至多%u字节)",
-                  skipped, kMaxLine);
-    }
+    reader.WarnSkippedLines(log, kModule, "HKMktdtLoader::operator()");
     file.Close();
     if (mode_ == kBuild) log.Write(kLogInfo, kModule, "今天交易股票数为 = %d", static_cast<int32_t>(DayCount()));
     return result;

@@ -4,7 +4,7 @@
 //   and product status tables, and the day's codes, names and previous closes are kept for the
 //   reference data loader;
 // - refresh (kRefresh), from the processing thread while the level-2 feed is silent: the quotes
-//   are applied to the existing snapshots (pushed by the host when they change). A refresh does
+//   are applied to the existing snapshots (pushed to the host when they change). A refresh does
 //   nothing while the driver is not working.
 // A file without a "TRAILER" line is taken as still being written and left alone. A file whose
 // time is not later than the market time, or whose date is not today, stops the run (-100).

@@ -53,10 +53,7 @@ int32_t HKRefDbf::Instance() {
         LineReader reader(file, kMaxLine);
         int32_t length = 0;
         while ((length = reader.Next(line_, sizeof line_)) > 0) parse(line_, length);
-        if (reader.SkippedLines() > 0) {
-            log.Write(kLogWarning, kModule, "HKRefDbf::Instance() : 跳过超长行%u行(每行至多%u字节)",
-                      reader.SkippedLines(), kMaxLine);
-        }
+        reader.WarnSkippedLines(log, kModule, "HKRefDbf::Instance()");
         file.Close();
     } else {
         log.Write(kLogWarning, kModule, "HKRefDbf::Instance() : 加载基础数据文件失败，转从实时文件构建码表!");

@@ -42,21 +42,12 @@ int32_t HKTrdsesLoader::Instance(bool log_path) {
         return -1;
     }
     LineReader reader(file, kMaxLine);
+    if (reader.FindTrailerAndRewind(line_, sizeof line_) < 1) return -2;
     int32_t length = 0;
-    bool complete = false;
-    while (!complete && (length = reader.Next(line_, sizeof line_)) > 0) {
-        complete = length >= 7 && memcmp(line_, "TRAILER", 7) == 0;
-    }
-    if (!complete || reader.Rewind() < 1) return -2;
-    const uint32_t skipped_before = reader.SkippedLines();
     while ((length = reader.Next(line_, sizeof line_)) > 0) {
         if (parse(line_, length) == -100) break;
     }
-    const uint32_t skipped = reader.SkippedLines() - skipped_before;
-    if (skipped > 0) {
-        log.Write(kLogWarning, kModule, "HKTrdsesLoader::Instance() : 跳过超长行%u行(每行至多%u字节)", skipped,
-                  kMaxLine);
-    }
+    reader.WarnSkippedLines(log, kModule, "HKTrdsesLoader::Instance()");
     return 0;
 }
 

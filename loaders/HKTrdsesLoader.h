@@ -2,7 +2,7 @@
 // with the file's date and the market trading state, one market quota line and one line per
 // instrument with its board-lot and odd-lot trading states. The market quota status record is
 // kept for the life of the process and pushed (type 3) whenever it changes; instrument states of
-// the day's shares go to the product status table (pushed by the host, type 5, on change).
+// the day's shares go to the product status table (pushed to the host, type 5, on change).
 // A run does nothing while the driver is not working. A file without "TRAILER" is left alone;
 // a header of another day ends the run. Lines longer than 8191 bytes are skipped whole.
 // Runs of one loader object never overlap: a second caller waits for the first to finish.

@@ -46,10 +46,7 @@ int32_t HKZxjcLoader::Instance(PriceTable& table) {
     int32_t length = 0;
     int32_t result = 0;
     while (result == 0 && (length = reader.Next(line_, sizeof line_)) > 0) result = parse(line_, length, table);
-    if (reader.SkippedLines() > 0) {
-        log.Write(kLogWarning, kModule, "HKZxjcLoader::Instance() : 跳过超长行%u行(每行至多%u字节)",
-                  reader.SkippedLines(), kMaxLine);
-    }
+    reader.WarnSkippedLines(log, kModule, "HKZxjcLoader::Instance()");
     return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include "foundation/MErrorCode.h"
 #include "foundation/MFile.h"
+#include "foundation/MLog.h"
 
 namespace zephyr {
 
@@ -12,9 +13,23 @@ LineReader::LineReader(MFile& file, uint32_t max_line)
 
 int32_t LineReader::Rewind() {
     begin_ = end_ = 0;
+    skipped_ = 0;
     skipping_ = false;
     const int32_t at = file_.Seek(0, MFile::kBegin);
     return at < 0 ? at : 1;
+}
+
+int32_t LineReader::FindTrailerAndRewind(char* line, uint32_t size) {
+    int32_t length = 0;
+    while ((length = Next(line, size)) > 0) {
+        if (length >= 7 && memcmp(line, "TRAILER", 7) == 0) return Rewind() < 1 ? 0 : 1;
+    }
+    return 0;
+}
+
+void LineReader::WarnSkippedLines(MLogger& log, const char* module, const char* who) const {
+    if (skipped_ == 0) return;
+    log.Write(kLogWarning, module, "%s : 跳过超长行%u行(每行至多%u字节)", who, skipped_, max_line_);
 }
 
 int32_t LineReader::Fill() {

@@ -11,6 +11,7 @@
 namespace zephyr {
 
 class MFile;
+class MLogger;
 
 class LineReader {
 public:
@@ -26,9 +27,17 @@ public:
     // Copies the next line into line (size bytes, at least max_line + 1) and terminates it.
     // Returns its length in bytes (> 0), 0 at the end of the file, or the file's negative error.
     int32_t Next(char* line, uint32_t size);
-    // Back to the start of the file (the skipped-line count is kept). 1, or the file's error.
+    // Back to the start of the file; the skipped-line count starts again from 0. 1, or the
+    // file's error.
     int32_t Rewind();
+    // Completeness check of a file that ends with the exchange's end mark: reads lines (into
+    // line, as Next) until one starts with "TRAILER", then goes back to the start of the file.
+    // 1 found and rewound; 0 no such line (or the file could not be read or rewound).
+    int32_t FindTrailerAndRewind(char* line, uint32_t size);
     uint32_t SkippedLines() const { return skipped_; }
+    uint32_t MaxLine() const { return max_line_; }
+    // When lines were skipped: one warning "<who> : ..." naming their number and the limit.
+    void WarnSkippedLines(MLogger& log, const char* module, const char* who) const;
 
 private:
     // Reads more of the file behind the bytes still held. Bytes read, 0 at the end, or error.
