@@ -54,29 +54,26 @@ int32_t PushInstrument(ConsoleServices& services, ConsoleWriter& writer, const c
         writer.Reply("找不到该股票信息");
         return -1;
     }
-    int32_t result = 1;
+    bool found = false;
     if (IsIndexPushCode(code)) {
         IndexTable& indexes = services.Indexes();
         const uint16_t at = indexes.FindCode(field);
         IndexEntry entry;
-        if (at != kAbsent && indexes.Get(&entry, at) && memcmp(entry.code, field, kCodeSize) == 0) {
-            services.Push(kIndexFrame, &entry, sizeof entry);
-            services.FlushPushes();
-            writer.Reply("执行推送完毕。");
-        } else {
-            writer.Output("未找到该指数的数据。\n");
-            result = -2;
-        }
+        found = at != kAbsent && indexes.Get(&entry, at) && memcmp(entry.code, field, kCodeSize) == 0;
+        if (found) services.Push(kIndexFrame, &entry, sizeof entry);
     } else {
         Snapshot quote;
-        if (services.Snapshots().GetByCode(&quote, field)) {
-            services.Push(kSnapshotFrame, &quote, sizeof quote);
-            services.FlushPushes();
-            writer.Reply("执行推送完毕。");
-        } else {
-            writer.Output("未找到该指数的数据。\n");
-            result = -2;
-        }
+        found = services.Snapshots().GetByCode(&quote, field);
+        if (found) services.Push(kSnapshotFrame, &quote, sizeof quote);
+    }
+    int32_t result = 1;
+    if (found) {
+        services.FlushPushes();
+        writer.Reply("执行推送完毕。");
+    } else {
+        // The same text whether an index or a share has no record.
+        writer.Output("未找到该指数的数据。\n");
+        result = -2;
     }
     writer.Reply("\n");
     return result;

@@ -10,30 +10,37 @@ namespace zephyr {
 ConsoleWriter::ConsoleWriter(ConsoleServices& services, uint32_t console)
     : m_Output(services.OutputCallback()), m_Reply(services.ReplyCallback()), m_Console(console) {}
 
-void ConsoleWriter::Reply(const char* text) {
-    if (m_Reply != nullptr && text != nullptr) m_Reply(m_Console, "%s", text);
+namespace {
+
+// Both callbacks have one signature; a missing one drops the text.
+void Send(ConsoleOutputCallback callback, uint32_t console, const char* text) {
+    if (callback != nullptr && text != nullptr) callback(console, "%s", text);
 }
 
-void ConsoleWriter::Output(const char* text) {
-    if (m_Output != nullptr && text != nullptr) m_Output(m_Console, "%s", text);
+void SendFormat(ConsoleOutputCallback callback, uint32_t console, const char* format, va_list args) {
+    char text[ConsoleWriter::kFormatBuffer];
+    MText::FormatV(text, sizeof text, format, args);
+    Send(callback, console, text);
 }
+
+}  // namespace
+
+void ConsoleWriter::Reply(const char* text) { Send(m_Reply, m_Console, text); }
+
+void ConsoleWriter::Output(const char* text) { Send(m_Output, m_Console, text); }
 
 void ConsoleWriter::ReplyFormat(const char* format, ...) {
-    char text[kFormatBuffer];
     va_list args;
     va_start(args, format);
-    MText::FormatV(text, sizeof text, format, args);
+    SendFormat(m_Reply, m_Console, format, args);
     va_end(args);
-    Reply(text);
 }
 
 void ConsoleWriter::OutputFormat(const char* format, ...) {
-    char text[kFormatBuffer];
     va_list args;
     va_start(args, format);
-    MText::FormatV(text, sizeof text, format, args);
+    SendFormat(m_Output, m_Console, format, args);
     va_end(args);
-    Output(text);
 }
 
 }  // namespace zephyr
