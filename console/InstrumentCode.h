@@ -12,8 +12,9 @@ int32_t CheckInstrumentCode(const char* code);
 // three are digits.
 bool IsIndexPushCode(const char* code);
 
-// The standard decimal conversion of a command word: leading blanks skipped, reading stops at
-// the first character that is not a digit, a word without digits reads as 0. Null reads as 0.
+// The standard decimal conversion of a command word: leading blanks skipped, an optional sign,
+// reading stops at the first character that is not a digit, a word without digits reads as 0,
+// values beyond 32 bits saturate. Null reads as 0.
 int32_t ReadNumber(const char* word);
 
 // The 6-byte code field for a typed code: its first six characters, zero-filled.
