@@ -22,14 +22,19 @@ inline std::string MarketDataFile() {
            ShareLine("00700", " 350.000") + "TRAILER\n";
 }
 
-// Clears every NIMBUS_* setting of the environment and points the module at an ini file in the
-// folder holding `lines` (section [Feed]) and at the folder's market data file.
-inline void ConfigureNimbus(const zephyr::hostkit::ScratchFolder& folder, const std::string& lines) {
-    for (const char* key : {"NIMBUS_MKTDT", "NIMBUS_RATE", "NIMBUS_BATCH", "NIMBUS_COMPRESS",
-                            "NIMBUS_SEED", "NIMBUS_STARTTIME", "NIMBUS_LIMIT", "NIMBUS_RECORD",
-                            "NIMBUS_REPLAY"}) {
+// Clears every NIMBUS_* setting of the environment, the ini file's name included.
+inline void ClearNimbusEnvironment() {
+    for (const char* key : {"NIMBUS_INI", "NIMBUS_MKTDT", "NIMBUS_RATE", "NIMBUS_BATCH",
+                            "NIMBUS_COMPRESS", "NIMBUS_SEED", "NIMBUS_STARTTIME", "NIMBUS_LIMIT",
+                            "NIMBUS_RECORD", "NIMBUS_REPLAY"}) {
         unsetenv(key);
     }
+}
+
+// Clears the NIMBUS_* settings and points the module at an ini file in the folder holding
+// `lines` (section [Feed]) and at the folder's market data file.
+inline void ConfigureNimbus(const zephyr::hostkit::ScratchFolder& folder, const std::string& lines) {
+    ClearNimbusEnvironment();
     folder.WriteFile("mktdt04.txt", MarketDataFile());
     folder.WriteFile("nimbus.ini", "[Feed]\nMktdt=" + folder.Join("mktdt04.txt") + "\n" + lines);
     setenv("NIMBUS_INI", folder.Join("nimbus.ini").c_str(), 1);

@@ -17,6 +17,7 @@
 #include "host/HostRecorder.h"
 #include "host/MarketImage.h"
 #include "host/ScratchFolder.h"
+#include "tests/l2bridge/NimbusDay.h"
 
 namespace zephyr {
 namespace {
@@ -44,11 +45,7 @@ protected:
         const std::string command = generator + " --date 20151007 --time 95900 --shares 60 --ini --out " +
                                     folder_.Path() + " >/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0);
-        for (const char* key : {"NIMBUS_INI", "NIMBUS_MKTDT", "NIMBUS_RATE", "NIMBUS_BATCH",
-                                "NIMBUS_COMPRESS", "NIMBUS_SEED", "NIMBUS_STARTTIME", "NIMBUS_LIMIT",
-                                "NIMBUS_RECORD", "NIMBUS_REPLAY"}) {
-            unsetenv(key);
-        }
+        l2test::ClearNimbusEnvironment();  // nimbus.ini beside the module is the one read
         folder_.CopyIn(NIMBUS_SO_PATH, "nimbus.so");
         folder_.WriteFile("nimbus.ini", "[Feed]\nMktdt = ./data/mktdt04.txt\nRate = 2000\nBatch = 10\nCompress = 1\n");
         folder_.EnterAsWorkingDirectory();
