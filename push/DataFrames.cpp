@@ -64,9 +64,7 @@ int32_t SingleRecordFrame(const Record* record, const FrameService& service,
     }
     uint8_t* out = static_cast<uint8_t*>(buffer);
     StoreLe<uint16_t>(out, 1);
-    Record copy;
-    std::memcpy(&copy, record, sizeof(Record));
-    EncodeRecord(copy, out + 2);
+    EncodeRecord(*record, out + 2);
     return static_cast<int32_t>(kLength);
 }
 
