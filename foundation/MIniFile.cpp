@@ -158,12 +158,15 @@ int32_t MIniFile::ReplaceComment(int32_t reference, const MString& text) {
 
 // ---- reading the file --------------------------------------------------------------------
 
-int32_t MIniFile::Open(const MString& path, int32_t mode) {
+MString MIniFile::ResolvePath(const MString& path) {
     if (path.After("\\").IsEmpty() && path.After("/").IsEmpty()) {
-        m_Path = MModule::GetDirectory(nullptr).Concat(path);
-    } else {
-        m_Path = path;
+        return MModule::GetDirectory(nullptr).Concat(path);
     }
+    return path;
+}
+
+int32_t MIniFile::Open(const MString& path, int32_t mode) {
+    m_Path = ResolvePath(path);
     MFile file;
     const int32_t rc = file.Open(m_Path.GetData(), MFile::kRead | MFile::kShareRead | MFile::kShareWrite);
     if (rc < 0) {

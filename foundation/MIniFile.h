@@ -42,6 +42,9 @@ public:
     // next save creates the file. Raises MException "<MIniFile>当前Section指针发生异常" for a
     // comment with no owner (a comment line after a line without "=" before any key was held).
     int32_t Open(const MString& path, int32_t mode);
+    // The file Open reads and Save writes for path: a bare file name (no "/" or "\\" followed
+    // by text) lies in the executable's directory; any other path stands as given.
+    static MString ResolvePath(const MString& path);
     // Writes the file if the model changed since the last open or save: 1, or the error value
     // of creating, writing or renaming the file. The model counts as saved either way.
     int32_t Save();

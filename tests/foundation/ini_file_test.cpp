@@ -263,6 +263,10 @@ TEST_F(IniFileTest, BareNameIsTakenFromTheExecutableDirectory) {
         EXPECT_LT(ini.Open(name.c_str(), MIniFile::kLineMode), 0);
         EXPECT_EQ(ini.GetPath(), (dir + name).c_str());
     }
+    EXPECT_EQ(MIniFile::ResolvePath(name.c_str()), (dir + name).c_str());
+    EXPECT_EQ(MIniFile::ResolvePath("dir/"), (dir + "dir/").c_str());  // nothing after the "/"
+    EXPECT_EQ(MIniFile::ResolvePath("./a.ini"), "./a.ini");
+    EXPECT_EQ(MIniFile::ResolvePath("c:\\a.ini"), "c:\\a.ini");
     // The failed open leaves the model modified: it is saved, as an empty file, where it belongs.
     EXPECT_TRUE(Exists(dir + name));
     std::remove((dir + name).c_str());
