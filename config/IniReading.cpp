@@ -7,26 +7,17 @@
 #include "foundation/MErrorCode.h"
 #include "foundation/MFile.h"
 #include "foundation/MIniFile.h"
-#include "foundation/MModule.h"
 
 namespace zephyr {
 
-MString IniFileLocation(const MString& path) {
-    // The rule of MIniFile::Open: no text after a "\" and none after a "/" is a bare name.
-    if (path.After("\\").IsEmpty() && path.After("/").IsEmpty()) {
-        return MModule::GetDirectory(nullptr).Concat(path);
-    }
-    return path;
-}
-
 bool IniFileStands(const MString& path) {
     struct stat info;
-    return stat(IniFileLocation(path).GetData(), &info) == 0;
+    return stat(MIniFile::ResolvePath(path).GetData(), &info) == 0;
 }
 
 int32_t OpenIniForReading(MIniFile* ini, const MString& path, bool* missing) {
     *missing = false;
-    const MString location = IniFileLocation(path);
+    const MString location = MIniFile::ResolvePath(path);
     struct stat info;
     if (stat(location.GetData(), &info) != 0) {
         *missing = true;

@@ -13,11 +13,7 @@ namespace zephyr {
 
 class MIniFile;
 
-// Where MIniFile::Open reads path and MIniFile::Save writes it: a bare file name lies in the
-// executable's directory, any other path is taken as it stands.
-MString IniFileLocation(const MString& path);
-
-// Whether anything (a file, a folder, ...) stands at the location of path.
+// Whether anything (a file, a folder, ...) stands where MIniFile would read or write path.
 bool IniFileStands(const MString& path);
 
 // Opens path into ini when it is a regular file that can be read: the result of MIniFile::Open
