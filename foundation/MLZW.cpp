@@ -2,6 +2,7 @@
 
 #include "foundation/MCrc16.h"
 #include "foundation/MErrorCode.h"
+#include "foundation/PackedCodec.h"
 
 #include <algorithm>
 #include <cstring>
@@ -191,8 +192,7 @@ int32_t MLZW::CompressFramed(const uint8_t* input, size_t inputLength, uint8_t* 
     const int32_t rc = Compress(input, inputLength, output + kFrameLength, outputCapacity - kFrameLength);
     if (rc < 0) return rc;
     const uint16_t crc = MCrc16::Compute(input, inputLength);
-    output[0] = static_cast<uint8_t>(crc);
-    output[1] = static_cast<uint8_t>(crc >> 8);
+    StoreLe(output, crc);
     return rc + static_cast<int32_t>(kFrameLength);
 }
 
@@ -200,7 +200,7 @@ int32_t MLZW::DecompressFramed(const uint8_t* input, size_t inputLength, uint8_t
     if (inputLength < kFrameLength || input == nullptr) return ERR_BAD_ARGUMENT;
     const int32_t rc = Decompress(input + kFrameLength, inputLength - kFrameLength, output, outputCapacity);
     if (rc < 0) return rc;
-    const uint16_t expected = static_cast<uint16_t>(input[0] | (input[1] << 8));
+    const uint16_t expected = LoadLe<uint16_t>(input);
     if (MCrc16::Compute(output, static_cast<size_t>(rc)) != expected) return ERR_LZW_DICT_FULL;
     return rc;
 }

@@ -6,16 +6,14 @@
 #include "foundation/MErrorCode.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MText.h"
+#include "foundation/PackedCodec.h"
 
 namespace zephyr {
 
 namespace {
 
-uint32_t Le16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+uint32_t Le16(const uint8_t* p) { return LoadLe<uint16_t>(p); }
+uint32_t Le32(const uint8_t* p) { return LoadLe<uint32_t>(p); }
 
 // Reads up to count bytes at offset; returns the number read (short at the end of the file)
 // or a negative error value.

@@ -3,6 +3,7 @@
 #include "foundation/MCrc16.h"
 #include "foundation/MErrorCode.h"
 #include "foundation/MLZW.h"
+#include "foundation/PackedCodec.h"
 
 #include <cstring>
 
@@ -10,12 +11,8 @@ namespace zephyr {
 
 namespace {
 
-uint16_t LoadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-void StoreU16(uint8_t* p, uint16_t value) {
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-}
+uint16_t LoadU16(const uint8_t* p) { return LoadLe<uint16_t>(p); }
+void StoreU16(uint8_t* p, uint16_t value) { StoreLe(p, value); }
 
 int32_t ParsePlain(const uint8_t* data, uint16_t available, const uint8_t** packet) {
     constexpr uint32_t header = RvProtocol::kPlainHeaderLength;

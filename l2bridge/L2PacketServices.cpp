@@ -4,7 +4,7 @@
 
 #include "foundation/MErrorCode.h"
 #include "foundation/RvProtocol.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 
 namespace zephyr {
 

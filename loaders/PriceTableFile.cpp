@@ -4,7 +4,7 @@
 
 #include "foundation/MDateTime.h"
 #include "loaders/HKZxjcLoader.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 #include "market/Records.h"
 
 namespace zephyr {

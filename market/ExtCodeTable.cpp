@@ -1,7 +1,7 @@
 #include "market/ExtCodeTable.h"
 
 #include "foundation/MLocalSection.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 
 namespace zephyr {
 

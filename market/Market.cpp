@@ -5,7 +5,7 @@
 #include "foundation/MDateTime.h"
 #include "foundation/MFile.h"
 #include "foundation/MLocalSection.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 
 namespace zephyr {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "foundation/MLocalSection.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 
 namespace zephyr {
 

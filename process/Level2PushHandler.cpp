@@ -5,7 +5,7 @@
 #include "foundation/MClock.h"
 #include "foundation/MLocalSection.h"
 #include "market/Market.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 
 namespace zephyr {
 

@@ -9,7 +9,7 @@
 
 #include "market/CodeTable.h"
 #include "market/Market.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 
 namespace zephyr {
 

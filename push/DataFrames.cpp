@@ -8,7 +8,7 @@
 #include "market/CodeTable.h"
 #include "market/IndexTable.h"
 #include "market/Market.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 #include "market/ProductStatusTable.h"
 #include "market/ShortNameTable.h"
 #include "market/SnapshotTable.h"

@@ -7,7 +7,7 @@
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "market/Market.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 
 namespace zephyr {
 

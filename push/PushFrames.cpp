@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "foundation/MErrorCode.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 #include "push/MPushPool.h"
 
 namespace zephyr {

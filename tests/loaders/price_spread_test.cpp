@@ -6,7 +6,7 @@
 
 #include "loaders/HKZxjcLoader.h"
 #include "loaders/PriceTableFile.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 #include "LoaderTestHost.h"
 
 namespace zephyr::testing {

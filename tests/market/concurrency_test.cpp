@@ -12,7 +12,7 @@
 #include "market/CodeTable.h"
 #include "market/Market.h"
 #include "market/NameLookup.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 #include "market/SnapshotTable.h"
 
 namespace zephyr {

@@ -8,7 +8,7 @@
 
 #include "tests/market/TestCodes.h"
 #include "market/CodeTable.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 #include "market/SnapshotTable.h"
 
 namespace zephyr {

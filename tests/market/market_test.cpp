@@ -13,7 +13,7 @@
 #include "host/ScratchFolder.h"
 #include "tests/market/TestCodes.h"
 #include "market/Market.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 
 namespace zephyr {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/market/TestCodes.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 #include "market/Records.h"
 
 namespace zephyr {

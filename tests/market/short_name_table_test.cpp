@@ -8,7 +8,7 @@
 
 #include "host/ScratchFolder.h"
 #include "market/CodeRules.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 #include "market/ShortNameTable.h"
 #include "tests/market/TestCodes.h"
 

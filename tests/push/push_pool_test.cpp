@@ -10,7 +10,7 @@
 #include "foundation/MErrorCode.h"
 #include "foundation/MLog.h"
 #include "market/Market.h"
-#include "market/PackedCodec.h"
+#include "foundation/PackedCodec.h"
 #include "push/MPushPool.h"
 #include "push/PushFrames.h"
 
