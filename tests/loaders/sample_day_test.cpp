@@ -17,6 +17,7 @@
 #include "market/CodeRules.h"
 #include "tools/sampleday/Day.h"
 #include "tools/sampleday/Layout.h"
+#include "tools/sampleday/ManifestReader.h"
 #include "tools/sampleday/Output.h"
 #include "tools/sampleday/SampleDay.h"
 #include "tools/sampleday/Text.h"
@@ -32,34 +33,15 @@ constexpr uint32_t kDate = 20141208;
 constexpr uint64_t kSeed = 20141208;
 constexpr uint32_t kShares = 2600;
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    for (size_t a = 0;;) {
-        const size_t b = text.find(separator, a);
-        pieces.push_back(text.substr(a, b == std::string::npos ? std::string::npos : b - a));
-        if (b == std::string::npos) return pieces;
-        a = b + 1;
-    }
-}
-
-// The manifest: one row per share, by column name.
-std::map<std::string, std::map<std::string, std::string>> Manifest(const std::string& dir) {
-    std::string text;
-    EXPECT_TRUE(sampleday::ReadFile(InDir(dir, sampleday::kManifestFile), text));
-    std::vector<std::string> lines = Split(text, '\n');
-    std::map<std::string, std::map<std::string, std::string>> rows;
-    const std::vector<std::string> columns = Split(lines.at(1), '\t');
-    for (size_t i = 2; i < lines.size(); ++i) {
-        if (lines[i].empty()) continue;
-        const std::vector<std::string> cells = Split(lines[i], '\t');
-        auto& row = rows[cells[0]];
-        for (size_t c = 0; c < columns.size() && c < cells.size(); ++c) row[columns[c]] = cells[c];
-    }
+// The generator's manifest: one row per share, by column name.
+sampleday::Manifest Manifest(const std::string& dir) {
+    sampleday::Manifest rows;
+    EXPECT_TRUE(sampleday::ReadManifest(dir, rows));
     return rows;
 }
 
-uint64_t Number(const std::map<std::string, std::string>& row, const char* column) {
-    return std::strtoull(row.at(column).c_str(), nullptr, 10);
+uint64_t Number(const sampleday::ManifestRow& row, const char* column) {
+    return sampleday::ManifestNumber(row, column);
 }
 
 std::string Text(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }

@@ -13,6 +13,7 @@
 #include "host/MarketDigest.h"
 #include "host/MarketImage.h"
 #include "tests/running/RunningDay.h"
+#include "tools/sampleday/ManifestReader.h"
 #include "tools/sampleday/Output.h"
 
 namespace zephyr::running {
@@ -25,34 +26,15 @@ using hostkit::MakeWorkParams;
 using hostkit::MarketImage;
 using hostkit::Table;
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    for (size_t a = 0;;) {
-        const size_t b = text.find(separator, a);
-        pieces.push_back(text.substr(a, b == std::string::npos ? std::string::npos : b - a));
-        if (b == std::string::npos) return pieces;
-        a = b + 1;
-    }
-}
-
 // The generator's manifest: one row per share, by column name.
-std::map<std::string, std::map<std::string, std::string>> Manifest(const std::string& dir) {
-    std::string text;
-    EXPECT_TRUE(sampleday::ReadFile(sampleday::InDir(dir, sampleday::kManifestFile), text));
-    const std::vector<std::string> lines = Split(text, '\n');
-    std::map<std::string, std::map<std::string, std::string>> rows;
-    const std::vector<std::string> columns = Split(lines.at(1), '\t');
-    for (size_t i = 2; i < lines.size(); ++i) {
-        if (lines[i].empty()) continue;
-        const std::vector<std::string> cells = Split(lines[i], '\t');
-        auto& row = rows[cells[0]];
-        for (size_t c = 0; c < columns.size() && c < cells.size(); ++c) row[columns[c]] = cells[c];
-    }
+sampleday::Manifest Manifest(const std::string& dir) {
+    sampleday::Manifest rows;
+    EXPECT_TRUE(sampleday::ReadManifest(dir, rows));
     return rows;
 }
 
-uint64_t Number(const std::map<std::string, std::string>& row, const char* column) {
-    return std::strtoull(row.at(column).c_str(), nullptr, 10);
+uint64_t Number(const sampleday::ManifestRow& row, const char* column) {
+    return sampleday::ManifestNumber(row, column);
 }
 
 std::string CodeOf(const char* record, size_t offset) {
