@@ -130,7 +130,7 @@ struct HostView {
     void Reset() { *this = HostView(); }
 };
 
-// The driver's run in one folder: the module's result of a fed run.
+// One fed run: what the module sent and what reached the host.
 struct FedRun {
     std::vector<SentSnapshot> sent;     // by the module, from its record file
     uint32_t sent_last_time = 0;
@@ -200,6 +200,8 @@ protected:
         EXPECT_EQ(Console({"l2cmd", "rate", "100"}), "nimbus: rate 100 snapshots per second\n");
         EXPECT_TRUE(HostRecorder::Instance().WaitForLog("nimbus: feed ended after 12 pushes", 10000))
             << HostRecorder::Instance().LogDump();
+        // Packed pushes really went out packed: the module found the pack service and it worked.
+        EXPECT_TRUE(HostRecorder::Instance().LogsContaining("pack service").empty()) << HostRecorder::Instance().LogDump();
 
         HostView view;
         WaitUntil([&] { view.Update(); return view.snapshots.size() >= 120; });
