@@ -219,7 +219,7 @@ private:
     std::atomic<int64_t> m_LastL2Time;
     std::atomic<int32_t> m_InitialisedDate;
     std::atomic<uint8_t> m_CloseCorrection;
-    uint8_t m_PriceTableDirty;
+    std::atomic<uint8_t> m_PriceTableDirty;
 
     // Held by Stop while it releases, and by the console's actions and re-initialisation while
     // they run; m_Started tells them whether the tables are there.
