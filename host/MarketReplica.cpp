@@ -191,6 +191,7 @@ void MarketReplica::ApplyLocked(const char* data, size_t length, std::string* er
                     break;
                 case kPushSnapshots:
                     PutKeyed(Table::kSnapshots, &snapshot_index_, record, kPushSnapshots);
+                    if (updated_codes_.emplace(record, strnlen(record, 6)).second) ++counters_.codes_updated;
                     break;
                 case kPushIndexes:
                     PutKeyed(Table::kIndexes, &index_index_, record, kPushIndexes);

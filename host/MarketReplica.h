@@ -22,6 +22,7 @@ struct ReplicaCounters {
     uint64_t pushes = 0;           // pushes applied or queued
     uint64_t frames[6] = {};       // frames by push type
     uint64_t snapshot_records = 0;
+    uint64_t codes_updated = 0;    // distinct codes that received at least one pushed snapshot
     uint64_t index_records = 0;
     uint64_t status_records = 0;
     uint64_t bad_pushes = 0;       // pushes not fully understood
@@ -96,6 +97,7 @@ private:
     std::string previous_digest_;
     bool previous_digest_known_ = true;
     Index snapshot_index_, index_index_, status_index_;
+    std::unordered_set<std::string> updated_codes_;  // codes of pushed snapshots, whole session
     bool witness_open_ = false;
     std::unordered_set<std::string> witnessed_;
     DecodedPush decoded_;

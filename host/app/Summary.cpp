@@ -119,10 +119,11 @@ void PrintSummary(FILE* out, const SessionOptions& options, const SessionResult&
         }
         fprintf(out, ")\n");
     }
-    fprintf(out, "received        %llu pushes (%llu bytes): %llu snapshot updates, %llu market headers, "
+    fprintf(out, "received        %llu pushes (%llu bytes): %llu snapshot updates (%llu codes), %llu market headers, "
                  "%llu status, %llu quota, %llu index frames\n",
             static_cast<unsigned long long>(r.counters.pushes), static_cast<unsigned long long>(r.push_bytes),
             static_cast<unsigned long long>(r.counters.snapshot_records),
+            static_cast<unsigned long long>(r.counters.codes_updated),
             static_cast<unsigned long long>(r.counters.frames[0]),
             static_cast<unsigned long long>(r.counters.frames[5]),
             static_cast<unsigned long long>(r.counters.frames[3]),
@@ -198,8 +199,8 @@ void PrintJsonSummary(FILE* out, const SessionOptions& options, const SessionRes
     }
     fprintf(out, "},\n");
     const auto u = [](uint64_t v) { return static_cast<unsigned long long>(v); };
-    fprintf(out, "  \"pushes\": %llu,\n  \"push_bytes\": %llu,\n  \"snapshot_updates\": %llu,\n", u(r.counters.pushes),
-            u(r.push_bytes), u(r.counters.snapshot_records));
+    fprintf(out, "  \"pushes\": %llu,\n  \"push_bytes\": %llu,\n  \"snapshot_updates\": %llu,\n  \"codes_updated\": %llu,\n",
+            u(r.counters.pushes), u(r.push_bytes), u(r.counters.snapshot_records), u(r.counters.codes_updated));
     fprintf(out, "  \"frames\": {\"market_header\": %llu, \"snapshots\": %llu, \"quota_status\": %llu, "
                  "\"indexes\": %llu, \"product_status\": %llu},\n",
             u(r.counters.frames[0]), u(r.counters.frames[1]), u(r.counters.frames[3]), u(r.counters.frames[4]),

@@ -66,6 +66,9 @@ TEST(HostDemo, ReplicaEqualsTheFinalPullAndTheDigest) {
     EXPECT_EQ(Value(json, "served"), "true") << trace;
     EXPECT_GT(Number(json, "instruments"), 800u) << trace;  // the shares and the indexes
     EXPECT_GT(Number(json, "snapshot_updates"), 0u) << trace;
+    // Distinct codes updated: some, and never more than the day's shares.
+    EXPECT_GT(Number(json, "codes_updated"), 0u) << trace;
+    EXPECT_LE(Number(json, "codes_updated"), 800u) << trace;
     EXPECT_EQ(Value(json, "bad_pushes"), "0") << trace;
     EXPECT_EQ(Value(json, "done"), "true") << trace;
     EXPECT_EQ(Value(json, "replica_equals_pull"), "true") << trace;
