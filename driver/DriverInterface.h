@@ -4,9 +4,10 @@
 // same nine functions) includes it and nothing else of the driver. It depends on nothing but the
 // C++ standard headers, so every part of the system may include it as a third party would.
 //
-// Every record is packed and little-endian. On i386 (the product) the layout is byte-exact,
-// addresses 4 bytes wide; a 64-bit build widens the addresses and keeps the fixed records at
-// their full length by shortening their zero tails.
+// Every record is packed and little-endian. Two builds share one rule: on i386 addresses are
+// 4 bytes wide, on x86-64 8 bytes; every field that holds an address takes that width, every
+// other field (reserved and zero tails included) keeps its length, and later offsets shift.
+// Records without addresses are identical in both builds.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +17,8 @@ namespace zephyr {
 // Version word: high 16 bits version x 100, low 16 bits build number.
 constexpr uint32_t kDriverVersionWord = 0x0064002F;  // 1.00, build 047
 constexpr uint8_t kMarketNumber = 30;
+// Width of an address field in the records below: 4 on i386, 8 on x86-64.
+constexpr size_t kAddressSize = sizeof(void*);
 
 // Host callbacks. Every one is called from the driver's own threads.
 // Push of data: main type, sub type, data (valid only during the call), length (> 0),
@@ -55,17 +58,18 @@ struct DriverWorkParams {
     MarketResetCallback market_reset;   // may be null
     HostPackService pack_service;       // offered by a host, never called by the driver
     HostUnpackService unpack_service;
-    uint8_t tail[128 - 16 - 7 * sizeof(void*)];  // carried unread
+    uint8_t tail[84];           // carried unread
 };
 
-// Written by GetDriverBaseInfo into the caller's 256-byte buffer.
+// Written by GetDriverBaseInfo into the caller's buffer of sizeof(DriverBaseInfo) bytes
+// (256 on i386, 260 on x86-64).
 struct DriverBaseInfo {
     uint8_t market;             // 30
     char market_code[2];        // 'H', ' '
     char name[40];              // "Zephyr", zero-filled
     char description[128];      // zero-terminated
     class ConsoleCommandHandler* console;  // lives as long as the library
-    uint8_t tail[256 - 171 - sizeof(void*)];
+    uint8_t tail[81];           // zero
 };
 
 // Written by GetDriverStatusInfo.
@@ -125,8 +129,24 @@ public:
     }
 };
 
+// The records that hold addresses, pinned for both builds (A = address width, 4 or 8).
+namespace layout_check {
+constexpr size_t A = kAddressSize;
 #if defined(__i386__)
+static_assert(A == 4, "i386 addresses are 4 bytes");
 static_assert(sizeof(DriverWorkParams) == 128, "DriverWorkParams size");
+static_assert(sizeof(DriverBaseInfo) == 256, "DriverBaseInfo size");
+static_assert(sizeof(FrameRequest) == 12, "FrameRequest size");
+static_assert(sizeof(MarketInfoTargets) == 8, "MarketInfoTargets size");
+#elif defined(__x86_64__)
+static_assert(A == 8, "x86-64 addresses are 8 bytes");
+static_assert(sizeof(DriverWorkParams) == 156, "DriverWorkParams size");
+static_assert(sizeof(DriverBaseInfo) == 260, "DriverBaseInfo size");
+static_assert(sizeof(FrameRequest) == 16, "FrameRequest size");
+static_assert(sizeof(MarketInfoTargets) == 16, "MarketInfoTargets size");
+#else
+#error "the host interface is defined for i386 and x86-64 only"
+#endif
 static_assert(offsetof(DriverWorkParams, record_form) == 0, "DriverWorkParams layout");
 static_assert(offsetof(DriverWorkParams, host_version) == 2, "DriverWorkParams layout");
 static_assert(offsetof(DriverWorkParams, driver_id) == 6, "DriverWorkParams layout");
@@ -134,37 +154,37 @@ static_assert(offsetof(DriverWorkParams, unused8) == 8, "DriverWorkParams layout
 static_assert(offsetof(DriverWorkParams, request_budget) == 10, "DriverWorkParams layout");
 static_assert(offsetof(DriverWorkParams, frame_size) == 14, "DriverWorkParams layout");
 static_assert(offsetof(DriverWorkParams, push_data) == 16, "DriverWorkParams layout");
-static_assert(offsetof(DriverWorkParams, log) == 20, "DriverWorkParams layout");
-static_assert(offsetof(DriverWorkParams, console_output) == 24, "DriverWorkParams layout");
-static_assert(offsetof(DriverWorkParams, console_reply) == 28, "DriverWorkParams layout");
-static_assert(offsetof(DriverWorkParams, market_reset) == 32, "DriverWorkParams layout");
-static_assert(offsetof(DriverWorkParams, pack_service) == 36, "DriverWorkParams layout");
-static_assert(offsetof(DriverWorkParams, unpack_service) == 40, "DriverWorkParams layout");
-static_assert(offsetof(DriverWorkParams, tail) == 44, "DriverWorkParams layout");
+static_assert(offsetof(DriverWorkParams, log) == 16 + A, "DriverWorkParams layout");
+static_assert(offsetof(DriverWorkParams, console_output) == 16 + 2 * A, "DriverWorkParams layout");
+static_assert(offsetof(DriverWorkParams, console_reply) == 16 + 3 * A, "DriverWorkParams layout");
+static_assert(offsetof(DriverWorkParams, market_reset) == 16 + 4 * A, "DriverWorkParams layout");
+static_assert(offsetof(DriverWorkParams, pack_service) == 16 + 5 * A, "DriverWorkParams layout");
+static_assert(offsetof(DriverWorkParams, unpack_service) == 16 + 6 * A, "DriverWorkParams layout");
+static_assert(offsetof(DriverWorkParams, tail) == 16 + 7 * A, "DriverWorkParams layout");
+static_assert(sizeof(DriverWorkParams) == 100 + 7 * A, "DriverWorkParams size");
 
-static_assert(sizeof(DriverBaseInfo) == 256, "DriverBaseInfo size");
 static_assert(offsetof(DriverBaseInfo, market) == 0, "DriverBaseInfo layout");
 static_assert(offsetof(DriverBaseInfo, market_code) == 1, "DriverBaseInfo layout");
 static_assert(offsetof(DriverBaseInfo, name) == 3, "DriverBaseInfo layout");
 static_assert(offsetof(DriverBaseInfo, description) == 43, "DriverBaseInfo layout");
 static_assert(offsetof(DriverBaseInfo, console) == 171, "DriverBaseInfo layout");
-static_assert(offsetof(DriverBaseInfo, tail) == 175, "DriverBaseInfo layout");
+static_assert(offsetof(DriverBaseInfo, tail) == 171 + A, "DriverBaseInfo layout");
+static_assert(sizeof(DriverBaseInfo) == 252 + A, "DriverBaseInfo size");
 
 static_assert(offsetof(FrameRequest, main_type) == 0, "FrameRequest layout");
 static_assert(offsetof(FrameRequest, sub_type) == 1, "FrameRequest layout");
 static_assert(offsetof(FrameRequest, position) == 2, "FrameRequest layout");
-static_assert(offsetof(FrameRequest, version) == 6, "FrameRequest layout");
-static_assert(offsetof(FrameRequest, frame_number) == 8, "FrameRequest layout");
-static_assert(offsetof(FrameRequest, buffer_length) == 10, "FrameRequest layout");
-static_assert(sizeof(FrameRequest) == 12, "FrameRequest size");
+static_assert(offsetof(FrameRequest, version) == 2 + A, "FrameRequest layout");
+static_assert(offsetof(FrameRequest, frame_number) == 4 + A, "FrameRequest layout");
+static_assert(offsetof(FrameRequest, buffer_length) == 6 + A, "FrameRequest layout");
+static_assert(sizeof(FrameRequest) == 8 + A, "FrameRequest size");
 
-static_assert(sizeof(MarketInfoTargets) == 8, "MarketInfoTargets size");
-static_assert(offsetof(MarketInfoTargets, categories) == 4, "MarketInfoTargets layout");
-#endif
+static_assert(offsetof(MarketInfoTargets, market_info) == 0, "MarketInfoTargets layout");
+static_assert(offsetof(MarketInfoTargets, categories) == A, "MarketInfoTargets layout");
+static_assert(sizeof(MarketInfoTargets) == 2 * A, "MarketInfoTargets size");
+}  // namespace layout_check
 
 // Records without addresses have one layout on every build.
-static_assert(sizeof(DriverWorkParams) == 128, "DriverWorkParams keeps 128 bytes");
-static_assert(sizeof(DriverBaseInfo) == 256, "DriverBaseInfo keeps 256 bytes");
 static_assert(sizeof(DriverStatusInfo) == 163, "DriverStatusInfo size");
 static_assert(offsetof(DriverStatusInfo, version) == 0, "DriverStatusInfo layout");
 static_assert(offsetof(DriverStatusInfo, market) == 4, "DriverStatusInfo layout");

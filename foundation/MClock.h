@@ -4,6 +4,8 @@
 #pragma once
 #include <time.h>
 
+#include <cstddef>
+
 #include <atomic>
 #include <cstdint>
 
@@ -15,6 +17,10 @@ struct MClockSource {
     uint32_t (*tick_ms)(void* context);     // millisecond tick, wraps at 2^32
     void* context;
 };
+// Crosses from host to library: 12 bytes on i386, 24 on x86-64.
+static_assert(sizeof(MClockSource) == 3 * sizeof(void*), "clock source record");
+static_assert(offsetof(MClockSource, tick_ms) == sizeof(void*), "clock source record");
+static_assert(offsetof(MClockSource, context) == 2 * sizeof(void*), "clock source record");
 
 // C entry a hosting process may define (extern "C", exported from the executable) to drive the
 // clock of a driver library it loads: the library looks it up once, at its first time read.

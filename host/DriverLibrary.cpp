@@ -46,15 +46,15 @@ void* DriverLibrary::Symbol(const char* name) const {
 
 uint32_t DriverLibrary::DllVersion() const { return get_dll_version(); }
 
-std::array<uint8_t, 256> DriverLibrary::BaseInfoBytes(uint8_t fill) const {
-    std::array<uint8_t, 256> bytes;
+std::array<uint8_t, sizeof(DriverBaseInfo)> DriverLibrary::BaseInfoBytes(uint8_t fill) const {
+    std::array<uint8_t, sizeof(DriverBaseInfo)> bytes;
     bytes.fill(fill);
     get_driver_base_info(reinterpret_cast<DriverBaseInfo*>(bytes.data()));
     return bytes;
 }
 
 ConsoleCommandHandler* DriverLibrary::Console() const {
-    std::array<uint8_t, 256> bytes = BaseInfoBytes(0);
+    std::array<uint8_t, sizeof(DriverBaseInfo)> bytes = BaseInfoBytes(0);
     ConsoleCommandHandler* console = nullptr;
     std::memcpy(&console, bytes.data() + offsetof(DriverBaseInfo, console), sizeof console);
     return console;

@@ -26,8 +26,8 @@ public:
     void* Symbol(const char* name) const;
 
     uint32_t DllVersion() const;
-    // The 256 bytes GetDriverBaseInfo writes into a buffer filled with `fill` beforehand.
-    std::array<uint8_t, 256> BaseInfoBytes(uint8_t fill = 0xCC) const;
+    // The bytes GetDriverBaseInfo writes (256 on i386, 260 on x86-64) into a buffer filled with `fill` beforehand.
+    std::array<uint8_t, sizeof(DriverBaseInfo)> BaseInfoBytes(uint8_t fill = 0xCC) const;
     ConsoleCommandHandler* Console() const;
     int32_t Begin(const DriverWorkParams& params) const;
     int32_t End() const;

@@ -23,7 +23,7 @@ constexpr const char* kStartModule = "启动港股L2传输";
 constexpr const char* kUnloadModule = "卸载港股L2传输";
 constexpr const char* kModuleLog = "港股L2传输<HKTransLoader::OnCbLog()>";
 constexpr int32_t kLargestPush = 0xFFFF;
-constexpr size_t kBaseInfoSize = 256;
+constexpr size_t kBaseInfoSize = sizeof(DriverBaseInfo);
 constexpr size_t kSecondBlockSize = 128;
 
 // The one module of the process. initialize, release and ForwardCommand hold the lock; the

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# The main job: builds the product and runs a sample trading day.
+# The main job: builds the product and runs a sample trading day with the stand-in host.
+#   ZEPHYR_ARCH=x64 (default)  the native 64-bit build, build/x64
+#   ZEPHYR_ARCH=i386           the 32-bit product, build/i386 (through the emulator where the
+#                              kernel runs no 32-bit programs)
+# Arguments go to `zephyr-host demo` (--seconds N, --rate N, --shares N, ...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build/i386 -DCMAKE_TOOLCHAIN_FILE=cmake/i386.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/i386 -j"$(nproc)"
-if [ -x build/i386/host/zephyr-host ]; then
-  exec build/i386/host/zephyr-host demo "$@"
-fi
-echo "Built build/i386. The demo host is not built yet: it will generate a sample trading day,"
-echo "load Zephyr.so with the stand-in level-2 module and print a summary of the day."
+. scripts/build-choice.sh
+zephyr_choose_build "${ZEPHYR_ARCH:-x64}"
+cmake --build "$ZEPHYR_BUILD_DIR" --target zephyr-host -j"$(nproc)"
+exec "$ZEPHYR_BUILD_DIR"/host/zephyr-host demo "$@"

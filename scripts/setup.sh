@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the builds and tests need on a bare Debian machine (run as root).
-# Idempotent: when every package is present it only checks and returns.
+# Idempotent: when every package is present it only checks and returns. It also makes 32-bit
+# programs run, through Debian's qemu-user-static where the kernel does not run them (scripts/i386.sh).
 set -euo pipefail
 
 packages=(
@@ -21,11 +22,17 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && [ -z "${need_update:-}" ] && exit 0
+if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO dpkg --add-architecture i386
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
 
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO dpkg --add-architecture i386
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+# The i386 product's programs must run: natively, or through the emulator registered here.
+. "$(dirname "$0")/i386.sh"
+if ! i386_enable; then
+  echo "setup: 32-bit programs cannot run on this machine ($I386_REASON); the i386 build will be compiled but not run"
+fi

@@ -5,14 +5,17 @@
 # process's memory (VmRSS) moved.
 #
 #   scripts/soak.sh [SECONDS] [RATE]      defaults: 180 seconds, 5000 level-2 snapshots per second
-#   (ZEPHYR_BUILD names the i386 build folder, default build/i386)
+#   ZEPHYR_ARCH=x64 (default) or i386 picks the product, as for scripts/demo.sh; ZEPHYR_BUILD
+#   names another build folder of that architecture.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-180}
 rate=${2:-5000}
-build=${ZEPHYR_BUILD:-build/i386}
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/i386.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+bash scripts/setup.sh
+. scripts/build-choice.sh
+zephyr_choose_build "${ZEPHYR_ARCH:-x64}"
+build=$ZEPHYR_BUILD_DIR
 cmake --build "$build" --target zephyr-host zephyr-sampleday -j"$(nproc)" >/dev/null
 
 dir=work/soak-$(date +%Y%m%d)

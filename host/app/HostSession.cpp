@@ -281,7 +281,7 @@ bool Session::Start() {
         result_.load_error = options_.driver_path + ": " + driver_->Error();
         return false;
     }
-    std::array<uint8_t, 256> base = driver_->BaseInfoBytes(0);
+    const auto base = driver_->BaseInfoBytes(0);
     result_.description = GbkToUtf8(std::string(reinterpret_cast<const char*>(base.data()) + 43,
                                                  strnlen(reinterpret_cast<const char*>(base.data()) + 43, 128)));
     if (!options_.record_path.empty()) {

@@ -55,6 +55,8 @@ bool ReadNumber(const char* text, double* value) {
     return errno == 0 && *end == '\0' && *value >= 0;
 }
 
+bool Exists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
 std::string ExecutableDir() {
     char path[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -65,11 +67,14 @@ std::string ExecutableDir() {
     return slash == std::string::npos ? "." : dir.substr(0, slash);
 }
 
-bool Exists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
-
-// The built products sit beside the host's own build folder.
-std::string BuiltDriver() { return ExecutableDir() + "/../Zephyr.so"; }
-std::string BuiltModule() { return ExecutableDir() + "/../l2sim/nimbus.so"; }
+// The products sit beside the host's own build folder, or under lib/zephyr of an installed tree.
+std::string Product(const char* in_build, const char* name) {
+    const std::string built = ExecutableDir() + "/../" + in_build;
+    const std::string installed = ExecutableDir() + "/../lib/zephyr/" + name;
+    return Exists(built) || !Exists(installed) ? built : installed;
+}
+std::string BuiltDriver() { return Product("Zephyr.so", "Zephyr.so"); }
+std::string BuiltModule() { return Product("l2sim/nimbus.so", "nimbus.so"); }
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
@@ -141,14 +146,19 @@ int ShowRecord(int argc, char** argv) {
 bool ParseCommon(int argc, char** argv, SessionOptions* session, DemoOptions* demo, bool is_demo) {
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto value = [&](double* out) {
-            if (i + 1 >= argc || !ReadNumber(argv[i + 1], out)) {
-                fprintf(stderr, "zephyr-host: %s needs a number\n", arg.c_str());
+        // A number in [low, high]; a refusal says in one line what was wrong and what is allowed.
+        auto number = [&](double low, double high, double* out) {
+            const char* given = i + 1 < argc ? argv[i + 1] : nullptr;
+            if (given == nullptr || !ReadNumber(given, out) || *out < low || *out > high) {
+                fprintf(stderr, "zephyr-host: %s takes a number from %.0f to %.0f, %s%s%s\n", arg.c_str(), low,
+                        high, given == nullptr ? "none was given" : "not '", given == nullptr ? "" : given,
+                        given == nullptr ? "" : "'");
                 return false;
             }
             ++i;
             return true;
         };
+        auto value = [&](double* out) { return number(0, 4294967295.0, out); };
         auto text = [&](std::string* out) {
             if (i + 1 >= argc) {
                 fprintf(stderr, "zephyr-host: %s needs a value\n", arg.c_str());
@@ -176,24 +186,25 @@ bool ParseCommon(int argc, char** argv, SessionOptions* session, DemoOptions* de
         } else if (arg == "--no-console") {
             session->read_console = false;
         } else if (arg == "--frame-size" && !is_demo) {
-            if (!value(&n) || n < 1 || n > 65535) return false;
+            if (!number(1, 65535, &n)) return false;
             session->frame_size = static_cast<uint16_t>(n);
         } else if (arg == "--budget" && !is_demo) {
-            if (!value(&n) || n > 4294967295.0) return false;
+            if (!value(&n)) return false;
             session->request_budget = static_cast<uint32_t>(n);
         } else if (arg == "--shares" && is_demo) {
-            if (!value(&n) || n < 1 || n > 9000) return false;
+            if (!number(1, 9000, &n)) return false;
             demo->shares = static_cast<uint32_t>(n);
         } else if (arg == "--rate" && is_demo) {
-            if (!value(&n) || n > 1000000) return false;
+            if (!number(0, 1000000, &n)) return false;
             demo->rate = static_cast<uint32_t>(n);
         } else if (arg == "--seed" && is_demo) {
-            if (!value(&n)) return false;
+            if (!number(0, 9007199254740992.0, &n)) return false;
             demo->seed = static_cast<uint64_t>(n);
         } else if (arg == "--module" && is_demo) {
             if (!text(&demo->module_source)) return false;
         } else {
-            fprintf(stderr, "zephyr-host: unknown option %s\n", arg.c_str());
+            fprintf(stderr, "zephyr-host: unknown option %s for %s (zephyr-host --help lists them)\n",
+                    arg.c_str(), is_demo ? "demo" : "run");
             return false;
         }
     }
@@ -218,10 +229,7 @@ int main(int argc, char** argv) {
     SessionOptions session;
     DemoOptions demo;
     if (is_demo) session.seconds = 30;
-    if (!ParseCommon(argc, argv, &session, &demo, is_demo)) {
-        Usage(stderr);
-        return 2;
-    }
+    if (!ParseCommon(argc, argv, &session, &demo, is_demo)) return 2;
     // Relative paths given by the operator mean the directory the program was started in.
     session.record_path = AbsolutePath(session.record_path);
     if (is_demo) {

@@ -34,7 +34,7 @@ TEST_F(ExportsTest, VersionAndBaseInfoOnAFreshLibrary) {
     EXPECT_EQ(driver.DllVersion(), 0x0064002Fu);
 
     const auto bytes = driver.BaseInfoBytes(0xCC);
-    std::string expected(256, '\0');
+    std::string expected(sizeof(zephyr::DriverBaseInfo), '\0');
     expected[0] = 30;
     expected.replace(1, 2, "H ");
     expected.replace(3, 6, "Zephyr");

@@ -3,6 +3,7 @@
 // replica it kept from pulls and pushes must equal a final pull and the market digest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -114,6 +115,35 @@ TEST(HostDemo, AMarketResetIsFollowedByAFreshPull) {
     EXPECT_EQ(Value(json, "digest_check"), "\"matches (over the previous digest)\"") << trace;
     EXPECT_EQ(Value(json, "ok"), "true") << trace;
     EXPECT_EQ(WEXITSTATUS(status), 0) << trace;
+}
+
+}  // namespace
+
+namespace {
+
+// A refused option is told in one line, with what is allowed, and the program exits 2 without
+// starting anything or printing the whole usage text.
+TEST(HostOptions, ARefusedOptionSaysWhatIsAllowedInOneLine) {
+    const std::string host = std::string(ZEPHYR_BINARY_DIR) + "/host/zephyr-host";
+    struct Case {
+        const char* arguments;
+        const char* said;
+    } cases[] = {
+        {"demo --rate 2000000", "--rate takes a number from 0 to 1000000, not '2000000'"},
+        {"demo --shares 0", "--shares takes a number from 1 to "},
+        {"demo --seconds", "--seconds takes a number from 0 to 4294967295, none was given"},
+        {"demo --seconds -3", "not '-3'"},
+        {"run --frame-size 70000", "--frame-size takes a number from 1 to 65535, not '70000'"},
+        {"demo --frame-size 100", "unknown option --frame-size for demo"},
+    };
+    for (const Case& c : cases) {
+        int status = -1;
+        const std::string err = Shell(host + " " + c.arguments + " 2>&1 >/dev/null </dev/null", &status);
+        EXPECT_EQ(WEXITSTATUS(status), 2) << c.arguments;
+        EXPECT_NE(err.find(c.said), std::string::npos) << c.arguments << ": " << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.arguments << ": " << err;
+        EXPECT_EQ(err.find("usage"), std::string::npos) << c.arguments;
+    }
 }
 
 }  // namespace

@@ -181,6 +181,8 @@ TEST_F(ScheduleTest, LateFilesArePickedUpAtTheFirstTickAfterTheyAppear) {
     HostClock::SetLocal(2015, 10, 8, 8, 45, 0);
     ASSERT_TRUE(TickUntil([&] { return Host().Resets().size() >= 1; }, 2));
     ASSERT_TRUE(TickUntil([&] { return Host().Resets().size() >= 2; }, 2));
+    // The second attempt has failed before the files arrive; one still reading would take them.
+    ASSERT_TRUE(WaitUntil([&] { return LogCount("构建码表失败") >= 2; })) << Host().LogDump();
     EXPECT_EQ(driver_->IsWorking(), 0);
     EXPECT_EQ(LogCount("行情初始化结束"), 1u);  // the start's day only
 
