@@ -6,7 +6,7 @@
 
 #include "console/ConsoleWriter.h"
 #include "console/ReportText.h"
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 #include "foundation/MText.h"
 
 namespace zephyr {

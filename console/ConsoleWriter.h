@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 
 namespace zephyr {
 

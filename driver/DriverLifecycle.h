@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 
 namespace zephyr {
 

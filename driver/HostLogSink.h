@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 
 namespace zephyr {
 

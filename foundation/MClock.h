@@ -4,30 +4,15 @@
 #pragma once
 #include <time.h>
 
-#include <cstddef>
-
 #include <atomic>
 #include <cstdint>
 
+#include "zephyr/ClockHook.h"
+
 namespace zephyr {
 
-// A replacement time source. Both functions must be callable from any thread.
-struct MClockSource {
-    int64_t (*now_seconds)(void* context);  // seconds since 1970-01-01 00:00:00 UTC
-    uint32_t (*tick_ms)(void* context);     // millisecond tick, wraps at 2^32
-    void* context;
-};
-// Crosses from host to library: 12 bytes on i386, 24 on x86-64.
-static_assert(sizeof(MClockSource) == 3 * sizeof(void*), "clock source record");
-static_assert(offsetof(MClockSource, tick_ms) == sizeof(void*), "clock source record");
-static_assert(offsetof(MClockSource, context) == 2 * sizeof(void*), "clock source record");
-
-// C entry a hosting process may define (extern "C", exported from the executable) to drive the
-// clock of a driver library it loads: the library looks it up once, at its first time read.
-// Returns the source to use, or null for the real clocks.
-using MClockSourceLookup = const MClockSource* (*)();
-constexpr const char* kClockSourceSymbol = "ZephyrClockSource";
-
+// A replacement time source is an MClockSource; a hosting process offers one through the clock
+// hook (zephyr/ClockHook.h).
 class MClock {
 public:
     static int64_t NowSeconds();

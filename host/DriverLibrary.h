@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 
 namespace zephyr::hostkit {
 

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "foundation/MClock.h"
+#include "zephyr/ClockHook.h"
 
 namespace zephyr::hostkit {
 

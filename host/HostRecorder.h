@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 
 namespace zephyr::hostkit {
 

@@ -13,7 +13,7 @@
 #pragma once
 #include <cstdint>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 
 namespace zephyr {
 

@@ -6,7 +6,7 @@
 #pragma once
 #include <cstdint>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 #include "foundation/MString.h"
 
 namespace zephyr {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 #include "l2sim/NimbusModule.h"
 
 using zephyr::l2sim::NimbusModule;

@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 #include "l2sim/FeedFile.h"
 #include "l2sim/FeedGenerator.h"
 #include "l2sim/NimbusSettings.h"

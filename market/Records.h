@@ -9,7 +9,7 @@
 #include <cstdint>
 
 // kMarketNumber comes from the host interface, so the market record and the host agree on it.
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 
 namespace zephyr {
 

@@ -13,7 +13,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 #include "foundation/MCriticalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MThread.h"

@@ -22,7 +22,7 @@
 #pragma once
 #include <cstdint>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 #include "market/Records.h"
 #include "market/StatusRecords.h"
 

@@ -15,7 +15,7 @@
 #pragma once
 #include <cstdint>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 #include "foundation/MCriticalSection.h"
 
 namespace zephyr {

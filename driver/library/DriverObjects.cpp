@@ -6,7 +6,7 @@
 
 #include "config/ConfigUnit.h"
 #include "console/DriverCommandHandler.h"
-#include "console/ProcessConsoleServices.h"
+#include "driver/ProcessConsoleServices.h"
 #include "driver/HostLogSink.h"
 #include "driver/Level2Connection.h"
 #include "foundation/MLog.h"

@@ -1,5 +1,5 @@
 // The nine functions the host calls. No exception leaves them.
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 #include "driver/library/DriverObjects.h"
 #include "process/ProcessIO.h"
 

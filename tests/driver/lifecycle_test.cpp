@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 #include "process/ProcessIO.h"
 #include "tests/driver/DriverFixture.h"
 

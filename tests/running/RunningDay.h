@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "driver/DriverInterface.h"
+#include "zephyr/DriverInterface.h"
 #include "host/DriverLibrary.h"
 #include "host/HostClock.h"
 #include "host/HostRecorder.h"

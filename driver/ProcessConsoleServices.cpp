@@ -1,4 +1,4 @@
-#include "console/ProcessConsoleServices.h"
+#include "driver/ProcessConsoleServices.h"
 
 #include <cstring>
 
