@@ -74,7 +74,7 @@ public:
     // While open, every record and market time the replica receives is remembered.
     void OpenWitness();
     void CloseWitness();
-    // Differences between the replica and a pulled image (at most `limit` listed; the result
+    // Differences between the replica and a pulled image (ReplicaCompare.cpp) (at most `limit` listed; the result
     // also reports how many there were in total through `total`).
     std::vector<Difference> Compare(const MarketImage& pulled, CompareMode mode, size_t limit,
                                     size_t* total) const;
@@ -86,6 +86,8 @@ private:
     void PutKeyed(Table table, Index* index, const char* record, uint8_t witness_tag);
     void RebuildIndexes();
     void Witness(uint8_t tag, const char* record, size_t size);
+    // The push type a table's records arrive by, 0xFF for tables that are not pushed.
+    static uint8_t WitnessTag(Table table);
 
     mutable std::mutex mutex_;
     MarketImage image_;

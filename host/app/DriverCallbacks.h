@@ -1,0 +1,42 @@
+// The five host callbacks the session hands the driver, and the one state they reach: C
+// callbacks carry no context of their own, so the state is process-wide while attached.
+//
+// The callbacks run on the driver's threads. They hold the state shared while they use it;
+// DetachCallbacks takes it alone, so a late callback never finds the screen gone under it.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "host/MarketReplica.h"
+#include "host/PushRecordFile.h"
+#include "zephyr/DriverInterface.h"
+
+namespace zephyr::hostapp {
+
+class Terminal;
+
+struct CallbackState {
+    Terminal* terminal = nullptr;
+    hostkit::MarketReplica replica;
+    hostkit::PushRecordWriter record;
+    std::atomic<uint64_t> push_bytes{0};
+    std::atomic<uint64_t> logs[4] = {};
+    std::atomic<uint64_t> bad_push_lines{0};
+    std::atomic<bool> reset_seen{false};
+    std::mutex last_log_mutex;
+    std::string last_log;
+};
+
+// From now on the callbacks use `state` (which must outlive DetachCallbacks).
+void AttachCallbacks(CallbackState* state);
+// The callbacks do nothing from now on; waits for those in progress.
+void DetachCallbacks();
+// Puts the five callbacks into the host's record.
+void SetHostCallbacks(DriverWorkParams* params);
+// A line of the host's own on the attached screen. From the session, or from a callback
+// that already holds the state.
+void HostLine(const std::string& text);
+
+}  // namespace zephyr::hostapp
