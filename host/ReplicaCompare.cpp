@@ -1,5 +1,6 @@
-#include "host/MarketReplica.h"
 // Comparing the replica with a pulled image: what differs, named by table, code and field.
+#include "host/MarketReplica.h"
+
 #include <algorithm>
 #include <cstring>
 
