@@ -10,10 +10,13 @@
 // - growth: an append into a full store allocates capacity + growth step records (zero-filled),
 //   copies the records over and frees the old block; a growth step of 0 means the store never
 //   grows. A failed growth leaves the store unchanged and the append reports false.
+// - searches by key go through a KeyIndex kept in step with the rows; whoever writes a record
+//   through RecordLocked must not change its key (or must call KeysChangedLocked).
 #pragma once
 #include <cstdint>
 
 #include "foundation/MCriticalSection.h"
+#include "market/KeyIndex.h"
 
 namespace zephyr {
 
@@ -86,17 +89,24 @@ public:
     MCriticalSection& Section() { return lock_; }
     uint32_t CountLocked() const { return count_; }
     uint8_t* RecordLocked(uint32_t index) { return data_ + static_cast<size_t>(index) * layout_.record_size; }
-    int32_t IndexOfKeyLocked(const void* key) const;
+    int32_t IndexOfKeyLocked(const void* key);
+    // Position of the first record whose key starts with the first compare bytes of key (at
+    // least KeyIndex::kHashedBytes, or the whole key when it is shorter), or -1.
+    int32_t IndexOfKeyPrefixLocked(const void* key, uint32_t compare);
     bool AppendLocked(const void* record);
+    void KeysChangedLocked() { keys_.Invalidate(); }
 
 private:
     bool GrowLocked();
+    // Overwrites the record at index (< count), keeping the key index in step.
+    void WriteLocked(uint32_t index, const void* record);
 
     const RecordLayout layout_;
     MCriticalSection lock_;
     uint8_t* data_;
     uint32_t count_;
     uint32_t capacity_;
+    KeyIndex keys_;
 };
 
 }  // namespace zephyr
