@@ -18,6 +18,7 @@
 #include "host/app/DemoSetup.h"
 #include "host/app/HostSession.h"
 #include "host/app/Summary.h"
+#include "tools/sampleday/SampleDay.h"
 
 namespace {
 
@@ -182,7 +183,7 @@ bool ParseCommon(int argc, char** argv, SessionOptions* session, DemoOptions* de
             if (!value(&n) || n > 4294967295.0) return false;
             session->request_budget = static_cast<uint32_t>(n);
         } else if (arg == "--shares" && is_demo) {
-            if (!value(&n) || n < 1 || n > 9000) return false;
+            if (!value(&n) || n < 1 || n > zephyr::sampleday::kMaxShares) return false;
             demo->shares = static_cast<uint32_t>(n);
         } else if (arg == "--rate" && is_demo) {
             if (!value(&n) || n > 1000000) return false;
