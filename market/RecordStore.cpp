@@ -45,10 +45,7 @@ void RecordStore::Release() {
     keys_.Release();
 }
 
-uint32_t RecordStore::Count() {
-    MLocalSection guard(lock_);
-    return count_;
-}
+uint32_t RecordStore::Count() { return count_.load(std::memory_order_acquire); }
 
 uint32_t RecordStore::Capacity() {
     MLocalSection guard(lock_);
