@@ -1,97 +1,46 @@
-// Cost of running a day in the processing unit: a full start on a generated full-size day (the
-// exchange files read, the tables built and adjusted, the digest computed), and one pass of the
-// processing thread's market data refresh with no quote changed and with every quote changed
-// (each change stored and pushed through the push pool to a host callback).
+// Cost of running a day in the processing unit, at three market sizes: a full start (the
+// exchange files read, the tables built and adjusted, the digest computed), a forced
+// re-initialisation, and one pass of the processing thread's market data refresh with no quote
+// changed and with every quote changed (each change stored and pushed through the push pool to
+// a host callback). Baselines beside them: reading every file of the day and splitting it into
+// lines and fields, and splitting the market data file held in memory.
+// Items are instruments, so items per second compare across sizes.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
-#include <ctime>
 #include <string>
+#include <vector>
 
-#include "config/ConfigUnit.h"
-#include "foundation/MClock.h"
-#include "foundation/MLog.h"
-#include "process/ProcessIO.h"
-#include "tools/sampleday/SampleDay.h"
+#include "bench/GeneratedDay.h"
 
 using namespace zephyr;
+using namespace zephyr::bench;
 
 namespace {
 
-constexpr uint32_t kDate = 20151007;
-uint64_t g_pushed_bytes = 0;
-
-int32_t CountingHost(uint8_t, uint8_t, const void* data, int32_t length, uint8_t, uint16_t, uint8_t) {
-    benchmark::DoNotOptimize(data);
-    g_pushed_bytes += static_cast<uint32_t>(length);
-    return 0;
+void BM_ReadDayBaseline(benchmark::State& state) {
+    Day& day = DayOf(static_cast<uint32_t>(state.range(0)));
+    std::vector<std::string> files;
+    FilesBelow(day.Dir(), &files);
+    for (auto _ : state) {
+        for (const std::string& path : files) {
+            const std::string bytes = ReadWhole(path);
+            benchmark::DoNotOptimize(SplitLinesAndFields(bytes.data(), bytes.size()));
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 
-int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second) {
-    tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_isdst = -1;
-    return static_cast<int64_t>(mktime(&local));
+void BM_SplitMarketData(benchmark::State& state) {
+    Day& day = DayOf(static_cast<uint32_t>(state.range(0)));
+    const std::string bytes = ReadWhole(day.Dir() + "/" + sampleday::kDataDir + "/" + sampleday::kMarketDataFile);
+    for (auto _ : state) benchmark::DoNotOptimize(SplitLinesAndFields(bytes.data(), bytes.size()));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
 }
-
-// A generated day in a fresh folder that is also the working directory, the clock at 10:00 of
-// that day, and a configured processing unit (its pushes counted).
-class Day {
-public:
-    explicit Day(uint32_t shares)
-        : clock_(0, 1000), config_(&logger_, nullptr), process_(&config_, &logger_) {
-        setenv("TZ", "Asia/Hong_Kong", 1);
-        tzset();
-        clock_.Set(LocalSeconds(2015, 10, 7, 10, 0, 0));
-        clock_.Install();
-        char dir[] = "/tmp/zephyr-bench-XXXXXX";
-        dir_ = mkdtemp(dir);
-        if (chdir(dir_.c_str()) != 0) std::perror("chdir");
-        sampleday::Options options;
-        options.date = kDate;
-        options.seed = kDate;
-        options.shares = shares;
-        options.time = 95900;
-        options.driverIni = true;
-        std::string error;
-        if (!sampleday::WriteSampleDay(options, dir_, error)) std::fprintf(stderr, "%s\n", error.c_str());
-        config_.SetLibraryFileName((dir_ + "/Zephyr.so").c_str());
-        config_.Start();
-        config_.GetIndexConfig().LoadIndexConfig(config_);
-        DriverWorkParams params;
-        std::memset(&params, 0, sizeof params);
-        params.frame_size = 8192;
-        params.request_budget = 819200;
-        params.push_data = &CountingHost;
-        process_.SetWorkParams(params);
-    }
-    ~Day() {
-        process_.Stop();
-        config_.Stop();
-        MClock::SetSource(nullptr);
-        std::string command = "rm -rf '" + dir_ + "'";
-        if (std::system(command.c_str()) != 0) std::perror("rm");
-    }
-    ProcessIO& Process() { return process_; }
-
-private:
-    MManualClock clock_;
-    MLogger logger_;
-    ConfigUnit config_;
-    ProcessIO process_;
-    std::string dir_;
-};
 
 void BM_FullStart(benchmark::State& state) {
-    Day day(static_cast<uint32_t>(state.range(0)));
+    Day& day = DayOf(static_cast<uint32_t>(state.range(0)));
+    if (day.Process().IsStarted()) day.Process().Stop();
     for (auto _ : state) {
         benchmark::DoNotOptimize(day.Process().Start());
         state.PauseTiming();
@@ -100,22 +49,31 @@ void BM_FullStart(benchmark::State& state) {
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
-BENCHMARK(BM_FullStart)->Arg(2600)->Arg(9000)->Unit(benchmark::kMillisecond);
 
-// Argument 0: the file holds the quotes the table already has; 1: every snapshot differs first.
+// The console's "reinstance": the date forgotten, then the whole market rebuilt.
+void BM_Reinitialise(benchmark::State& state) {
+    Day& day = DayOf(static_cast<uint32_t>(state.range(0)));
+    day.Serve();
+    for (auto _ : state) {
+        day.Process().ClearInitialisedDate();
+        if (day.Process().Reinitialise() != 1) state.SkipWithError("re-initialisation failed");
+    }
+    day.Serve();
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+}
+
+// Argument 1: 0 the file holds the quotes the table already has; 1 every snapshot differs first.
 void BM_MarketDataRefresh(benchmark::State& state) {
-    Day day(2600);
+    Day& day = DayOf(static_cast<uint32_t>(state.range(0)));
+    day.Serve();
     ProcessIO& process = day.Process();
-    process.Start();
-    process.SetServiceFlag(1);
-    process.SetProcessState(1);
-    const bool change_all = state.range(0) != 0;
+    const bool change_all = state.range(1) != 0;
     MarketInfo info;
     process.GetMarket().GetInfo(&info);
     info.time = 0;
     process.GetMarket().SetInfo(&info);
     process.MarketDataLoader()(HKMktdtLoader::kRefresh);  // the file's quotes are in the table
-    g_pushed_bytes = 0;
+    g_host_bytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
         process.GetMarket().SetInfo(&info);  // market time 0 again: the file counts as newer
@@ -131,10 +89,21 @@ void BM_MarketDataRefresh(benchmark::State& state) {
         state.ResumeTiming();
         benchmark::DoNotOptimize(process.MarketDataLoader()(HKMktdtLoader::kRefresh));
     }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 2600);
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
     state.counters["pushed_bytes_per_pass"] =
-        benchmark::Counter(static_cast<double>(g_pushed_bytes) / static_cast<double>(state.iterations()));
+        benchmark::Counter(static_cast<double>(g_host_bytes) / static_cast<double>(state.iterations()));
 }
-BENCHMARK(BM_MarketDataRefresh)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One size after the other, so that each day is generated once.
+#define ZEPHYR_DAY_BENCHES(shares)                                                          \
+    BENCHMARK(BM_FullStart)->Arg(shares)->Unit(benchmark::kMillisecond);                    \
+    BENCHMARK(BM_Reinitialise)->Arg(shares)->Unit(benchmark::kMillisecond);                 \
+    BENCHMARK(BM_MarketDataRefresh)->Args({shares, 0})->Args({shares, 1})->Unit(benchmark::kMillisecond)
+
+BENCHMARK(BM_ReadDayBaseline)->Arg(2600)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SplitMarketData)->Arg(2600)->Unit(benchmark::kMicrosecond);
+ZEPHYR_DAY_BENCHES(2600);
+ZEPHYR_DAY_BENCHES(20000);
+ZEPHYR_DAY_BENCHES(60000);
 
 }  // namespace

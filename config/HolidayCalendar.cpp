@@ -67,8 +67,9 @@ int32_t HolidayCalendarBase::Load(const MString& path) {
 }
 
 int32_t HolidayCalendarBase::DayType(int32_t date) {
-    const MDateTime day(date / 10000, date / 100 % 100, date % 100);
-    const int32_t weekday = day.GetWeekDay();
+    // Asked for every level-2 record: the calendar answers without the time zone work.
+    int32_t weekday = MDateTime::CalendarWeekDay(date / 10000, date / 100 % 100, date % 100);
+    if (weekday < 0) weekday = MDateTime(date / 10000, date / 100 % 100, date % 100).GetWeekDay();
     if (weekday == 0 || weekday == 6) return kWeekend;
     for (uint32_t i = 0; i < m_Count; ++i) {
         if (m_Dates[i] == date) return kListedHoliday;

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 #include "foundation/MClock.h"
 #include "foundation/MErrorCode.h"
@@ -12,14 +14,46 @@ namespace zephyr {
 
 namespace {
 
+// The last conversion of this thread. localtime_r works through the zone rules on every call,
+// which costs far more than the work of most callers (every level-2 record asks for today's
+// date), so the same second under the same TZ setting is answered from here.
+struct LastLocal {
+    int32_t seconds = -1;
+    bool has_tz = false;
+    char tz[128] = {};
+    tm local = {};
+};
+thread_local LastLocal t_last;
+
+bool SameZone(const LastLocal& last, const char* tz) {
+    if (tz == nullptr) return !last.has_tz;
+    return last.has_tz && std::strcmp(last.tz, tz) == 0;
+}
+
 // Local time of seconds; false when it cannot be converted (negative values, as on the
 // original platform).
 bool ToLocal(int32_t seconds, tm& local) {
     if (seconds < 0) {
         return false;
     }
+    LastLocal& last = t_last;
+    const char* tz = std::getenv("TZ");
+    if (last.seconds == seconds && SameZone(last, tz)) {
+        local = last.local;
+        return true;
+    }
     const time_t value = static_cast<time_t>(seconds);
-    return localtime_r(&value, &local) != nullptr;
+    if (localtime_r(&value, &local) == nullptr) {
+        return false;
+    }
+    last.seconds = -1;
+    if (tz == nullptr || std::strlen(tz) < sizeof last.tz) {
+        last.has_tz = tz != nullptr;
+        if (tz != nullptr) std::strcpy(last.tz, tz);
+        last.local = local;
+        last.seconds = seconds;
+    }
+    return true;
 }
 
 int32_t ClampToSeconds(int64_t seconds) {
@@ -43,6 +77,18 @@ MDateTime::MDateTime(int32_t year, int32_t month, int32_t day) : seconds_(-1) {
         return;
     }
     seconds_ = ClampToSeconds(static_cast<int64_t>(value));
+}
+
+int32_t MDateTime::CalendarWeekDay(int32_t year, int32_t month, int32_t day) {
+    static const int32_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1971 || year > 2037 || month < 1 || month > 12 || day < 1) return -1;
+    const bool leap = year % 4 == 0;  // exact for these years
+    if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) return -1;
+    // Days since 1970-01-01, a Thursday.
+    int32_t days = (year - 1970) * 365 + (year - 1969) / 4;
+    for (int32_t m = 1; m < month; ++m) days += kDays[m - 1] + (m == 2 && leap ? 1 : 0);
+    days += day - 1;
+    return (days + 4) % 7;
 }
 
 MDateTime& MDateTime::Now() {

@@ -19,6 +19,10 @@ public:
     MDateTime& Now();
     // A new MDateTime of the current MClock time.
     static MDateTime Current();
+    // Day of the week (0 Sunday) of a calendar date of the years 1971..2037, from the calendar
+    // alone: what GetWeekDay of MDateTime(year, month, day) answers, without the time zone work.
+    // -1 for any other date (not a date of the calendar, or outside those years).
+    static int32_t CalendarWeekDay(int32_t year, int32_t month, int32_t day);
 
     int32_t GetValue() const { return seconds_; }
     // Local date as yyyymmdd (20141115); 0 when the value cannot be converted.

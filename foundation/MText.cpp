@@ -161,6 +161,40 @@ int64_t MText::ToInt64(const char* text) {
     return text == nullptr ? 0 : ToInt64(text, std::strlen(text));
 }
 
+namespace {
+
+// The common short form: sign, at most 15 digits with an optional fraction, no exponent. Its
+// digits make an integer a double holds exactly, and so does 10^fraction digits, so one division
+// rounds exactly as strtod does. False for any other form.
+bool ShortDecimal(const char* text, size_t length, size_t i, double* out) {
+    static const double kPowers[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    bool negative = false;
+    if (i < length && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i++] == '-';
+    }
+    uint64_t mantissa = 0;
+    size_t digits = 0;
+    for (; i < length && IsDigit(text[i]); ++i, ++digits) {
+        mantissa = mantissa * 10 + static_cast<uint64_t>(text[i] - '0');
+    }
+    size_t fraction = 0;
+    if (i < length && text[i] == '.') {
+        for (++i; i < length && IsDigit(text[i]); ++i, ++fraction) {
+            mantissa = mantissa * 10 + static_cast<uint64_t>(text[i] - '0');
+        }
+    }
+    digits += fraction;
+    if (digits == 0 || digits > 15 || (i < length && (text[i] == 'e' || text[i] == 'E'))) {
+        return false;
+    }
+    const double value = static_cast<double>(mantissa) / kPowers[fraction];
+    *out = negative ? -value : value;
+    return true;
+}
+
+}  // namespace
+
 double MText::ToDouble(const char* text, size_t length) {
     if (text == nullptr) {
         return 0.0;
@@ -168,6 +202,10 @@ double MText::ToDouble(const char* text, size_t length) {
     size_t i = 0;
     while (i < length && IsSpace(text[i])) {
         ++i;
+    }
+    double quick = 0.0;
+    if (ShortDecimal(text, length, i, &quick)) {
+        return quick;
     }
     // Gather the longest valid decimal form into a local buffer; digits past its room only
     // scale the value (integer part) or are dropped (fraction), as they cannot change a double.

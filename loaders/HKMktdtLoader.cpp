@@ -34,16 +34,19 @@ int32_t NumberAt(const char* text, uint32_t field_length, uint32_t offset, uint3
 
 }  // namespace
 
-HKMktdtLoader::HKMktdtLoader(LoaderHost& host) : host_(host) { line_[0] = 0; }
+HKMktdtLoader::HKMktdtLoader(LoaderHost& host)
+    : host_(host), day_record_of_code_(kCodeSpace, kNoRecord), previous_close_(kCodeSpace, 0) {
+    line_[0] = 0;
+}
 
 bool HKMktdtLoader::HasCode(uint32_t code) const {
     MLocalSection lock(lock_);
-    return day_records_.count(code) != 0;
+    return code < kCodeSpace && day_record_of_code_[code] != kNoRecord;
 }
 
 std::map<uint32_t, CodeEntry> HKMktdtLoader::DayRecords() const {
     MLocalSection lock(lock_);
-    return day_records_;
+    return std::map<uint32_t, CodeEntry>(day_records_.begin(), day_records_.end());
 }
 
 uint32_t HKMktdtLoader::DayCount() const {
@@ -53,8 +56,18 @@ uint32_t HKMktdtLoader::DayCount() const {
 
 uint32_t HKMktdtLoader::PreviousClose(uint32_t code) const {
     MLocalSection lock(lock_);
-    const auto found = previous_close_.find(code);
-    return found == previous_close_.end() ? 0 : found->second;
+    return code < kCodeSpace ? previous_close_[code] : 0;
+}
+
+void HKMktdtLoader::KeepDayRecord(uint32_t code, const CodeEntry& entry) {
+    if (code >= kCodeSpace) return;
+    int32_t& at = day_record_of_code_[code];
+    if (at != kNoRecord) {
+        day_records_[static_cast<size_t>(at)].second = entry;
+        return;
+    }
+    at = static_cast<int32_t>(day_records_.size());
+    day_records_.emplace_back(code, entry);
 }
 
 int32_t HKMktdtLoader::operator()(uint8_t mode) {
@@ -63,7 +76,8 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
     if (mode_ == kRefresh && !host_.IsDriverWorking()) return 0;
     if (mode_ == kBuild) {
         MLocalSection lock(lock_);
-        day_records_.clear();
+        for (const auto& record : day_records_) day_record_of_code_[record.first] = kNoRecord;
+        day_records_.clear();  // keeps its room for the next build
     }
     MLogger& log = host_.Logger();
     const char* path = host_.Settings().mktdt.GetData();
@@ -197,7 +211,7 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
             case 5: snapshot.amount = FieldDouble(field); break;
             case 6:
                 snapshot.previous_close = PriceThousandths(field);
-                if (build) {
+                if (build && code < kCodeSpace) {
                     MLocalSection lock(lock_);
                     previous_close_[code] = snapshot.previous_close;
                 }
@@ -225,7 +239,7 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
     if (build) {
         {
             MLocalSection lock(lock_);
-            day_records_[code] = entry;
+            KeepDayRecord(code, entry);
         }
         entry.serial = static_cast<uint16_t>(host_.Codes().Count());
         entry.category = CategoryOfCode(entry.code);

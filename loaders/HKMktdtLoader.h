@@ -13,6 +13,8 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "foundation/MCriticalSection.h"
 #include "market/Records.h"
@@ -51,11 +53,19 @@ private:
     void ParseHeader(const char* stamp, uint32_t length, int32_t* result);
     void ConvertName(const char* bytes, uint32_t length, CodeEntry& entry);
 
+    // Codes are five-digit numbers: the day's records are found through a table by code, so a
+    // line of the file costs no allocation and no search.
+    static constexpr uint32_t kCodeSpace = 100000;
+    static constexpr int32_t kNoRecord = -1;
+    // Stores the record of code (last line wins); the caller holds lock_.
+    void KeepDayRecord(uint32_t code, const CodeEntry& entry);
+
     LoaderHost& host_;
     uint8_t mode_ = kRefresh;
-    mutable MCriticalSection lock_;  // guards the two maps
-    std::map<uint32_t, CodeEntry> day_records_;
-    std::map<uint32_t, uint32_t> previous_close_;
+    mutable MCriticalSection lock_;  // guards the day's records and the previous closes
+    std::vector<std::pair<uint32_t, CodeEntry>> day_records_;  // in order of first appearance
+    std::vector<int32_t> day_record_of_code_;                 // kCodeSpace places
+    std::vector<uint32_t> previous_close_;                    // kCodeSpace places, 0 when none
     // One run at a time: an initialisation may start while the processing thread reads.
     MCriticalSection run_lock_;
     char line_[kMaxLine + 1];

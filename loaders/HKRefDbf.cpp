@@ -1,5 +1,6 @@
 #include "loaders/HKRefDbf.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "foundation/MDateTime.h"
@@ -40,9 +41,7 @@ int32_t HKRefDbf::Instance() {
         log.Write(kLogError, kModule, "HKRefDbf::Instance() : 构建码表失败!");
         return -200;
     }
-    codes_.clear();
-    snapshots_.clear();
-    statuses_.clear();
+    shares_.clear();
 
     char path[1024];
     MText::Format(path, sizeof path, "%s/reff04%04d.txt", host_.Settings().reff.GetData(),
@@ -90,10 +89,7 @@ void HKRefDbf::FillFromMarketData() {
         memset(&status, 0, sizeof status);
         memcpy(status.code, entry.code, sizeof status.code);
 
-        const int32_t key = static_cast<int32_t>(day.first);
-        codes_[key] = entry;
-        snapshots_[key] = snapshot;
-        statuses_[key] = status;
+        shares_.push_back(Share{static_cast<int32_t>(day.first), entry, snapshot, status});
     }
 }
 
@@ -101,10 +97,16 @@ void HKRefDbf::Merge() {
     CodeTable& codes = host_.Codes();
     SnapshotTable& snapshots = host_.Snapshots();
     ProductStatusTable& statuses = host_.Statuses();
-    for (auto& item : codes_) {
-        CodeEntry& entry = item.second;
-        const Snapshot& snapshot = snapshots_[item.first];
-        const ProductStatus& status = statuses_[item.first];
+    merge_order_.resize(shares_.size());
+    for (uint32_t i = 0; i < merge_order_.size(); ++i) merge_order_[i] = i;
+    std::stable_sort(merge_order_.begin(), merge_order_.end(),
+                     [this](uint32_t a, uint32_t b) { return shares_[a].code < shares_[b].code; });
+    for (size_t i = 0; i < merge_order_.size(); ++i) {
+        Share& share = shares_[merge_order_[i]];
+        if (i + 1 < merge_order_.size() && shares_[merge_order_[i + 1]].code == share.code) continue;
+        CodeEntry& entry = share.entry;
+        const Snapshot& snapshot = share.snapshot;
+        const ProductStatus& status = share.status;
 
         const uint16_t code_at = codes.FindCode(entry.code);
         if (code_at != kAbsent) {
@@ -185,9 +187,7 @@ int32_t HKRefDbf::parse(const char* line, int32_t length) {
     entry.category = CategoryOfCode(entry.code);
     ApplyShortName(entry, &host_.ShortNames());
     CleanFullName(entry);
-    codes_[code] = entry;
-    snapshots_[code] = snapshot;
-    statuses_[code] = status;
+    shares_.push_back(Share{code, entry, snapshot, status});
     return 0;
 }
 

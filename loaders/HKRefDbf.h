@@ -8,7 +8,7 @@
 // Runs of one loader object never overlap: a second caller waits for the first to finish.
 #pragma once
 #include <cstdint>
-#include <map>
+#include <vector>
 
 #include "foundation/MCriticalSection.h"
 #include "market/Records.h"
@@ -34,14 +34,23 @@ public:
     int32_t parse(const char* line, int32_t length);
 
 private:
+    // The three records one share brings to the merge.
+    struct Share {
+        int32_t code;
+        CodeEntry entry;
+        Snapshot snapshot;
+        ProductStatus status;
+    };
+
     void FillFromMarketData();
+    // Merges the kept shares in ascending code order; of several for one code, the last kept.
     void Merge();
 
     LoaderHost& host_;
     HKMktdtLoader& market_data_;
-    std::map<int32_t, CodeEntry> codes_;
-    std::map<int32_t, Snapshot> snapshots_;
-    std::map<int32_t, ProductStatus> statuses_;
+    // Kept in reading order; cleared by every run, their room kept for the next.
+    std::vector<Share> shares_;
+    std::vector<uint32_t> merge_order_;
     // One run at a time: an initialisation may start while the processing thread reads.
     MCriticalSection run_lock_;
     char line_[kMaxLine + 1];

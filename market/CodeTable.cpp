@@ -47,10 +47,7 @@ int32_t CodeTable::GetShortName(uint32_t serial, char* out) {
     return 1;
 }
 
-uint16_t CodeTable::IndexCount() {
-    MLocalSection guard(store_.Section());
-    return index_count_;
-}
+uint16_t CodeTable::IndexCount() { return index_count_.load(std::memory_order_acquire); }
 
 void CodeTable::AddIndexEntries(bool enabled, const IndexDefinition* definitions, size_t n) {
     MLocalSection guard(store_.Section());

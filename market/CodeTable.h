@@ -2,6 +2,7 @@
 // RecordTable operations it keeps the index count (entries placed at the front from the index
 // configuration) and offers the code lookups the loaders and the processing unit use.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -41,7 +42,7 @@ public:
     void AddIndexEntries(bool enabled, const IndexDefinition* definitions, size_t n);
 
 private:
-    uint16_t index_count_ = 0;
+    std::atomic<uint16_t> index_count_{0};  // written under the table's lock
 };
 
 }  // namespace zephyr

@@ -13,7 +13,11 @@ inline uint32_t Index16(uint32_t index) { return index & 0xFFFFu; }
 }  // namespace
 
 RecordStore::RecordStore(const RecordLayout& layout)
-    : layout_(layout), data_(nullptr), count_(0), capacity_(0) {}
+    : layout_(layout),
+      data_(nullptr),
+      count_(0),
+      capacity_(0),
+      keys_(layout.record_size, layout.key_offset, layout.key_size) {}
 
 RecordStore::~RecordStore() { std::free(data_); }
 
@@ -28,6 +32,7 @@ bool RecordStore::Allocate(uint32_t capacity) {
     data_ = block;
     capacity_ = capacity;
     count_ = 0;
+    keys_.Invalidate();
     return true;
 }
 
@@ -37,12 +42,10 @@ void RecordStore::Release() {
     data_ = nullptr;
     capacity_ = 0;
     count_ = 0;
+    keys_.Release();
 }
 
-uint32_t RecordStore::Count() {
-    MLocalSection guard(lock_);
-    return count_;
-}
+uint32_t RecordStore::Count() { return count_.load(std::memory_order_acquire); }
 
 uint32_t RecordStore::Capacity() {
     MLocalSection guard(lock_);
@@ -66,17 +69,27 @@ bool RecordStore::AppendLocked(const void* record) {
     if (record == nullptr) return false;
     if (count_ == capacity_ && !GrowLocked()) return false;
     std::memcpy(RecordLocked(count_), record, layout_.record_size);
+    keys_.Appended(data_, count_);
     ++count_;
     return true;
 }
 
-int32_t RecordStore::IndexOfKeyLocked(const void* key) const {
-    if (data_ == nullptr) return -1;  // never allocated: no record, and no pointer to offset
-    const uint8_t* p = data_ + layout_.key_offset;
-    for (uint32_t i = 0; i < count_; ++i, p += layout_.record_size) {
-        if (std::memcmp(p, key, layout_.key_size) == 0) return static_cast<int32_t>(i);
+void RecordStore::WriteLocked(uint32_t index, const void* record) {
+    uint8_t* stored = RecordLocked(index);
+    if (std::memcmp(stored + layout_.key_offset, static_cast<const uint8_t*>(record) + layout_.key_offset,
+                    layout_.key_size) != 0) {
+        keys_.Invalidate();
     }
-    return -1;
+    std::memcpy(stored, record, layout_.record_size);
+}
+
+int32_t RecordStore::IndexOfKeyLocked(const void* key) {
+    return IndexOfKeyPrefixLocked(key, layout_.key_size);
+}
+
+int32_t RecordStore::IndexOfKeyPrefixLocked(const void* key, uint32_t compare) {
+    if (data_ == nullptr || key == nullptr) return -1;  // never allocated: no record
+    return keys_.Find(data_, count_, key, compare);
 }
 
 bool RecordStore::Append(const void* record) {
@@ -124,6 +137,7 @@ uint32_t RecordStore::CopyRange(void* destination, uint32_t start, uint32_t n) {
 void RecordStore::Clear() {
     MLocalSection guard(lock_);
     count_ = 0;
+    keys_.Invalidate();
 }
 
 int32_t RecordStore::UpdateAt(const void* record, uint32_t index, bool check_key) {
@@ -138,7 +152,7 @@ int32_t RecordStore::UpdateAt(const void* record, uint32_t index, bool check_key
         return -1;
     }
     if (std::memcmp(stored, record, layout_.record_size) == 0) return 0;
-    std::memcpy(stored, record, layout_.record_size);
+    WriteLocked(index, record);
     return 1;
 }
 
@@ -168,7 +182,7 @@ bool RecordStore::SetAt(const void* record, uint32_t index) {
     index = Index16(index);
     MLocalSection guard(lock_);
     if (index >= count_) return false;
-    std::memcpy(RecordLocked(index), record, layout_.record_size);
+    WriteLocked(index, record);
     return true;
 }
 

@@ -3,17 +3,22 @@
 // serves all record types; RecordTable<Record> puts a typed face on it.
 //
 // Contract shared by all operations:
-// - every public operation takes the store's own re-entrant lock for its whole duration;
+// - every public operation takes the store's own re-entrant lock for its whole duration, except
+//   Count, which reads the count without it (the count is written under the lock);
 // - index arguments count modulo 65536 (only their low 16 bits are used);
 // - keys compare as raw bytes; Put, AddIfAbsent, UpdateByKey and IndexOfKey act on the first
 //   record in table order whose key matches (Append may have added duplicates);
 // - growth: an append into a full store allocates capacity + growth step records (zero-filled),
 //   copies the records over and frees the old block; a growth step of 0 means the store never
 //   grows. A failed growth leaves the store unchanged and the append reports false.
+// - searches by key go through a KeyIndex kept in step with the rows; whoever writes a record
+//   through RecordLocked must not change its key (or must call KeysChangedLocked).
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "foundation/MCriticalSection.h"
+#include "market/KeyIndex.h"
 
 namespace zephyr {
 
@@ -84,19 +89,26 @@ public:
 
     // For the typed tables' own operations: the lock, and record access while holding it.
     MCriticalSection& Section() { return lock_; }
-    uint32_t CountLocked() const { return count_; }
+    uint32_t CountLocked() const { return count_.load(std::memory_order_relaxed); }
     uint8_t* RecordLocked(uint32_t index) { return data_ + static_cast<size_t>(index) * layout_.record_size; }
-    int32_t IndexOfKeyLocked(const void* key) const;
+    int32_t IndexOfKeyLocked(const void* key);
+    // Position of the first record whose key starts with the first compare bytes of key (at
+    // least KeyIndex::kHashedBytes, or the whole key when it is shorter), or -1.
+    int32_t IndexOfKeyPrefixLocked(const void* key, uint32_t compare);
     bool AppendLocked(const void* record);
+    void KeysChangedLocked() { keys_.Invalidate(); }
 
 private:
     bool GrowLocked();
+    // Overwrites the record at index (< count), keeping the key index in step.
+    void WriteLocked(uint32_t index, const void* record);
 
     const RecordLayout layout_;
     MCriticalSection lock_;
     uint8_t* data_;
-    uint32_t count_;
+    std::atomic<uint32_t> count_;
     uint32_t capacity_;
+    KeyIndex keys_;
 };
 
 }  // namespace zephyr

@@ -51,15 +51,10 @@ int32_t ShortNameTable::LoadAll(const char* path) {
 int32_t ShortNameTable::Lookup(const char* code, ShortNameRow* out) {
     if (code == nullptr || out == nullptr) return 0;
     MLocalSection guard(store_.Section());
-    const uint32_t count = store_.CountLocked();
-    for (uint32_t i = 0; i < count; ++i) {
-        const ShortNameRow* row = RecordLocked(i);
-        if (std::memcmp(row->code, code, 5) == 0) {
-            *out = *row;
-            return 1;
-        }
-    }
-    return 0;
+    const int32_t at = store_.IndexOfKeyPrefixLocked(code, 5);
+    if (at < 0) return 0;
+    *out = *RecordLocked(static_cast<uint32_t>(at));
+    return 1;
 }
 
 void ShortNameTable::Close() {

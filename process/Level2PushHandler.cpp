@@ -1,6 +1,8 @@
 #include "process/Level2PushHandler.h"
 
+#include <cstddef>
 #include <cstring>
+#include <utility>
 
 #include "foundation/MClock.h"
 #include "foundation/MLocalSection.h"
@@ -35,6 +37,12 @@ constexpr SnapshotRange kSnapshotRanges[] = {
     {68, 2, 159},   // ask orders
     {70, 4, 251},   // voip
 };
+
+// Every range copied with its size known to the compiler: a few moves per record, no loop.
+template <size_t... I>
+void CopyRanges(const uint8_t* record, uint8_t* bytes, std::index_sequence<I...>) {
+    (memcpy(bytes + kSnapshotRanges[I].to, record + kSnapshotRanges[I].from, kSnapshotRanges[I].size), ...);
+}
 
 constexpr uint32_t kMarketTimeOffset = 6;
 constexpr uint32_t kOrderQueueCountOffset = 8;
@@ -122,9 +130,7 @@ void Level2PushHandler::ApplyMarketTime(uint32_t record_time, uint32_t header_ti
 
 void Level2PushHandler::MapSnapshot(const uint8_t* record, Snapshot* out) {
     uint8_t bytes[sizeof(Snapshot)] = {};
-    for (const SnapshotRange& range : kSnapshotRanges) {
-        memcpy(bytes + range.to, record + range.from, range.size);
-    }
+    CopyRanges(record, bytes, std::make_index_sequence<sizeof kSnapshotRanges / sizeof kSnapshotRanges[0]>());
     DecodeRecord(bytes, *out);
 }
 

@@ -18,6 +18,7 @@
 #include "host/app/DemoSetup.h"
 #include "host/app/HostSession.h"
 #include "host/app/Summary.h"
+#include "tools/sampleday/SampleDay.h"
 
 namespace {
 
@@ -192,7 +193,7 @@ bool ParseCommon(int argc, char** argv, SessionOptions* session, DemoOptions* de
             if (!value(&n)) return false;
             session->request_budget = static_cast<uint32_t>(n);
         } else if (arg == "--shares" && is_demo) {
-            if (!number(1, 9000, &n)) return false;
+            if (!number(1, zephyr::sampleday::kMaxShares, &n)) return false;
             demo->shares = static_cast<uint32_t>(n);
         } else if (arg == "--rate" && is_demo) {
             if (!number(0, 1000000, &n)) return false;

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <array>
+
 #include "foundation/MClock.h"
 #include "foundation/MDateTime.h"
 #include "foundation/MErrorCode.h"
@@ -89,6 +91,39 @@ TEST_F(HongKongTime, DateAndTimeInLocalTime) {
     EXPECT_EQ(MDateTime(2014, 13, 1).GetDate(), 20150101);
     EXPECT_EQ(MDateTime(2040, 1, 1).GetDate(), 0);
     EXPECT_EQ(MDateTime(2038, 1, 19).GetDate(), 20380119);
+}
+
+// The calendar's weekday is the one the time zone path gives, on every date of its years.
+TEST_F(HongKongTime, CalendarWeekDayAgreesWithTheLocalTime) {
+    static const int32_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int32_t year = 1971; year <= 2037; ++year) {
+        for (int32_t month = 1; month <= 12; ++month) {
+            for (int32_t day = 1; day <= kDays[month - 1]; ++day) {
+                if (month == 2 && day == 29 && year % 4 != 0) continue;
+                ASSERT_EQ(MDateTime::CalendarWeekDay(year, month, day), MDateTime(year, month, day).GetWeekDay())
+                    << year << "-" << month << "-" << day;
+            }
+        }
+    }
+    for (const auto& d : {std::array<int32_t, 3>{2015, 2, 29}, {2016, 2, 30}, {2014, 13, 1}, {2014, 4, 31},
+                          {2014, 0, 1}, {2014, 1, 0}, {1970, 6, 1}, {2038, 1, 1}}) {
+        EXPECT_EQ(MDateTime::CalendarWeekDay(d[0], d[1], d[2]), -1) << d[0] << "-" << d[1] << "-" << d[2];
+    }
+}
+
+// Conversions of one second are remembered, but never across a change of TZ.
+TEST_F(HongKongTime, LocalTimeFollowsAChangeOfZone) {
+    const MDateTime t(kMidnight20141115);
+    EXPECT_EQ(t.GetTime(), 0);
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(t.GetTime(), 160000);
+    EXPECT_EQ(t.GetDate(), 20141114);
+    unsetenv("TZ");
+    tzset();
+    setenv("TZ", "Asia/Hong_Kong", 1);
+    tzset();
+    EXPECT_EQ(t.GetTime(), 0);
 }
 
 TEST_F(HongKongTime, NowReadsTheClock) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <random>
+#include <string>
 
 using namespace zephyr;
 
@@ -112,4 +115,22 @@ TEST(MText, ToDoubleReadsDecimalFormsOnly) {
     std::string big = "1" + std::string(200, '0') + ".5";
     EXPECT_DOUBLE_EQ(MText::ToDouble(big.c_str()), 1e200);
     EXPECT_DOUBLE_EQ(MText::ToDouble(nullptr), 0.0);
+}
+
+// Prices, amounts and rates as the exchange writes them, short and long: every value is the
+// double strtod gives, to the last bit (short forms take a quicker path than long ones).
+TEST(MText, ToDoubleRoundsAsStrtod) {
+    std::mt19937_64 random(20151007);
+    for (int n = 0; n < 20000; ++n) {
+        const int int_digits = static_cast<int>(random() % 12);
+        const int fraction_digits = static_cast<int>(random() % 9);
+        std::string text = random() % 8 == 0 ? "-" : "";
+        for (int d = 0; d < int_digits; ++d) text += static_cast<char>('0' + random() % 10);
+        if (fraction_digits > 0 || random() % 2 == 0) text += '.';
+        for (int d = 0; d < fraction_digits; ++d) text += static_cast<char>('0' + random() % 10);
+        if (int_digits + fraction_digits == 0) continue;
+        const double expected = std::strtod(text.c_str(), nullptr);
+        const double got = MText::ToDouble(text.c_str(), text.size());
+        ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << text;
+    }
 }

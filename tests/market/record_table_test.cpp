@@ -2,13 +2,18 @@
 // keys, plus growth from an owner's pre-allocation and the fixed-size (never growing) variant.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "tests/market/TestCodes.h"
+#include "foundation/MLocalSection.h"
 #include "market/CodeTable.h"
 #include "market/ProductStatusTable.h"
+#include "market/RecordStore.h"
 #include "market/RecordTable.h"
 #include "market/SnapshotTable.h"
 
@@ -255,6 +260,58 @@ TEST(RecordTable, GrowthPastThePreallocatedCapacity) {
     EXPECT_EQ(codes.Capacity(), 0u);
     EXPECT_TRUE(codes.Append(&e));
     EXPECT_EQ(codes.Capacity(), 6100u);
+}
+
+}  // namespace
+}  // namespace zephyr
+
+namespace zephyr {
+namespace {
+
+// Searches by key go through a hash kept beside the rows. Whatever happens to the rows (appends
+// past several growths, overwrites that change keys, clearing, new storage), a search must give
+// what a scan in table order gives: the first row with the key, or with its first five bytes.
+TEST(RecordStoreKeys, SearchesAgreeWithAScanThroughEveryChange) {
+    constexpr uint32_t kSize = 9;
+    RecordStore store(RecordLayout{kSize, 5, 2, 6});
+    std::mt19937 random(65535);
+    // Few distinct keys, so that duplicates and shared five-byte prefixes are common.
+    auto make = [&](uint8_t* record) {
+        std::memset(record, 0, kSize);
+        std::snprintf(reinterpret_cast<char*>(record + 2), 7, "%05u", static_cast<unsigned>(random() % 40));
+        record[7] = random() % 4 == 0 ? 'x' : 0;
+        record[8] = static_cast<uint8_t>(random());
+    };
+    auto scan = [&](const uint8_t* key, uint32_t compare) {
+        uint8_t row[kSize];
+        for (uint32_t i = 0; i < store.Count(); ++i) {
+            store.Get(row, i);
+            if (std::memcmp(row + 2, key, compare) == 0) return static_cast<int32_t>(i);
+        }
+        return -1;
+    };
+    uint8_t record[kSize];
+    uint32_t most = 0;
+    for (int step = 0; step < 6000; ++step) {
+        make(record);
+        const uint32_t count = store.Count();
+        switch (random() % 20) {
+            case 0: if (random() % 10 == 0) store.Clear(); break;
+            case 1: if (random() % 30 == 0) store.Allocate(7); break;
+            case 2: case 3: if (count > 0) store.SetAt(record, random() % count); break;
+            case 4: if (count > 0) store.UpdateAt(record, random() % count, false); break;
+            case 5: store.Put(record); break;
+            case 6: store.AddIfAbsent(record); break;
+            default: store.Append(record); break;
+        }
+        most = std::max(most, store.Count());
+        make(record);
+        SCOPED_TRACE(step);
+        ASSERT_EQ(store.IndexOfKey(record + 2), scan(record + 2, 6));
+        MLocalSection guard(store.Section());
+        ASSERT_EQ(store.IndexOfKeyPrefixLocked(record + 2, 5), scan(record + 2, 5));
+    }
+    EXPECT_GT(most, 60u) << "the table must have grown for the test to mean something";
 }
 
 }  // namespace

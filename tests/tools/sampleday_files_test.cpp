@@ -431,5 +431,29 @@ TEST(SampleDayMarket, DefaultDayHasARealisticSize) {
     EXPECT_EQ(currencies, (std::set<std::string>{"CNY", "HKD", "USD"}));
 }
 
+// The largest market: distinct five-digit codes from the whole code space, each second counter
+// (8xxxx) beside its first counter; a day of up to 9000 shares keeps to four-digit codes and
+// their counters, as before.
+TEST(SampleDayMarket, LargestDaySpansTheFiveDigitCodes) {
+    const Day day = BuildDay(20261210, 7, kMaxShares);
+    std::set<uint32_t> codes;
+    for (const Share& s : day.shares) {
+        ASSERT_EQ(s.code.size(), 5u) << s.code;
+        codes.insert(static_cast<uint32_t>(std::stoul(s.code)));
+    }
+    EXPECT_EQ(codes.size(), kMaxShares);
+    EXPECT_GT(*codes.rbegin(), 90000u);
+    EXPECT_GT(std::count_if(codes.begin(), codes.end(), [](uint32_t c) { return c >= 10000 && c < 80000; }), 40000);
+    for (uint32_t c : codes) {
+        if (c >= 80000 && c < 90000) EXPECT_EQ(codes.count(c - 80000), 1u) << c;
+    }
+    const Day small = BuildDay(20261210, 7, 9000);
+    EXPECT_LT(std::stoul(small.shares.back().code), 99000u);
+    for (const Share& s : small.shares) {
+        const uint32_t c = static_cast<uint32_t>(std::stoul(s.code));
+        EXPECT_TRUE(c < 10000 || c >= 80000) << c;
+    }
+}
+
 }  // namespace
 }  // namespace zephyr::sampleday::testing

@@ -132,7 +132,7 @@ TEST(SampleDayOptions, RejectsOutOfRangeValues) {
     };
     const Case cases[] = {
         {"month 13", 20261310, 300, 100000}, {"30 February", 20260230, 300, 100000},
-        {"no shares", 20261210, 0, 100000},  {"too many shares", 20261210, 9001, 100000},
+        {"no shares", 20261210, 0, 100000},  {"too many shares", 20261210, kMaxShares + 1, 100000},
         {"minute 60", 20261210, 300, 106000},
     };
     for (const Case& c : cases) {

@@ -101,8 +101,12 @@ Day BuildDay(uint32_t date, uint64_t seed, uint32_t shareCount) {
 
     // Codes: ordinary shares, funds in 02800..03199, second counters in CNY (8xxxx, the code of
     // the first counter plus 80000) and a few in USD (9xxxx).
+    // A market larger than the four-digit codes hold takes ordinary shares from the rest of the
+    // five-digit space too, below the second counters' 8xxxx.
     std::vector<uint32_t> equityPool, fundPool, usdPool;
     for (uint32_t c = 1; c <= 9999; ++c) (c >= 2800 && c < 3200 ? fundPool : equityPool).push_back(c);
+    if (shareCount > 9000)
+        for (uint32_t c = 10000; c < 80000; ++c) equityPool.push_back(c);
     for (uint32_t c = 90000; c < 99000; ++c) usdPool.push_back(c);
     const uint32_t funds = std::min<uint32_t>(shareCount * 6 / 100, 300);
     const uint32_t usd = shareCount / 500;
@@ -144,10 +148,15 @@ Day BuildDay(uint32_t date, uint64_t seed, uint32_t shareCount) {
     // Second counters of the first `rmb` shares of a shuffled order.
     std::vector<size_t> order(equityCodes.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    for (size_t i = 0; i < order.size() && i < rmb; ++i) {
+    // Only four-digit codes have one (80000 + the first counter's code).
+    uint32_t counters = 0;
+    for (size_t i = 0; i < order.size() && counters < rmb; ++i) {
         std::swap(order[i], order[i + r.Below(uint32_t(order.size() - i))]);
         const Share& first = day.shares[order[i]];
-        Share s = makeShare(80000 + uint32_t(std::stoul(first.code)), false, "CNY");
+        const uint32_t firstCode = uint32_t(std::stoul(first.code));
+        if (firstCode >= 10000) continue;
+        ++counters;
+        Share s = makeShare(80000 + firstCode, false, "CNY");
         CounterName(first.nameGbk, first.english, "-R", s.nameGbk, s.english);
         day.shares.push_back(s);
     }

@@ -16,7 +16,7 @@ std::string DriverIniText() {
 
 bool CheckOptions(const Options& o, std::string& error) {
     if (!ValidDate(o.date)) error = "the date must be a calendar date YYYYMMDD (1990..2099)";
-    else if (o.shares < 1 || o.shares > 9000) error = "the share count must be 1..9000";
+    else if (o.shares < 1 || o.shares > kMaxShares) error = "the share count must be 1.." + std::to_string(kMaxShares);
     else if (!ValidTime(o.time)) error = "the time must be HHMMSS";
     else return true;
     return false;

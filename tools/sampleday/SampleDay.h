@@ -8,10 +8,14 @@
 
 namespace zephyr::sampleday {
 
+// Most shares a day can have: the five-digit code space holds them, and with the indexes they
+// stay below the 65,535 records a table position can address.
+inline constexpr uint32_t kMaxShares = 60000;
+
 struct Options {
     uint32_t date = 0;        // YYYYMMDD
     uint64_t seed = 1;
-    uint32_t shares = 2600;   // 1..9000
+    uint32_t shares = 2600;   // 1..kMaxShares
     uint32_t time = 100000;   // HHMMSS of the market data, status and header lines
     bool driverIni = false;   // also write Zephyr.ini naming the market data and status files
 };

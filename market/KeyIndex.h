@@ -1,0 +1,53 @@
+// A hash from record keys to the rows that carry them, so that a record store finds a key in
+// constant time on average instead of scanning every row. It hashes only the first
+// kHashedBytes bytes of a key (all of a shorter key), so a search that compares just that prefix
+// (the short-name lookup compares five bytes of a code) walks the same chains.
+//
+// The index holds no lock and no records: its store calls it under the store's own lock and
+// hands it the rows. The store reports every appended row and invalidates the index whenever a
+// key at a row may have changed (overwrites, clearing, new storage); the next search then
+// rebuilds it in one pass over the rows. Without memory for a rebuild a search scans the rows.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace zephyr {
+
+class KeyIndex {
+public:
+    static constexpr uint32_t kHashedBytes = 5;
+
+    KeyIndex(uint32_t record_size, uint32_t key_offset, uint32_t key_size);
+    ~KeyIndex();
+    KeyIndex(const KeyIndex&) = delete;
+    KeyIndex& operator=(const KeyIndex&) = delete;
+
+    void Invalidate() { valid_ = false; }
+    // Frees the index's memory (it is then invalid).
+    void Release();
+    // Row `row` was appended behind every other row of records.
+    void Appended(const uint8_t* records, uint32_t row);
+    // The first row of records[0, count) whose key starts with the compare bytes of key
+    // (compare is at least the hashed prefix and at most the key size), or -1.
+    int32_t Find(const uint8_t* records, uint32_t count, const void* key, uint32_t compare);
+
+private:
+    uint32_t Hash(const uint8_t* key) const;
+    bool Rebuild(const uint8_t* records, uint32_t count);
+    const uint8_t* KeyOf(const uint8_t* records, uint32_t row) const {
+        return records + static_cast<size_t>(row) * record_size_ + key_offset_;
+    }
+
+    const uint32_t record_size_;
+    const uint32_t key_offset_;
+    const uint32_t key_size_;
+    const uint32_t hashed_;
+    // Chains run from heads_[bucket] through next_[row] in descending row order; kEnd ends one.
+    uint32_t* heads_ = nullptr;
+    uint32_t* next_ = nullptr;
+    uint32_t mask_ = 0;
+    uint32_t rows_ = 0;  // rows next_ has room for
+    bool valid_ = false;
+};
+
+}  // namespace zephyr

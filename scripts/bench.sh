@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Builds the Release benchmarks (native 64-bit, build/x64), runs them with a short minimum time
+# and prints one table: each figure beside the baseline it is judged against, their ratio, the
+# goal and whether it is met. Ratios come from one run, so the machine's speed cancels out.
+#   scripts/bench.sh [--memory] [--min-time SECONDS]
+# --memory also runs the stand-in host's demo at 60,000 instruments (x64 build) and judges the
+# serving driver's resident memory (VmRSS) against the bytes its tables hold.
+# BENCH_BUILD (default build/x64) names another build folder, e.g. an i386 one; its figures are
+# only meaningful on real hardware, not under an emulator.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${BENCH_BUILD:-build/x64}
+min_time=0.2
+memory=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --memory) memory=1 ;;
+    --min-time) min_time=$2; shift ;;
+    *) echo "usage: scripts/bench.sh [--memory] [--min-time SECONDS]" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+benches=(bench_running bench_level2 bench_push bench_protocol)
+targets=("${benches[@]}")
+[ "$memory" = 1 ] && targets+=(zephyr-host Zephyr nimbus)
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build" --target "${targets[@]}" -j"$(nproc)" >/dev/null
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+for bench in "${benches[@]}"; do
+  program=$(find "$build" -name "$bench" -type f -perm -u+x | head -n 1)
+  # The driver's own progress lines go to stdout; the figures go to the JSON file.
+  "$program" --benchmark_min_time="$min_time" --benchmark_format=json \
+    --benchmark_out="$out/$bench.json" --benchmark_out_format=json >/dev/null 2>"$out/$bench.err" || {
+    cat "$out/$bench.err" >&2
+    exit 1
+  }
+done
+
+if [ "$memory" = 1 ]; then
+  host=$(find "$build" -name zephyr-host -type f -perm -u+x | head -n 1)
+  driver=$(find "$build" -name Zephyr.so -type f | head -n 1)
+  module=$(find "$build" -name nimbus.so -type f | head -n 1)
+  "$host" demo --shares 60000 --seconds 20 --dir "$out/day" --driver "$driver" --module "$module" \
+    --json --no-console >"$out/demo.json" 2>"$out/demo.err" </dev/null || {
+    tail -n 20 "$out/demo.err" >&2
+    exit 1
+  }
+fi
+
+python3 - "$out" "$memory" <<'PY'
+import json, os, sys
+
+out, memory = sys.argv[1], sys.argv[2] == "1"
+runs = {}
+for name in os.listdir(out):
+    if name.endswith(".json") and name != "demo.json":
+        for b in json.load(open(os.path.join(out, name)))["benchmarks"]:
+            if b.get("run_type", "iteration") == "iteration" and "error_occurred" not in b:
+                runs[b["name"]] = b
+
+def ns(name):  # real time of one iteration in ns
+    b = runs[name]
+    scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
+    return b["real_time"] * scale
+
+rows = []
+def row(figure, baseline, value, base, ratio, goal, met, unit=""):
+    rows.append((figure, baseline, value, base, ratio, goal, "met" if met else "NOT MET"))
+
+def fmt(v, unit):
+    if unit == "ms": return "%.2f ms" % (v / 1e6)
+    if unit == "us": return "%.1f us" % (v / 1e3)
+    if unit == "ns": return "%.1f ns" % v
+    return unit % v
+
+# 1. Linear scale: cost per instrument at 20,000 and 60,000 against 2,600.
+for entry, suffix, label in [("BM_FullStart", "", "full start"), ("BM_Reinitialise", "", "re-initialisation"),
+                             ("BM_MarketDataRefresh", "/0", "refresh, no change"),
+                             ("BM_MarketDataRefresh", "/1", "refresh, all changed")]:
+    small = "%s/2600%s" % (entry, suffix)
+    for n in (20000, 60000):
+        big = "%s/%d%s" % (entry, n, suffix)
+        if small in runs and big in runs:
+            a, b = ns(big) / n, ns(small) / 2600
+            row("%s per instrument at %d" % (label, n), "at 2600", fmt(a, "ns"), fmt(b, "ns"), a / b,
+                "<= 1.5", a / b <= 1.5)
+
+# 2. Start and refresh near the cost of reading.
+for figure, baseline, goal in [("BM_FullStart/2600", "BM_ReadDayBaseline/2600", 10),
+                               ("BM_MarketDataRefresh/2600/0", "BM_SplitMarketData/2600", 3),
+                               ("BM_MarketDataRefresh/2600/1", "BM_SplitMarketData/2600", 5)]:
+    if figure in runs and baseline in runs:
+        r = ns(figure) / ns(baseline)
+        row(figure[3:], baseline[3:], fmt(ns(figure), "ms"), fmt(ns(baseline), "ms"), r, "<= %d" % goal, r <= goal)
+
+# 3. Level-2 end to end, per snapshot (absolute goal; the memcpy floor beside it).
+for batch in (10, 30):
+    copy = "BM_Level2RecordCopy/%d" % batch
+    for bond, limit in ((20, 100), (0, 250)):
+        name = "BM_Level2EndToEnd/%d/%d" % (batch, bond)
+        if name in runs and copy in runs:
+            a, b = ns(name) / batch, ns(copy) / batch
+            row("level-2 snapshot, batch %d, bond %d" % (batch, bond), "memcpy of its bytes",
+                fmt(a, "ns"), fmt(b, "ns"), a / b, "<= %d ns" % limit, a <= limit)
+
+# 4. Pull and checks.
+if "BM_PullCodeTable" in runs and "BM_PullCodeTableCopy" in runs:
+    r = ns("BM_PullCodeTable") / ns("BM_PullCodeTableCopy")
+    row("pull code table (6000) in frames", "memcpy of its bytes", fmt(ns("BM_PullCodeTable"), "us"),
+        fmt(ns("BM_PullCodeTableCopy"), "us"), r, "<= 2", r <= 2)
+if "BM_Crc16/8192" in runs and "BM_Crc16ByteTable/8192" in runs:
+    r = ns("BM_Crc16ByteTable/8192") / ns("BM_Crc16/8192")
+    row("CRC-16 over 8 kB (speed-up)", "one-byte-table loop", fmt(ns("BM_Crc16/8192"), "ns"),
+        fmt(ns("BM_Crc16ByteTable/8192"), "ns"), r, ">= 4", r >= 4)
+if "BM_Decompress/8192" in runs:
+    mib = runs["BM_Decompress/8192"]["bytes_per_second"] / 2**20
+    row("LZW decode 8 kB (this build)", "-", "%.0f MiB/s" % mib, "-", float("nan"), ">= 300 MiB/s (i386)", mib >= 300)
+
+# 5. Memory of a serving driver at 60,000 instruments.
+if memory:
+    demo = json.load(open(os.path.join(out, "demo.json")))
+    rss = max(kb for _, kb in demo["rss_kb"]) * 1024
+    tables = demo.get("driver_table_bytes")
+    if tables:
+        row("VmRSS at 60000 (peak)", "bytes the tables hold", "%.1f MB" % (rss / 1e6), "%.1f MB" % (tables / 1e6),
+            rss / tables, "<= 2", rss / tables <= 2)
+
+head = ("figure", "baseline", "value", "baseline value", "ratio", "goal", "")
+widths = [max(len(str(r[i])) if i != 4 else 6 for r in rows + [head]) for i in range(7)]
+def line(r):
+    cells = list(r)
+    if isinstance(cells[4], float):
+        cells[4] = "-" if cells[4] != cells[4] else "%.2f" % cells[4]
+    return "  ".join(str(c).ljust(w) if i < 4 or i > 4 else str(c).rjust(w) for i, (c, w) in enumerate(zip(cells, widths)))
+print(line(head))
+for r in rows:
+    print(line(r))
+PY
