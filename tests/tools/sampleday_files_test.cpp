@@ -445,7 +445,9 @@ TEST(SampleDayMarket, LargestDaySpansTheFiveDigitCodes) {
     EXPECT_GT(*codes.rbegin(), 90000u);
     EXPECT_GT(std::count_if(codes.begin(), codes.end(), [](uint32_t c) { return c >= 10000 && c < 80000; }), 40000);
     for (uint32_t c : codes) {
-        if (c >= 80000 && c < 90000) EXPECT_EQ(codes.count(c - 80000), 1u) << c;
+        if (c >= 80000 && c < 90000) {
+            EXPECT_EQ(codes.count(c - 80000), 1u) << c;
+        }
     }
     const Day small = BuildDay(20261210, 7, 9000);
     EXPECT_LT(std::stoul(small.shares.back().code), 99000u);
