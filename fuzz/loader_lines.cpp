@@ -47,8 +47,8 @@ public:
     int32_t Push(uint8_t type, const void* data, uint32_t length) override { return writer.Push(type, data, length); }
     bool IsDriverWorking() const override { return false; }
     ExchangeRate& Rates() override { return rates; }
-    uint8_t& MarketDataPathFlag() override { return flag; }
-    uint8_t& PriceSpreadPathFlag() override { return flag; }
+    std::atomic<uint8_t>& MarketDataPathFlag() override { return flag; }
+    std::atomic<uint8_t>& PriceSpreadPathFlag() override { return flag; }
     int32_t Level2StartedCount() override { return 1; }
     PriceTable& Prices() override { return prices; }
     void MarkPriceTableDirty() override {}
@@ -66,7 +66,7 @@ public:
     PriceTable prices;
     LoaderSettings settings;
     MLogger log;
-    uint8_t flag = 0;
+    std::atomic<uint8_t> flag{0};
 };
 
 struct Readers {
