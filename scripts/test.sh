@@ -46,8 +46,9 @@ while read -r target program seeds options; do
 done < build/fuzz/fuzz_targets.txt
 
 # ThreadSanitizer stage (64-bit): builds and runs only the test programs that exercise several
-# threads at once (add an area here when its tests do).
-tsan_areas=(market process)
+# threads at once (add an area here when its tests do): every program that starts a thread or
+# runs the driver.
+tsan_areas=(foundation protocol market process loaders console l2bridge driver l2sim host running)
 echo "=== build x64-tsan"
 cmake -S . -B build/x64-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHYR_SANITIZE=thread \
   -DZEPHYR_BENCH=OFF >/dev/null
