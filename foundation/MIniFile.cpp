@@ -100,9 +100,20 @@ int32_t MIniFile::FindKey(int32_t section, const char* name) const {
     return -1;
 }
 
+namespace {
+
+// Copies text into a name or value field; a text cut to fit loses the blanks it then ends with,
+// as reading the saved file would.
+void CopyName(char* field, size_t size, const char* text) {
+    MText::Copy(field, size, text);
+    if (text != nullptr && std::strlen(text) >= size) MText::TrimRight(field);
+}
+
+}  // namespace
+
 int32_t MIniFile::AddSection(const char* name) {
     SectionRecord record{};
-    MText::Copy(record.name, sizeof(record.name), name);
+    CopyName(record.name, sizeof(record.name), name);
     record.first_key = -1;
     return m_Sections.Append(&record, 1);
 }
@@ -110,8 +121,8 @@ int32_t MIniFile::AddSection(const char* name) {
 int32_t MIniFile::AddKey(int32_t section, const char* name, const char* value) {
     if (section < 0) return ERR_NOT_INITIALISED;
     KeyRecord record{};
-    MText::Copy(record.name, sizeof(record.name), name);
-    MText::Copy(record.value, sizeof(record.value), value);
+    CopyName(record.name, sizeof(record.name), name);
+    CopyName(record.value, sizeof(record.value), value);
     record.next = -1;
     const int32_t index = m_Keys.Append(&record, 1);
     if (index < 0) return index;
@@ -329,7 +340,12 @@ int32_t MIniFile::WriteLayout(MFile& file) const {
             if ((rc = WritePiece(file, "%s = %s", key.name, key.value)) < 0) return rc;
             if ((rc = WritePadding(file, rc)) < 0) return rc;
             if ((rc = write_comments(kKeyComment, k)) < 0) return rc;
-            if (rc == 0 && (rc = file.Write("\r\n", 2)) < 0) return rc;
+            // A value holding "；" needs a ";" behind it even without a comment: reading a line
+            // without ";" would end the value at its "；".
+            if (rc == 0) {
+                if (std::strstr(key.value, kWideSemicolon) != nullptr && (rc = file.Write(";", 1)) < 0) return rc;
+                if ((rc = file.Write("\r\n", 2)) < 0) return rc;
+            }
         }
     }
     return 1;
@@ -366,7 +382,7 @@ int32_t MIniFile::WriteString(const MString& section, const MString& key, const 
     int32_t rc = 1;
     if (k >= 0) {
         KeyRecord& record = m_Keys.At(static_cast<uint32_t>(k));
-        MText::Format(record.value, sizeof(record.value), "%s", value.GetData());
+        CopyName(record.value, sizeof(record.value), value.GetData());
         if (!comment.IsEmpty()) {
             const int32_t reference = FindComment(kKeyComment, k);
             rc = reference >= 0 ? ReplaceComment(reference, comment)

@@ -81,9 +81,7 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
     }
     MLogger& log = host_.Logger();
     const char* path = host_.Settings().mktdt.GetData();
-    uint8_t& path_flag = host_.MarketDataPathFlag();
-    if (path_flag != 0) {
-        path_flag = 0;
+    if (host_.MarketDataPathFlag().exchange(0) != 0) {
         log.Write(kLogInfo, kModule, "HKMktdtLoader::operator() : path [%s]", path);
     }
     MFile file;

@@ -32,9 +32,7 @@ int32_t HKZxjcLoader::Instance(PriceTable& table) {
     char path[1024];
     MText::Format(path, sizeof path, "%s/zxjc%04d.txt", host_.Settings().price_tb.GetData(),
                   MDateTime::Current().GetDate() % 10000);
-    uint8_t& path_flag = host_.PriceSpreadPathFlag();
-    if (path_flag != 0) {
-        path_flag = 0;
+    if (host_.PriceSpreadPathFlag().exchange(0) != 0) {
         log.Write(kLogInfo, kModule, "HKZxjcLoader::Instance() : path [%s]", path);
     }
     MFile file;

@@ -5,6 +5,7 @@
 // Every accessor returns an object that lives as long as the host. The update operations are
 // safe to call from any thread (the tables lock themselves).
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "market/StatusRecords.h"
@@ -46,10 +47,10 @@ public:
 
     // The processing unit's exchange rates (written without a lock; readers may see a mix).
     virtual ExchangeRate& Rates() = 0;
-    // Path-logging flags, set to 1 at every initialisation; each loader clears its own when it
-    // logs its path.
-    virtual uint8_t& MarketDataPathFlag() = 0;
-    virtual uint8_t& PriceSpreadPathFlag() = 0;
+    // Path-logging flags, set to 1 at every initialisation (any thread); each loader clears its
+    // own when it logs its path (exchange, so that one set is logged once).
+    virtual std::atomic<uint8_t>& MarketDataPathFlag() = 0;
+    virtual std::atomic<uint8_t>& PriceSpreadPathFlag() = 0;
     // Number of running level-2 modules (0 when none was started).
     virtual int32_t Level2StartedCount() = 0;
     // The 960-byte price table and the mark that it changed since it was last saved.

@@ -162,8 +162,8 @@ public:
     NameLookup& GetNameLookup() { return m_NameLookup; }
     ExchangeRate& Rates() override { return m_ExchangeRate; }
     const MarketQuotaStatus& QuotaStatus() const { return m_TrdsesLoader.KeptQuotaStatus(); }
-    uint8_t& MarketDataPathFlag() override { return m_MktdtPathFlag; }
-    uint8_t& PriceSpreadPathFlag() override { return m_ZxjcPathFlag; }
+    std::atomic<uint8_t>& MarketDataPathFlag() override { return m_MktdtPathFlag; }
+    std::atomic<uint8_t>& PriceSpreadPathFlag() override { return m_ZxjcPathFlag; }
     int32_t Level2StartedCount() override;
     PriceTable& Prices() override { return m_PriceTable; }
     void MarkPriceTableDirty() override { m_PriceTableDirty = 1; }
@@ -253,8 +253,9 @@ private:
     MCriticalSection m_RecountLock;
     int32_t m_RecountRequest;
 
-    uint8_t m_MktdtPathFlag;
-    uint8_t m_ZxjcPathFlag;
+    // Set by Reinitialise (status or console thread), cleared by the loaders.
+    std::atomic<uint8_t> m_MktdtPathFlag;
+    std::atomic<uint8_t> m_ZxjcPathFlag;
     LoaderSettings m_LoaderSettings;
     MWaitEvent* m_ReferenceDataEvent;
     Level2Link* m_Level2Link;

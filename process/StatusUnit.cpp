@@ -4,6 +4,7 @@
 
 #include "config/ConfigUnit.h"
 #include "foundation/MClock.h"
+#include "foundation/MDateTime.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MTickCounter.h"
@@ -56,6 +57,9 @@ void StatusUnit::Pass(MTickCounter& tick, bool* pending) {
         tick.Start();
         if (process.GetProcessState() == ProcessIO::kNotReady) process.SetProcessState(ProcessIO::kServing);
         if (m_Config->AfterOpen()) {
+            // A new day can begin inside the window (a whole-day window, a host suspended
+            // overnight): the date decides too, not only a pass outside the window.
+            if (open && MDateTime::Current().GetDate() != process.GetInitialisedDate()) *pending = true;
             if (open && *pending) {
                 const int32_t result = process.Reinitialise();
                 if (result > 0) {

@@ -7,7 +7,8 @@
 // opens the service (ServiceFlag 1). A processing unit whose data are not ready falls back to
 // ProcessState 3. The activity flag alternates on the passes outside the working window (and on
 // a holiday), and each pass that raises it sets ProcessState and the market status to 1; leaving
-// the working window re-arms the pending initialisation.
+// the working window re-arms the pending initialisation, and so does a tick inside the window
+// whose date is not the date last initialised (a new day that began inside the window).
 //
 // An exception escaping a pass is logged and the thread goes on with the next pass.
 #pragma once

@@ -108,9 +108,10 @@ if wanted fuzz; then
 fi
 
 # ThreadSanitizer stage (64-bit): builds and runs only the test programs that exercise several
-# threads at once (add an area here when its tests do).
+# threads at once (add an area here when its tests do): every program that starts a thread or
+# runs the driver.
 if wanted x64-tsan; then
-  tsan_areas=(market process)
+  tsan_areas=(foundation protocol market process loaders console l2bridge driver l2sim host running)
   echo "=== build x64-tsan"
   cmake -S . -B build/x64-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHYR_SANITIZE=thread \
     -DZEPHYR_BENCH=OFF >/dev/null

@@ -133,6 +133,34 @@ TEST_F(IniFileTest, ReadsGbkCommentsAndSavesFixedLayout) {
     EXPECT_EQ(again.ReadInteger("new", "size", 0), 5);
 }
 
+// Names and values read back as saved: a cut to their room never leaves the blank it was made
+// at, which reading the saved line would trim away; a value holding "；" is kept whole.
+TEST_F(IniFileTest, CutNamesAndValuesReadBackAsSaved) {
+    const std::string path = Path();
+    const std::string name = std::string(30, 'k') + " cut";
+    const std::string value = std::string(98, 'v') + " cut";
+    WriteAll(path, "[" + std::string(30, 's') + " cut]\r\n" + name + " = " + value + "\r\n" +
+                       "Wide = a\xA3\xBB" "b ; the value holds a full-width semicolon\r\n");
+    MIniFile ini;
+    ASSERT_EQ(ini.Open(path.c_str(), MIniFile::kLineMode), 1);
+    ASSERT_EQ(ini.WriteString("Other", "Written", value.c_str()), 1);
+    ASSERT_EQ(ini.WriteString("Other", "Wide", "c\xA3\xBB" "d"), 1);
+    ASSERT_EQ(ini.Save(), 1);
+
+    MIniFile again;
+    ASSERT_EQ(again.Open(path.c_str(), MIniFile::kLineMode), 1);
+    EXPECT_EQ(again.GetSectionName(1), std::string(30, 's').c_str());
+    const MString section(std::string(30, 's').c_str());
+    const MString key(std::string(30, 'k').c_str());
+    EXPECT_EQ(again.ReadString(section, key, "?"), std::string(98, 'v').c_str());
+    EXPECT_EQ(ini.ReadString(section, key, "!"), std::string(98, 'v').c_str());
+    EXPECT_EQ(again.ReadString("Other", "Written", "?"), std::string(98, 'v').c_str());
+    EXPECT_EQ(ini.ReadString("Other", "Written", "!"), std::string(98, 'v').c_str());
+    // A value holding "；" reads back whole, with or without a comment behind it.
+    EXPECT_EQ(again.ReadString(section, "Wide", "?"), "a\xA3\xBB" "b");
+    EXPECT_EQ(again.ReadString("Other", "Wide", "?"), "c\xA3\xBB" "d");
+}
+
 TEST_F(IniFileTest, MissingFileIsCreatedOnceWithWhatWasWritten) {
     const std::string path = Path("new.ini");
     {

@@ -100,8 +100,8 @@ public:
     }
     bool IsDriverWorking() const override { return writer.IsDriverWorking(); }
     ExchangeRate& Rates() override { return rates; }
-    uint8_t& MarketDataPathFlag() override { return market_data_path_flag; }
-    uint8_t& PriceSpreadPathFlag() override { return price_spread_path_flag; }
+    std::atomic<uint8_t>& MarketDataPathFlag() override { return market_data_path_flag; }
+    std::atomic<uint8_t>& PriceSpreadPathFlag() override { return price_spread_path_flag; }
     int32_t Level2StartedCount() override { return level2_started; }
     PriceTable& Prices() override { return prices; }
     void MarkPriceTableDirty() override { price_dirty = 1; }
@@ -139,8 +139,8 @@ public:
     ExchangeRate rates;
     PriceTable prices;
     LoaderSettings settings;
-    uint8_t market_data_path_flag = 1;
-    uint8_t price_spread_path_flag = 1;
+    std::atomic<uint8_t> market_data_path_flag{1};
+    std::atomic<uint8_t> price_spread_path_flag{1};
     int32_t level2_started = 0;
     uint8_t price_dirty = 0;
     int reference_signals = 0;

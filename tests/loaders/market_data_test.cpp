@@ -70,7 +70,7 @@ TEST_F(MarketDataTest, BuildModeFillsTheTablesAndKeepsTheDay) {
     EXPECT_EQ(loader_.DayRecords().begin()->first, 5u);  // ascending
 
     EXPECT_EQ(host_.MarketTime(), 0u);  // build mode leaves the market time
-    EXPECT_EQ(host_.market_data_path_flag, 0);
+    EXPECT_EQ(host_.market_data_path_flag.load(), 0);
     ASSERT_NE(host_.FindLog("HKMktdtLoader::operator() : path ["), nullptr);
     EXPECT_EQ(host_.FindLog("path [")->module, "加载实时数据文件");
     ASSERT_NE(host_.FindLog("今天交易股票数为 = 2"), nullptr);

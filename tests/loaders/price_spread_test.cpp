@@ -90,7 +90,7 @@ TEST(PriceSpread, FileReadingStopsAtANonSpreadLine) {
     EXPECT_EQ(host.lines[1].message, "HKZxjcLoader::Instance() : 加载基础数据文件失败");
     EXPECT_EQ(host.lines[1].level, kLogWarning);
     EXPECT_EQ(host.lines[1].module, "加载差价数据文件");
-    EXPECT_EQ(host.price_spread_path_flag, 0);
+    EXPECT_EQ(host.price_spread_path_flag.load(), 0);
 
     // Sections before the bad line stay filled; the path is logged once per setting of the flag.
     host.folder.WriteFile("zxjc1208.txt", SpreadLine("01", 1, "1") + "R0403|04|1|2|3|4\n" + "NOT A SPREAD LINE\n" +

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,48 @@ TEST_F(ScheduleTest, LateFilesArePickedUpAtTheFirstTickAfterTheyAppear) {
     ASSERT_TRUE(TickUntil([&] { return MarketDate() == 20151008; }));
     EXPECT_TRUE(WaitUntil([&] { return LogCount("行情初始化结束,本次码表个数317") == 1; }));
 }
+
+// A new day that begins inside the working window, with no pass outside it in between: a
+// whole-day window crossing midnight, and a host suspended overnight inside an ordinary window.
+// The first tick of the new day re-initialises once.
+struct NewDayCase {
+    const char* name;
+    bool whole_day;  // KPTime 0, SPTime 2400
+    int start_hour, start_minute, start_second;
+    int next_hour, next_minute;  // on the next day
+};
+
+void PrintTo(const NewDayCase& c, std::ostream* os) { *os << c.name; }
+
+class NewDayInsideTheWindow : public ScheduleTest, public ::testing::WithParamInterface<NewDayCase> {};
+
+TEST_P(NewDayInsideTheWindow, IsReinitialisedOnceAtItsFirstTick) {
+    const NewDayCase& c = GetParam();
+    WriteDay(20151007, 95900, 300);
+    if (c.whole_day) {
+        folder_.WriteFile("Zephyr.ini",
+                          folder_.ReadFile("Zephyr.ini") + "\r\n[Time]\r\nKPTime = 0\r\nSPTime = 2400\r\n");
+    }
+    HostClock::SetLocal(2015, 10, 7, c.start_hour, c.start_minute, c.start_second);
+    Begin();
+    ASSERT_TRUE(TickUntil([&] { return Working(); }, 2)) << Host().LogDump();
+    EXPECT_TRUE(Host().Resets().empty());
+
+    // The next day's files are there; the clock goes straight into the next day's window.
+    WriteDay(20151008, 95900, 320);
+    HostClock::SetLocal(2015, 10, 8, c.next_hour, c.next_minute, 0);
+    ASSERT_TRUE(TickUntil([&] { return !Host().Resets().empty() && Working() && MarketDate() == 20151008; }, 3))
+        << Host().LogDump();
+    TickUntil([] { return false; }, 2);
+    EXPECT_EQ(Host().Resets().size(), 1u);
+    EXPECT_EQ(LogCount("重新开始初始化"), 1u);
+    EXPECT_TRUE(WaitUntil([&] { return LogCount("行情初始化结束,本次码表个数327") == 1; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Schedule, NewDayInsideTheWindow,
+                         ::testing::Values(NewDayCase{"WholeDayWindowOverMidnight", true, 23, 59, 50, 0, 0},
+                                           NewDayCase{"SuspendedOvernight", false, 10, 0, 0, 10, 0}),
+                         [](const ::testing::TestParamInfo<NewDayCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace zephyr::running

@@ -8,14 +8,22 @@ namespace zephyr::sampleday {
 // pair or the text holds a sequence that does not convert; `out` is then unspecified.
 bool ConvertText(const char* to, const char* from, const std::string& in, std::string& out);
 
+// The encoding of the texts the compiler stores: GBK, except in the fuzz build (clang keeps them
+// UTF-8 there, and so does the driver it is built with).
+#ifdef ZEPHYR_LITERALS_UTF8
+inline constexpr const char kLiteralCharset[] = "UTF-8";
+#else
+inline constexpr const char kLiteralCharset[] = "GBK";
+#endif
+
 inline bool GbkToUtf16le(const std::string& gbk, std::string& out) {
-    return ConvertText("UTF-16LE", "GBK", gbk, out);
+    return ConvertText("UTF-16LE", kLiteralCharset, gbk, out);
 }
 inline bool Utf16leToGbk(const std::string& utf16, std::string& out) {
-    return ConvertText("GBK", "UTF-16LE", utf16, out);
+    return ConvertText(kLiteralCharset, "UTF-16LE", utf16, out);
 }
 inline bool GbkToUtf8(const std::string& gbk, std::string& out) {
-    return ConvertText("UTF-8", "GBK", gbk, out);
+    return ConvertText("UTF-8", kLiteralCharset, gbk, out);
 }
 
 // Lower-case hexadecimal of the bytes, two digits each.
