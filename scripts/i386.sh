@@ -75,7 +75,10 @@ i386_enable() {
     i386_register 2>/dev/null ||
       { I386_REASON="$first; the i386 interpreter cannot be registered with binfmt_misc"; return 1; }
   fi
-  i386_runs && return 0
+  if i386_runs; then
+    echo "setup: 32-bit programs run through qemu-i386-static ($first without it)"
+    return 0
+  fi
   I386_REASON="$first; still not after registering qemu-i386-static ($I386_REASON)"
   return 1
 }
