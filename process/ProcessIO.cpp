@@ -1,9 +1,5 @@
 #include "process/ProcessIO.h"
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <cstring>
 #include <exception>
 #include <new>
@@ -317,11 +313,6 @@ void ProcessIO::FinishInitialisation() {
     m_SnapshotClock.Start();
     m_InitClock.Start();
     ComputeMarketChecksum();
-#ifdef __GLIBC__
-    // The build's scratch (table growth, the adjustment buffer) is free again: give its pages
-    // back, or a full market keeps them resident for the whole day.
-    malloc_trim(0);
-#endif
 }
 
 int32_t ProcessIO::Reinitialise() {
