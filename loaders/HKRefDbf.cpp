@@ -42,6 +42,8 @@ int32_t HKRefDbf::Instance() {
         return -200;
     }
     shares_.clear();
+    // Only shares the market data file listed are kept: room for all of them at once.
+    shares_.reserve(market_data_.DayCount());
 
     char path[1024];
     MText::Format(path, sizeof path, "%s/reff04%04d.txt", host_.Settings().reff.GetData(),
@@ -59,6 +61,9 @@ int32_t HKRefDbf::Instance() {
         FillFromMarketData();
     }
     Merge();
+    // A full market's shares take megabytes; they are not needed until the next run.
+    std::vector<Share>().swap(shares_);
+    std::vector<uint32_t>().swap(merge_order_);
 
     const uint32_t code_count = host_.Codes().Count();
     log.Write(kLogInfo, kModule, "HKRefDbf::Instance() : 构建码表成功! 码表数=%u, 快照数量=%u, 状态数量=%u ...",

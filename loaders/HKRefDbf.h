@@ -48,7 +48,7 @@ private:
 
     LoaderHost& host_;
     HKMktdtLoader& market_data_;
-    // Kept in reading order; cleared by every run, their room kept for the next.
+    // Kept in reading order during a run, released at its end.
     std::vector<Share> shares_;
     std::vector<uint32_t> merge_order_;
     // One run at a time: an initialisation may start while the processing thread reads.

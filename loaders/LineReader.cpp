@@ -19,7 +19,34 @@ int32_t LineReader::Rewind() {
     return at < 0 ? at : 1;
 }
 
+bool LineReader::LastLineIsTrailer() {
+    // The last line, line end counted, is at most max_line bytes; one more shows where it starts.
+    const int32_t file_length = file_.GetLength();
+    if (file_length <= 0) return false;
+    const uint32_t tail = static_cast<uint32_t>(file_length) < max_line_ + 1 ? static_cast<uint32_t>(file_length)
+                                                                               : max_line_ + 1;
+    if (file_.Seek(file_length - static_cast<int32_t>(tail), MFile::kBegin) < 0) return false;
+    uint32_t got = 0;
+    while (got < tail) {
+        const int32_t n = file_.Read(block_ + got, tail - got);
+        if (n <= 0) return false;
+        got += static_cast<uint32_t>(n);
+    }
+    uint32_t end = got;
+    if (block_[end - 1] == '\n') --end;  // the last line's own line end
+    uint32_t start = end;
+    while (start > 0 && block_[start - 1] != '\n') --start;
+    // No line end before it: the last line starts the file, or it is too long to be read.
+    if (start == 0 && static_cast<uint32_t>(file_length) > tail) return false;
+    const uint32_t line_length = got - start;
+    return line_length >= 7 && line_length <= max_line_ && memcmp(block_ + start, "TRAILER", 7) == 0;
+}
+
 int32_t LineReader::FindTrailerAndRewind(char* line, uint32_t size) {
+    // The end mark is normally the last line: found there, the file need not be read through.
+    const bool last = LastLineIsTrailer();
+    if (Rewind() < 1) return 0;
+    if (last) return 1;
     int32_t length = 0;
     while ((length = Next(line, size)) > 0) {
         if (length >= 7 && memcmp(line, "TRAILER", 7) == 0) return Rewind() < 1 ? 0 : 1;

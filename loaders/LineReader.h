@@ -30,9 +30,10 @@ public:
     // Back to the start of the file; the skipped-line count starts again from 0. 1, or the
     // file's error.
     int32_t Rewind();
-    // Completeness check of a file that ends with the exchange's end mark: reads lines (into
-    // line, as Next) until one starts with "TRAILER", then goes back to the start of the file.
-    // 1 found and rewound; 0 no such line (or the file could not be read or rewound).
+    // Completeness check of a file that ends with the exchange's end mark: whether a line of the
+    // file (as Next reads them from the start; line is its scratch) starts with "TRAILER"; then
+    // back to the start of the file. The last line is looked at first, so a complete file is not
+    // read through. 1 found and rewound; 0 no such line (or the file could not be read or rewound).
     int32_t FindTrailerAndRewind(char* line, uint32_t size);
     uint32_t SkippedLines() const { return skipped_; }
     uint32_t MaxLine() const { return max_line_; }
@@ -42,6 +43,9 @@ public:
 private:
     // Reads more of the file behind the bytes still held. Bytes read, 0 at the end, or error.
     int32_t Fill();
+    // Whether the file's last line is one FindTrailerAndRewind accepts. Leaves the file position
+    // and the block's bytes undefined (a Rewind follows).
+    bool LastLineIsTrailer();
 
     MFile& file_;
     uint32_t max_line_;

@@ -5,7 +5,6 @@
 #include "foundation/MErrorCode.h"
 #include "foundation/MTickCounter.h"
 #include "market/CodeTable.h"
-#include "market/NameLookup.h"
 #include "market/ProductStatusTable.h"
 #include "market/SnapshotTable.h"
 
@@ -40,36 +39,17 @@ bool MarketWriter::IsDriverWorking() const {
     return working_test_ != nullptr && working_test_(working_context_);
 }
 
-uint32_t MarketWriter::PositionOf(const char* code, bool* from_lookup) {
-    *from_lookup = false;
-    if (lookup_ != nullptr) {
-        const int32_t serial = lookup_->Find(code);
-        if (serial >= 0) {
-            *from_lookup = true;
-            return static_cast<uint32_t>(serial);
-        }
-    }
-    return codes_.FindCode(code);
-}
-
 bool MarketWriter::UpdateSnapshot(const Snapshot& record) {
     if (snapshot_clock_ != nullptr) snapshot_clock_->Start();
     const uint32_t index_count = codes_.IndexCount();
-    bool from_lookup = false;
-    int32_t stored = StoreAtPlace(snapshots_, record, PositionOf(record.code, &from_lookup), index_count);
-    // A lookup built for an earlier code table may name the wrong place: ask the code table.
-    if (stored < 0 && from_lookup) stored = StoreAtPlace(snapshots_, record, codes_.FindCode(record.code), index_count);
-    if (stored <= 0) return false;
+    if (StoreAtPlace(snapshots_, record, codes_.FindCode(record.code), index_count) <= 0) return false;
     if (IsDriverWorking()) Push(kSnapshotFrame, &record, sizeof record);
     return true;
 }
 
 bool MarketWriter::UpdateStatus(const ProductStatus& record) {
     const uint32_t index_count = codes_.IndexCount();
-    bool from_lookup = false;
-    int32_t stored = StoreAtPlace(statuses_, record, PositionOf(record.code, &from_lookup), index_count);
-    if (stored < 0 && from_lookup) stored = StoreAtPlace(statuses_, record, codes_.FindCode(record.code), index_count);
-    if (stored <= 0) return false;
+    if (StoreAtPlace(statuses_, record, codes_.FindCode(record.code), index_count) <= 0) return false;
     if (IsDriverWorking()) Push(kStatusFrame, &record, sizeof record);
     return true;
 }

@@ -3,10 +3,10 @@
 // working, handed on as a push frame. The processing unit owns one and plugs in its push pool
 // and its working test; tests plug in recorders.
 //
-// An instrument's place: its position p in the code table (from the name lookup when one is
-// given and knows the code, else from the code table), less the code table's index count n;
+// An instrument's place: its position p in the code table, less the code table's index count n;
 // the record is stored there when the stored record has the same code. An index code (p < n)
-// is placed by its code instead.
+// is placed by its code instead. The code table finds p through its own key index, in constant
+// time at any market size (the name lookup's fixed chains grow long in a full market).
 #pragma once
 #include <cstdint>
 
@@ -15,7 +15,6 @@ namespace zephyr {
 class CodeTable;
 class SnapshotTable;
 class ProductStatusTable;
-class NameLookup;
 class MTickCounter;
 struct Snapshot;
 struct ProductStatus;
@@ -38,7 +37,6 @@ public:
 
     // Optional collaborators; null removes them. Without a push sink nothing is pushed; without
     // a working test the driver counts as not working.
-    void SetNameLookup(NameLookup* lookup) { lookup_ = lookup; }
     void SetPushSink(PushSink sink, void* context);
     void SetWorkingTest(WorkingTest test, void* context);
     // Restarted by every UpdateSnapshot, before anything else.
@@ -56,13 +54,10 @@ public:
     int32_t Push(uint8_t type, const void* data, uint32_t length);
 
 private:
-    // Position p of the code in the code table, from the name lookup when it knows the code.
-    uint32_t PositionOf(const char* code, bool* from_lookup);
 
     CodeTable& codes_;
     SnapshotTable& snapshots_;
     ProductStatusTable& statuses_;
-    NameLookup* lookup_ = nullptr;
     MTickCounter* snapshot_clock_ = nullptr;
     PushSink push_sink_ = nullptr;
     void* push_context_ = nullptr;

@@ -95,7 +95,6 @@ ProcessIO::ProcessIO(ConfigUnit* config, MLogger* logger)
     memset(&m_ExchangeRate, 0, sizeof m_ExchangeRate);
     m_MarketWriter.SetWorkingTest(&IsDriverWorkingEntry, this);
     m_MarketWriter.SetSnapshotClock(&m_SnapshotClock);
-    m_MarketWriter.SetNameLookup(&m_NameLookup);
     m_MarketWriter.SetPushSink(&PushIntoPool, this);
     m_PushPool.SetMarket(&m_Market);
 }

@@ -87,5 +87,46 @@ TEST(LineReader, RewindAndGrowingFile) {
     EXPECT_STREQ(line, "one\n");
 }
 
+// The end mark is looked for at the end of the file first; wherever it stands, the answer is
+// the one reading every line gives, and reading starts again at the first line.
+TEST(LineReader, TrailerFoundWhereverItStands) {
+    const std::string long_line(40, 'x');
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int32_t found;
+    } cases[] = {
+        {"last, with line end", "a|1\nb|2\nTRAILER\n", 1},
+        {"last, without line end", "a|1\nTRAILER", 1},
+        {"last, CR LF", "a|1\r\nTRAILER\r\n", 1},
+        {"the whole file", "TRAILER", 1},
+        {"inside the file only", "a|1\nTRAILER\nb|2\n", 1},
+        {"before an empty last line", "a|1\nTRAILER\n\n", 1},
+        {"not at a line start", "a|1\nb|TRAILER\n", 0},
+        {"too short", "a|1\nTRAILE\n", 0},
+        {"last but over-long", "a|1\nTRAILER" + long_line + "\n", 0},
+        {"after an over-long line", long_line + "\nTRAILER\n", 1},
+        {"over-long last line, mark earlier", "TRAILER\n" + long_line, 1},
+        {"empty file", "", 0},
+    };
+    hostkit::ScratchFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        folder.WriteFile("f.txt", c.bytes);
+        MFile file;
+        ASSERT_EQ(file.Open(folder.Join("f.txt").c_str(), MFile::kRead), 1);
+        LineReader reader(file, 20);
+        char line[LineReader::kMaxLineLimit + 1];
+        EXPECT_EQ(reader.FindTrailerAndRewind(line, sizeof line), c.found);
+        if (c.found == 1) {
+            uint32_t skipped = 0;
+            std::vector<std::string> lines = ReadAll(folder.Join("f.txt"), 20, &skipped);
+            int32_t n = reader.Next(line, sizeof line);
+            ASSERT_GT(n, 0);
+            EXPECT_EQ(std::string(line, n), lines.front());
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zephyr

@@ -8,7 +8,6 @@
 #include "foundation/MErrorCode.h"
 #include "loaders/MarketWriter.h"
 #include "market/CodeTable.h"
-#include "market/NameLookup.h"
 #include "market/ProductStatusTable.h"
 #include "market/SnapshotTable.h"
 
@@ -96,12 +95,7 @@ TEST_F(MarketWriterTest, SnapshotsArePlacedByCodeAndPushedOnlyWhenChangedWhileWo
     EXPECT_EQ(+s.last, 101u);
 }
 
-TEST_F(MarketWriterTest, StatusesAndAStaleNameLookup) {
-    // A lookup of an earlier code table: 00005 at the serial of 00700.
-    NameLookup lookup;
-    ASSERT_EQ(lookup.Build(3), 1);
-    ASSERT_EQ(lookup.Insert(1, "00005\0"), 1);
-    writer_.SetNameLookup(&lookup);
+TEST_F(MarketWriterTest, Statuses) {
     working_ = true;
     ProductStatus st{};
     memcpy(st.code, "00005", 5);
