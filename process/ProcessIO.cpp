@@ -411,6 +411,10 @@ int32_t ProcessIO::SavePriceTable() {
     MLocalSection lock(m_PriceFileLock);
     const int32_t saved = m_PriceTableFile.Save(m_PriceTable);
     m_PriceTableDirty = 0;
+    // Not before the file was opened: a unit that was never started has nothing to save.
+    if (saved < 0 && saved != -10) {
+        Logger().Write(kLogError, kModule, "价位表文件存盘出错, errcode=%d", saved);
+    }
     return saved;
 }
 

@@ -17,6 +17,7 @@
 #include "host/HostClock.h"
 #include "host/ScratchFolder.h"
 #include "process/ProcessIO.h"
+#include "tests/FileFaults.h"
 #include "tools/sampleday/SampleDay.h"
 
 namespace zephyr {
@@ -251,6 +252,50 @@ TEST_F(ProcessIOTest, LevelTwoFeedDoesNotMoveTheMarketWhileItIsRebuilt) {
     }
     feeding.store(false);
     module.join();
+}
+
+// Every failure point of the price table save: the old file stays as it was, no temporary file
+// is left, one error line is logged, and the next save succeeds (each one that goes through is
+// followed by a day change, so that the next one changes the file).
+TEST_F(ProcessIOTest, FailedPriceTableSaveKeepsTheOldFile) {
+    using Operation = testing::FileFaults::Operation;
+    CodeEntry share;
+    StartSmallDay(&share);
+    ASSERT_EQ(process_->SavePriceTable(), 960);
+    std::string saved = folder_.ReadFile("hkpricetb.dat");
+    ASSERT_EQ(saved.size(), 976u);
+    // A later day, so that a save that goes through changes the file (its date).
+    int day = 8;
+    HostClock::SetLocal(2015, 10, day, 10, 0, 0);
+
+    const Operation operations[] = {Operation::kOpen, Operation::kWrite, Operation::kFlush, Operation::kRename};
+    size_t failures = 0;
+    for (Operation operation : operations) {
+        for (int n = 1;; ++n) {
+            SCOPED_TRACE(std::string(testing::FileFaults::Name(operation)) + " " + std::to_string(n));
+            int32_t result;
+            bool fired;
+            {
+                testing::FileFaults faults(operation, "hkpricetb.dat", n);
+                result = process_->SavePriceTable();
+                fired = faults.Fired();
+            }
+            if (!fired) {  // past the save's last call of that kind: it went through
+                EXPECT_EQ(result, 960);
+                const std::string now = folder_.ReadFile("hkpricetb.dat");
+                EXPECT_TRUE(now.size() == 976u && now != saved);
+                saved = now;
+                HostClock::SetLocal(2015, 10, ++day, 10, 0, 0);
+                break;
+            }
+            ++failures;
+            EXPECT_LT(result, 0);
+            EXPECT_TRUE(folder_.ReadFile("hkpricetb.dat") == saved) << "the old file changed";
+            EXPECT_FALSE(folder_.Exists("hkpricetb.dat.tmp"));
+            EXPECT_EQ(Logged("价位表文件存盘出错"), failures);
+        }
+    }
+    EXPECT_EQ(failures, 5u);  // create, header, table, flush, rename
 }
 
 TEST_F(ProcessIOTest, StartResults) {
