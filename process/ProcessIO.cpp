@@ -263,7 +263,11 @@ void ProcessIO::LoadPriceTable() {
 }
 
 void ProcessIO::LoadShortNamesAndIndexes() {
-    if (m_Config != nullptr) m_ShortNameTable.LoadAll(m_Config->HKShorNameFilePath().GetData());
+    if (m_Config != nullptr) {
+        const MString path = m_Config->HKShorNameFilePath();
+        const int32_t loaded = m_ShortNameTable.LoadAll(path.GetData());
+        if (loaded < 0) Logger().Write(kLogWarning, kModule, "中文简称文件%s装入失败, errcode=%d", path.GetData(), loaded);
+    }
     m_ProductStatusTable.Clear();
     m_CodeTable.Clear();
     m_SnapshotTable.Clear();

@@ -298,6 +298,45 @@ TEST_F(ProcessIOTest, FailedPriceTableSaveKeepsTheOldFile) {
     EXPECT_EQ(failures, 5u);  // create, header, table, flush, rename
 }
 
+// A failed open or read of each file the start reads: the start logs a warning or an error, and
+// the next start, with the file readable again, loads the whole day. (The session status file is
+// read by the processing thread, not by the start.)
+TEST_F(ProcessIOTest, FailedReadOfEachStartFileIsLoggedAndTheNextStartLoadsTheDay) {
+    using Operation = testing::FileFaults::Operation;
+    WriteDay(20151007, 95900, 50);
+    HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
+    ASSERT_EQ(Make().Start(), 1);
+    const uint32_t codes = process_->Codes().Count(), short_names = process_->ShortNames().Count();
+    ASSERT_EQ(codes, 57u);
+    ASSERT_GT(short_names, 0u);
+    const char* files[] = {"reff04", "mktdt04", "exra04", "zxjc", "namehk.dbf", "hsindexconfig.ini", "lonkind"};
+    for (const char* file : files) {
+        for (Operation operation : {Operation::kOpen, Operation::kRead}) {
+            SCOPED_TRACE(std::string(file) + " " + testing::FileFaults::Name(operation));
+            size_t before;
+            {
+                std::lock_guard<std::mutex> lock(g_mutex);
+                before = g_lines.size();
+            }
+            {
+                testing::FileFaults faults(operation, file, 1);
+                Make().Start();
+                EXPECT_TRUE(faults.Fired());
+            }
+            {
+                std::lock_guard<std::mutex> lock(g_mutex);
+                size_t warnings = 0;
+                for (size_t i = before; i < g_lines.size(); ++i) warnings += g_lines[i].level >= kLogWarning;
+                EXPECT_GE(warnings, 1u);
+            }
+            ASSERT_EQ(Make().Start(), 1);
+            EXPECT_EQ(process_->Codes().Count(), codes);
+            EXPECT_EQ(process_->Snapshots().Count(), 50u);
+            EXPECT_EQ(process_->ShortNames().Count(), short_names);
+        }
+    }
+}
+
 TEST_F(ProcessIOTest, StartResults) {
     struct Case {
         const char* what;
