@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 
 #include "foundation/MErrorCode.h"
 
@@ -26,6 +28,14 @@ int AccessFlags(uint32_t mode) {
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+std::atomic<MFile::FaultHook> g_fault_hook{nullptr};
+
+// The test seam's answer for one call: negative to fail it.
+int32_t Fault(MFile::Operation operation, const char* path) {
+    const MFile::FaultHook hook = g_fault_hook.load();
+    return hook != nullptr ? hook(operation, path != nullptr ? path : "") : 0;
+}
+
 }  // namespace
 
 MFile::MFile() : fd_(-1) {}
@@ -35,6 +45,10 @@ MFile::~MFile() { Close(); }
 static int32_t OpenWith(const char* path, int flags, int& fd, MString& stored_path) {
     if (path == nullptr || path[0] == 0) {
         return SystemError(ENOENT);
+    }
+    const int32_t fault = Fault(MFile::Operation::kOpen, path);
+    if (fault < 0) {
+        return fault;
     }
     int opened;
     do {
@@ -115,6 +129,10 @@ int32_t MFile::Read(void* buffer, uint32_t count) {
     if (count > 0x7FFFFFFFu) {
         count = 0x7FFFFFFFu;
     }
+    const int32_t fault = Fault(Operation::kRead, path_.GetData());
+    if (fault < 0) {
+        return fault;
+    }
     uint32_t done = 0;
     while (done < count) {
         const ssize_t got = ::read(fd_, static_cast<char*>(buffer) + done, count - done);
@@ -139,6 +157,10 @@ int32_t MFile::Write(const void* buffer, uint32_t count) {
     if (count > 0x7FFFFFFFu) {
         return ERR_BAD_ARGUMENT;
     }
+    const int32_t fault = Fault(Operation::kWrite, path_.GetData());
+    if (fault < 0) {
+        return fault;
+    }
     uint32_t done = 0;
     while (done < count) {
         const ssize_t put = ::write(fd_, static_cast<const char*>(buffer) + done, count - done);
@@ -154,6 +176,10 @@ int32_t MFile::Write(const void* buffer, uint32_t count) {
 }
 
 int32_t MFile::Flush() {
+    const int32_t fault = Fault(Operation::kFlush, path_.GetData());
+    if (fault < 0) {
+        return fault;
+    }
     if (::fsync(fd_) != 0) {
         return LastSystemError();
     }
@@ -211,6 +237,22 @@ int32_t MFile::Delete(const char* path) {
     }
     return 1;
 }
+
+int32_t MFile::Rename(const char* from, const char* to) {
+    if (from == nullptr || to == nullptr || from[0] == 0 || to[0] == 0) {
+        return SystemError(ENOENT);
+    }
+    const int32_t fault = Fault(Operation::kRename, to);
+    if (fault < 0) {
+        return fault;
+    }
+    if (std::rename(from, to) != 0) {
+        return LastSystemError();
+    }
+    return 1;
+}
+
+void MFile::SetFaultHook(FaultHook hook) { g_fault_hook.store(hook); }
 
 int32_t MFile::Exists(const char* path) {
     if (path == nullptr || path[0] == 0) {

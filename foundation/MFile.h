@@ -55,8 +55,18 @@ public:
 
     // 1 on success.
     static int32_t Delete(const char* path);
+    // Renames from to to, replacing what stands there. 1 on success.
+    static int32_t Rename(const char* from, const char* to);
     // 1 when the file exists, 0 otherwise (a directory is not a file).
     static int32_t Exists(const char* path);
+
+    // Test seam: when set, asked before every open or create, read, write, flush and rename
+    // with the path concerned; a negative answer is returned as that call's failure and the call
+    // does nothing else. Only tests set it (the driver library leaves it null and exports
+    // nothing of it); it may be asked from any thread.
+    enum class Operation : uint8_t { kOpen, kRead, kWrite, kFlush, kRename };
+    using FaultHook = int32_t (*)(Operation operation, const char* path);
+    static void SetFaultHook(FaultHook hook);
 
 private:
     int fd_;

@@ -298,7 +298,7 @@ int32_t MIniFile::Save() {
     rc = WriteLayout(file);
     if (rc >= 0) rc = file.Flush();
     file.Close();
-    if (rc >= 0 && std::rename(temp.GetData(), m_Path.GetData()) != 0) rc = LastSystemError();
+    if (rc >= 0) rc = MFile::Rename(temp.GetData(), m_Path.GetData());
     if (rc < 0) {
         MFile::Delete(temp.GetData());
         return rc;

@@ -35,7 +35,7 @@ int32_t HKMExraLoader::operator()(bool log_path) {
     LineReader reader(file, kMaxLine);
     int32_t length = 0;
     while ((length = reader.Next(line_, sizeof line_)) > 0) parse(line_, length);
-    reader.WarnSkippedLines(log, kModule, "HKMExraLoader::operator()");
+    reader.WarnReadProblems(log, kModule, "HKMExraLoader::operator()");
     return 0;
 }
 

@@ -101,7 +101,7 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
             break;
         }
     }
-    reader.WarnSkippedLines(log, kModule, "HKMktdtLoader::operator()");
+    reader.WarnReadProblems(log, kModule, "HKMktdtLoader::operator()");
     file.Close();
     if (mode_ == kBuild) log.Write(kLogInfo, kModule, "今天交易股票数为 = %d", static_cast<int32_t>(DayCount()));
     return result;

@@ -54,7 +54,7 @@ int32_t HKRefDbf::Instance() {
         LineReader reader(file, kMaxLine);
         int32_t length = 0;
         while ((length = reader.Next(line_, sizeof line_)) > 0) parse(line_, length);
-        reader.WarnSkippedLines(log, kModule, "HKRefDbf::Instance()");
+        reader.WarnReadProblems(log, kModule, "HKRefDbf::Instance()");
         file.Close();
     } else {
         log.Write(kLogWarning, kModule, "HKRefDbf::Instance() : 加载基础数据文件失败，转从实时文件构建码表!");

@@ -47,7 +47,7 @@ int32_t HKTrdsesLoader::Instance(bool log_path) {
     while ((length = reader.Next(line_, sizeof line_)) > 0) {
         if (parse(line_, length) == -100) break;
     }
-    reader.WarnSkippedLines(log, kModule, "HKTrdsesLoader::Instance()");
+    reader.WarnReadProblems(log, kModule, "HKTrdsesLoader::Instance()");
     return 0;
 }
 

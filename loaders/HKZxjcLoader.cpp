@@ -44,7 +44,7 @@ int32_t HKZxjcLoader::Instance(PriceTable& table) {
     int32_t length = 0;
     int32_t result = 0;
     while (result == 0 && (length = reader.Next(line_, sizeof line_)) > 0) result = parse(line_, length, table);
-    reader.WarnSkippedLines(log, kModule, "HKZxjcLoader::Instance()");
+    reader.WarnReadProblems(log, kModule, "HKZxjcLoader::Instance()");
     return result;
 }
 

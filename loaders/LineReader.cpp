@@ -14,6 +14,7 @@ LineReader::LineReader(MFile& file, uint32_t max_line)
 int32_t LineReader::Rewind() {
     begin_ = end_ = 0;
     skipped_ = 0;
+    read_error_ = 0;
     skipping_ = false;
     const int32_t at = file_.Seek(0, MFile::kBegin);
     return at < 0 ? at : 1;
@@ -54,9 +55,9 @@ int32_t LineReader::FindTrailerAndRewind(char* line, uint32_t size) {
     return 0;
 }
 
-void LineReader::WarnSkippedLines(MLogger& log, const char* module, const char* who) const {
-    if (skipped_ == 0) return;
-    log.Write(kLogWarning, module, "%s : 跳过超长行%u行(每行至多%u字节)", who, skipped_, max_line_);
+void LineReader::WarnReadProblems(MLogger& log, const char* module, const char* who) const {
+    if (skipped_ != 0) log.Write(kLogWarning, module, "%s : 跳过超长行%u行(每行至多%u字节)", who, skipped_, max_line_);
+    if (read_error_ != 0) log.Write(kLogWarning, module, "%s : 读文件出错, 文件未读完[Err:%d]", who, read_error_);
 }
 
 int32_t LineReader::Fill() {
@@ -68,6 +69,7 @@ int32_t LineReader::Fill() {
     if (end_ >= kBlockSize) return 0;
     const int32_t got = file_.Read(block_ + end_, kBlockSize - end_);
     if (got > 0) end_ += static_cast<uint32_t>(got);
+    if (got < 0) read_error_ = got;
     return got;
 }
 

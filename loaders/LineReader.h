@@ -37,8 +37,10 @@ public:
     int32_t FindTrailerAndRewind(char* line, uint32_t size);
     uint32_t SkippedLines() const { return skipped_; }
     uint32_t MaxLine() const { return max_line_; }
-    // When lines were skipped: one warning "<who> : ..." naming their number and the limit.
-    void WarnSkippedLines(MLogger& log, const char* module, const char* who) const;
+    // When lines were skipped: one warning "<who> : ..." naming their number and the limit; when
+    // reading the file failed (the lines read until then were handed out, Next then answered the
+    // error): one warning naming the error.
+    void WarnReadProblems(MLogger& log, const char* module, const char* who) const;
 
 private:
     // Reads more of the file behind the bytes still held. Bytes read, 0 at the end, or error.
@@ -52,6 +54,7 @@ private:
     uint32_t begin_ = 0;
     uint32_t end_ = 0;
     uint32_t skipped_ = 0;
+    int32_t read_error_ = 0;  // the file's last read error, 0 when none
     bool skipping_ = false;  // inside an over-long line, looking for its end
     char block_[kBlockSize];
 };

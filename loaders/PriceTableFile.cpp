@@ -33,6 +33,7 @@ int32_t PriceTableFile::Open(const char* path) {
         created_ = opened >= 1;
     }
     if (opened < 1) return opened;
+    path_ = path;
     const int32_t at = file_.Seek(0, MFile::kBegin);
     return at < 0 ? at : 1;
 }
@@ -46,15 +47,27 @@ int32_t PriceTableFile::Load(PriceTable& table) {
 
 int32_t PriceTableFile::Save(const PriceTable& table) {
     if (!file_.IsOpen()) return -10;
-    if (file_.Seek(0, MFile::kBegin) < 0) return -11;
     StoreLe<uint32_t>(header_ + 8, static_cast<uint32_t>(MDateTime::Current().GetDate()));
-    if (file_.Write(header_, kHeaderSize) != static_cast<int32_t>(kHeaderSize)) return -12;
     uint8_t bytes[sizeof(PriceTable)];
     EncodeRecord(table, bytes);
-    if (file_.Write(bytes, sizeof bytes) != static_cast<int32_t>(sizeof bytes)) return -13;
-    file_.SetLength(kFileSize);
-    file_.Flush();
-    return static_cast<int32_t>(sizeof bytes);
+
+    const MString temp = path_.Concat(".tmp");
+    MFile::Delete(temp.GetData());  // left over by an interrupted save, if any
+    int32_t result = static_cast<int32_t>(sizeof bytes);
+    {
+        MFile out;
+        if (out.Create(temp.GetData(), kMode) < 1) return -11;
+        if (out.Write(header_, kHeaderSize) != static_cast<int32_t>(kHeaderSize)) {
+            result = -12;
+        } else if (out.Write(bytes, sizeof bytes) != static_cast<int32_t>(sizeof bytes)) {
+            result = -13;
+        } else if (out.Flush() < 1) {
+            result = -14;
+        }
+    }
+    if (result > 0 && MFile::Rename(temp.GetData(), path_.GetData()) < 1) result = -15;
+    if (result < 0) MFile::Delete(temp.GetData());
+    return result;
 }
 
 }  // namespace zephyr

@@ -1,7 +1,8 @@
 // The saved price-table file ("HKPriceTablePath"): exactly 976 bytes, little-endian: "RVPT",
 // format version 4097, date of saving (yyyymmdd, local), file size 976, then the 960-byte
-// PriceTable. The file is opened (or created) once and stays open; every save rewrites it whole
-// and cuts it to 976 bytes. Loading the table reads the exchange's price-spread file.
+// PriceTable. The file is opened (or created) once and stays open; every save writes the whole
+// file beside it and renames it over, so a failed save leaves the old file as it was and no
+// temporary file behind. Loading the table reads the exchange's price-spread file.
 #pragma once
 #include <cstdint>
 
@@ -33,13 +34,15 @@ public:
     // Fills table from the price-spread file: 976; -10 not open; the file's error when it cannot
     // be positioned; -12 when the price-spread file could not be read.
     int32_t Load(PriceTable& table);
-    // Writes header and table and cuts the file at 976 bytes: 960; -10 not open; -11 cannot be
-    // positioned; -12 header not written whole; -13 table not written whole.
+    // Writes header and table as the whole new file: 960; -10 not open; -11 the new file cannot
+    // be created; -12 header not written whole; -13 table not written whole; -14 not flushed;
+    // -15 not renamed over the old file.
     int32_t Save(const PriceTable& table);
 
 private:
     HKZxjcLoader& loader_;
     MFile file_;
+    MString path_;
     uint8_t header_[kHeaderSize];
     bool created_ = false;
 };

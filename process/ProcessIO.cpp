@@ -262,7 +262,11 @@ void ProcessIO::LoadPriceTable() {
 }
 
 void ProcessIO::LoadShortNamesAndIndexes() {
-    if (m_Config != nullptr) m_ShortNameTable.LoadAll(m_Config->HKShorNameFilePath().GetData());
+    if (m_Config != nullptr) {
+        const MString path = m_Config->HKShorNameFilePath();
+        const int32_t loaded = m_ShortNameTable.LoadAll(path.GetData());
+        if (loaded < 0) Logger().Write(kLogWarning, kModule, "中文简称文件%s装入失败, errcode=%d", path.GetData(), loaded);
+    }
     m_ProductStatusTable.Clear();
     m_CodeTable.Clear();
     m_SnapshotTable.Clear();
@@ -410,6 +414,10 @@ int32_t ProcessIO::SavePriceTable() {
     MLocalSection lock(m_PriceFileLock);
     const int32_t saved = m_PriceTableFile.Save(m_PriceTable);
     m_PriceTableDirty = 0;
+    // Not before the file was opened: a unit that was never started has nothing to save.
+    if (saved < 0 && saved != -10) {
+        Logger().Write(kLogError, kModule, "价位表文件存盘出错, errcode=%d", saved);
+    }
     return saved;
 }
 

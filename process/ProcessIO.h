@@ -81,7 +81,7 @@ public:
     // States to 0, level-2 pushes refused, processing thread stopped (5000 ms), tables released.
     void Stop();
     // Saves the price table to its file: the file's result (960, or negative; -10 before the
-    // file was opened).
+    // file was opened). A failed save of an opened file is logged (one error line).
     int32_t SavePriceTable();
     // Forgets the initialised date, so that the next Reinitialise runs (the console's
     // "reinstance").

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 
 #include "config/ConfigUnit.h"
@@ -9,12 +10,14 @@
 #include "foundation/MException.h"
 #include "host/HostClock.h"
 #include "host/ScratchFolder.h"
+#include "tests/FileFaults.h"
 #include "tests/config/LogCapture.h"
 
 using zephyr::ConfigUnit;
 using zephyr::MString;
 using zephyr::hostkit::HostClock;
 using zephyr::hostkit::ScratchFolder;
+using zephyr::testing::FileFaults;
 
 namespace {
 
@@ -85,6 +88,51 @@ TEST_F(ConfigUnitTest, MissingIniGivesDefaultsAndIsWrittenOnceAtStop) {
     EXPECT_FALSE(config_.IsIniMissing());
     config_.Stop();
     EXPECT_EQ(folder_.ReadFile("Zephyr.ini"), written);
+}
+
+// Every failure point of writing the missing ini at stop: nothing is left where the file goes
+// (no file, no temporary file), one line says so, and the next stop writes it.
+TEST_F(ConfigUnitTest, FailedIniWriteAtStopLeavesNothingAndIsLoggedOnce) {
+    using Operation = FileFaults::Operation;
+    const struct {
+        Operation operation;
+        const char* path;
+    } points[] = {{Operation::kOpen, "Zephyr.ini.tmp"},
+                  {Operation::kWrite, "Zephyr.ini.tmp"},
+                  {Operation::kFlush, "Zephyr.ini.tmp"},
+                  {Operation::kRename, "Zephyr.ini"}};
+    auto failure_lines = [&] {
+        int n = 0;
+        for (const LoggedLine& line : logs_.lines()) n += line.text.find("写配置文件") != std::string::npos;
+        return n;
+    };
+    int failures = 0;
+    for (const auto& point : points) {
+        for (int n = 1;; ++n) {
+            SCOPED_TRACE(std::string(FileFaults::Name(point.operation)) + " " + std::to_string(n));
+            ASSERT_EQ(config_.Start(), 1);
+            ASSERT_TRUE(config_.IsIniMissing());
+            bool fired;
+            {
+                FileFaults faults(point.operation, point.path, n);
+                config_.Stop();
+                fired = faults.Fired();
+            }
+            if (!fired) {  // past the last call of that kind: the stop wrote the file
+                ASSERT_EQ(remove(folder_.Join("Zephyr.ini").c_str()), 0);
+                break;
+            }
+            ++failures;
+            EXPECT_FALSE(folder_.Exists("Zephyr.ini"));
+            EXPECT_FALSE(folder_.Exists("Zephyr.ini.tmp"));
+            EXPECT_EQ(failure_lines(), failures);
+        }
+    }
+    EXPECT_GT(failures, 4);
+    ASSERT_EQ(config_.Start(), 1);
+    config_.Stop();
+    EXPECT_NE(folder_.ReadFile("Zephyr.ini").find("KPTime = 845"), std::string::npos);
+    EXPECT_FALSE(folder_.Exists("Zephyr.ini.tmp"));
 }
 
 TEST_F(ConfigUnitTest, ExistingIniIsReadWithItsTypesAndNeverRewritten) {

@@ -17,6 +17,7 @@
 #include "host/HostClock.h"
 #include "host/ScratchFolder.h"
 #include "process/ProcessIO.h"
+#include "tests/FileFaults.h"
 #include "tools/sampleday/SampleDay.h"
 
 namespace zephyr {
@@ -251,6 +252,89 @@ TEST_F(ProcessIOTest, LevelTwoFeedDoesNotMoveTheMarketWhileItIsRebuilt) {
     }
     feeding.store(false);
     module.join();
+}
+
+// Every failure point of the price table save: the old file stays as it was, no temporary file
+// is left, one error line is logged, and the next save succeeds (each one that goes through is
+// followed by a day change, so that the next one changes the file).
+TEST_F(ProcessIOTest, FailedPriceTableSaveKeepsTheOldFile) {
+    using Operation = testing::FileFaults::Operation;
+    CodeEntry share;
+    StartSmallDay(&share);
+    ASSERT_EQ(process_->SavePriceTable(), 960);
+    std::string saved = folder_.ReadFile("hkpricetb.dat");
+    ASSERT_EQ(saved.size(), 976u);
+    // A later day, so that a save that goes through changes the file (its date).
+    int day = 8;
+    HostClock::SetLocal(2015, 10, day, 10, 0, 0);
+
+    const Operation operations[] = {Operation::kOpen, Operation::kWrite, Operation::kFlush, Operation::kRename};
+    size_t failures = 0;
+    for (Operation operation : operations) {
+        for (int n = 1;; ++n) {
+            SCOPED_TRACE(std::string(testing::FileFaults::Name(operation)) + " " + std::to_string(n));
+            int32_t result;
+            bool fired;
+            {
+                testing::FileFaults faults(operation, "hkpricetb.dat", n);
+                result = process_->SavePriceTable();
+                fired = faults.Fired();
+            }
+            if (!fired) {  // past the save's last call of that kind: it went through
+                EXPECT_EQ(result, 960);
+                const std::string now = folder_.ReadFile("hkpricetb.dat");
+                EXPECT_TRUE(now.size() == 976u && now != saved);
+                saved = now;
+                HostClock::SetLocal(2015, 10, ++day, 10, 0, 0);
+                break;
+            }
+            ++failures;
+            EXPECT_LT(result, 0);
+            EXPECT_TRUE(folder_.ReadFile("hkpricetb.dat") == saved) << "the old file changed";
+            EXPECT_FALSE(folder_.Exists("hkpricetb.dat.tmp"));
+            EXPECT_EQ(Logged("价位表文件存盘出错"), failures);
+        }
+    }
+    EXPECT_EQ(failures, 5u);  // create, header, table, flush, rename
+}
+
+// A failed open or read of each file the start reads: the start logs a warning or an error, and
+// the next start, with the file readable again, loads the whole day. (The session status file is
+// read by the processing thread, not by the start.)
+TEST_F(ProcessIOTest, FailedReadOfEachStartFileIsLoggedAndTheNextStartLoadsTheDay) {
+    using Operation = testing::FileFaults::Operation;
+    WriteDay(20151007, 95900, 50);
+    HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
+    ASSERT_EQ(Make().Start(), 1);
+    const uint32_t codes = process_->Codes().Count(), short_names = process_->ShortNames().Count();
+    ASSERT_EQ(codes, 57u);
+    ASSERT_GT(short_names, 0u);
+    const char* files[] = {"reff04", "mktdt04", "exra04", "zxjc", "namehk.dbf", "hsindexconfig.ini", "lonkind"};
+    for (const char* file : files) {
+        for (Operation operation : {Operation::kOpen, Operation::kRead}) {
+            SCOPED_TRACE(std::string(file) + " " + testing::FileFaults::Name(operation));
+            size_t before;
+            {
+                std::lock_guard<std::mutex> lock(g_mutex);
+                before = g_lines.size();
+            }
+            {
+                testing::FileFaults faults(operation, file, 1);
+                Make().Start();
+                EXPECT_TRUE(faults.Fired());
+            }
+            {
+                std::lock_guard<std::mutex> lock(g_mutex);
+                size_t warnings = 0;
+                for (size_t i = before; i < g_lines.size(); ++i) warnings += g_lines[i].level >= kLogWarning;
+                EXPECT_GE(warnings, 1u);
+            }
+            ASSERT_EQ(Make().Start(), 1);
+            EXPECT_EQ(process_->Codes().Count(), codes);
+            EXPECT_EQ(process_->Snapshots().Count(), 50u);
+            EXPECT_EQ(process_->ShortNames().Count(), short_names);
+        }
+    }
 }
 
 TEST_F(ProcessIOTest, StartResults) {

@@ -1,0 +1,138 @@
+// A host that misbehaves: its push callback calls the pull exports back from inside, or blocks for
+// 8 seconds; four host threads pull the whole market while the day runs. The driver does not
+// deadlock, goes on pushing afterwards, and EndDriverWork returns within its threads' time-outs.
+// (While the callback blocks, the processing thread waits for the push pool too, so the seconds
+// that pass meanwhile give one market header, not one each.)
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/MarketImage.h"
+#include "host/PushDecoder.h"
+#include "tests/running/RunningDay.h"
+
+namespace zephyr::running {
+namespace {
+
+std::atomic<const DriverLibrary*> g_driver{nullptr};
+std::atomic<int> g_block_ms{0};      // the next push blocks this long (real time), once
+std::atomic<int> g_reentered{0};     // pushes that called the pull exports back
+
+int32_t MisbehavingPush(uint8_t main_type, uint8_t sub_type, const void* data, int32_t length, uint8_t market,
+                        uint16_t driver_id, uint8_t compressed) {
+    const int block = g_block_ms.exchange(0);
+    if (block > 0) std::this_thread::sleep_for(std::chrono::milliseconds(block));
+    if (const DriverLibrary* driver = g_driver.load()) {
+        std::vector<uint8_t> info, categories;
+        uint8_t last = 0;
+        driver->IsWorking();
+        driver->MarketInfo(4, &info, &categories);
+        driver->FrameCount(2, 0x54, 0, 3, &last);
+        ++g_reentered;
+    }
+    return hostkit::RecordPush(main_type, sub_type, data, length, market, driver_id, compressed);
+}
+
+size_t Headers() {
+    size_t n = 0;
+    hostkit::DecodedPush decoded;
+    for (const hostkit::PushRecord& push : HostRecorder::Instance().Pushes()) {
+        if (!hostkit::DecodePush(push.data.data(), push.data.size(), &decoded)) continue;
+        for (const hostkit::PushFrame& frame : decoded.frames) n += frame.type == hostkit::kPushMarketHeader;
+    }
+    return n;
+}
+
+class HostMisbehavesTest : public RunningDay {
+protected:
+    void TearDown() override {
+        g_driver.store(nullptr);
+        g_block_ms.store(0);
+        RunningDay::TearDown();
+    }
+    void Serve() {
+        WriteDay(20151007, 95900, 300);
+        HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
+        DriverLibrary& driver = Load();
+        DriverWorkParams params = hostkit::MakeWorkParams(7);
+        params.push_data = &MisbehavingPush;
+        g_driver.store(&driver);
+        ASSERT_EQ(driver.Begin(params), 1);
+        LetThreadsPass();
+        ASSERT_TRUE(TickUntil([&] { return Working() && MarketDate() == 20151007; }, 2)) << Host().LogDump();
+    }
+    // Ends the driver: it must come back within its two thread joins (5 s each) and some slack.
+    void EndInTime() {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(driver_->End(), 1);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(12));
+        driver_.reset();
+    }
+};
+
+TEST_F(HostMisbehavesTest, PushCallbackThatPullsBackOrBlocksDoesNotStopTheDriver) {
+    Serve();
+    Host().Clear();
+    // Every push calls the pull exports back: one header a second still arrives.
+    for (int second = 1; second <= 3; ++second) {
+        HostClock::AdvanceMs(1000);
+        EXPECT_TRUE(WaitUntil([&] { return Headers() >= static_cast<size_t>(second); }, 2000)) << second;
+    }
+    EXPECT_GT(g_reentered.load(), 0);
+
+    // The next push blocks for 8 s while seconds pass; afterwards a header a second again.
+    const size_t before = Headers();
+    g_block_ms.store(8000);
+    for (int second = 0; second < 5; ++second) {
+        HostClock::AdvanceMs(1000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return Headers() > before; }, 12000));
+    for (int second = 1; second <= 2; ++second) {
+        const size_t seen = Headers();
+        HostClock::AdvanceMs(1000);
+        EXPECT_TRUE(WaitUntil([&] { return Headers() > seen; }, 2000)) << second;
+    }
+    EndInTime();
+}
+
+TEST_F(HostMisbehavesTest, EndWhilePushCallbackBlocksReturnsInTime) {
+    Serve();
+    g_block_ms.store(8000);
+    HostClock::AdvanceMs(1000);
+    ASSERT_TRUE(WaitUntil([] { return g_block_ms.load() == 0; }, 2000));  // the push is blocking now
+    EndInTime();
+}
+
+TEST_F(HostMisbehavesTest, FourHostThreadsPullWhileTheDayRuns) {
+    Serve();
+    std::atomic<bool> stop{false};
+    std::atomic<int> pulled{0};
+    std::vector<std::thread> hosts;
+    for (int i = 0; i < 4; ++i) {
+        hosts.emplace_back([&] {
+            while (!stop.load()) {
+                hostkit::MarketImage image;
+                std::string error;
+                if (hostkit::PullMarketImage(*driver_, 8192, &image, &error) == hostkit::PullResult::kPulled) ++pulled;
+            }
+        });
+    }
+    Host().Clear();
+    for (int second = 1; second <= 5; ++second) {
+        if (second == 3) RefreshMarketData(100010);
+        HostClock::AdvanceMs(1000);
+        EXPECT_TRUE(WaitUntil([&] { return Headers() >= static_cast<size_t>(second); }, 3000)) << second;
+    }
+    stop.store(true);
+    for (std::thread& host : hosts) host.join();
+    EXPECT_GT(pulled.load(), 0);
+    EndInTime();
+}
+
+}  // namespace
+}  // namespace zephyr::running
