@@ -16,7 +16,7 @@
 #include "config/ConfigUnit.h"
 #include "console/ConsoleWriter.h"
 #include "console/DriverCommandHandler.h"
-#include "console/ProcessConsoleServices.h"
+#include "driver/ProcessConsoleServices.h"
 #include "foundation/MClock.h"
 #include "foundation/MLog.h"
 #include "fuzz/FuzzFiles.h"
