@@ -30,6 +30,7 @@ bool LineReader::LastLineIsTrailer() {
     uint32_t got = 0;
     while (got < tail) {
         const int32_t n = file_.Read(block_ + got, tail - got);
+        if (n < 0) tail_error_ = n;
         if (n <= 0) return false;
         got += static_cast<uint32_t>(n);
     }
@@ -58,6 +59,7 @@ int32_t LineReader::FindTrailerAndRewind(char* line, uint32_t size) {
 void LineReader::WarnReadProblems(MLogger& log, const char* module, const char* who) const {
     if (skipped_ != 0) log.Write(kLogWarning, module, "%s : 跳过超长行%u行(每行至多%u字节)", who, skipped_, max_line_);
     if (read_error_ != 0) log.Write(kLogWarning, module, "%s : 读文件出错, 文件未读完[Err:%d]", who, read_error_);
+    if (tail_error_ != 0) log.Write(kLogWarning, module, "%s : 读文件尾出错, 已从头读完[Err:%d]", who, tail_error_);
 }
 
 int32_t LineReader::Fill() {

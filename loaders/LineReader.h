@@ -39,7 +39,8 @@ public:
     uint32_t MaxLine() const { return max_line_; }
     // When lines were skipped: one warning "<who> : ..." naming their number and the limit; when
     // reading the file failed (the lines read until then were handed out, Next then answered the
-    // error): one warning naming the error.
+    // error): one warning naming the error; when the look at the file's end failed and the file
+    // was read through instead: one warning naming that error.
     void WarnReadProblems(MLogger& log, const char* module, const char* who) const;
 
 private:
@@ -55,6 +56,7 @@ private:
     uint32_t end_ = 0;
     uint32_t skipped_ = 0;
     int32_t read_error_ = 0;  // the file's last read error, 0 when none
+    int32_t tail_error_ = 0;  // a failed read of the file's end, recovered by reading it through
     bool skipping_ = false;  // inside an over-long line, looking for its end
     char block_[kBlockSize];
 };
