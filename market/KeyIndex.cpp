@@ -31,7 +31,8 @@ KeyIndex::~KeyIndex() { Release(); }
 void KeyIndex::Release() {
     std::free(heads_);
     std::free(next_);
-    heads_ = next_ = nullptr;
+    std::free(hashes_);
+    heads_ = next_ = hashes_ = nullptr;
     mask_ = rows_ = 0;
     valid_ = false;
 }
@@ -39,7 +40,7 @@ void KeyIndex::Release() {
 uint32_t KeyIndex::Hash(const uint8_t* key) const {
     uint32_t h = 2166136261u;
     for (uint32_t i = 0; i < hashed_; ++i) h = (h ^ key[i]) * 16777619u;
-    return (h ^ (h >> 15)) & mask_;
+    return h ^ (h >> 15);
 }
 
 bool KeyIndex::Rebuild(const uint8_t* records, uint32_t count) {
@@ -51,7 +52,8 @@ bool KeyIndex::Rebuild(const uint8_t* records, uint32_t count) {
         Release();
         heads_ = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(buckets) * sizeof(uint32_t)));
         next_ = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(rows) * sizeof(uint32_t)));
-        if (heads_ == nullptr || next_ == nullptr) {
+        hashes_ = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(rows) * sizeof(uint32_t)));
+        if (heads_ == nullptr || next_ == nullptr || hashes_ == nullptr) {
             Release();
             return false;
         }
@@ -70,9 +72,10 @@ void KeyIndex::Appended(const uint8_t* records, uint32_t row) {
         valid_ = false;  // the next search sizes the index anew
         return;
     }
-    const uint32_t bucket = Hash(KeyOf(records, row));
-    next_[row] = heads_[bucket];
-    heads_[bucket] = row;
+    const uint32_t hash = Hash(KeyOf(records, row));
+    hashes_[row] = hash;
+    next_[row] = heads_[hash & mask_];
+    heads_[hash & mask_] = row;
 }
 
 int32_t KeyIndex::Find(const uint8_t* records, uint32_t count, const void* key, uint32_t compare) {
@@ -86,9 +89,12 @@ int32_t KeyIndex::Find(const uint8_t* records, uint32_t count, const void* key, 
     }
     // Descending chain: the last match met is the first in table order.
     const uint8_t* wanted = static_cast<const uint8_t*>(key);
+    const uint32_t hash = Hash(wanted);
     int32_t found = -1;
-    for (uint32_t row = heads_[Hash(wanted)]; row != kEnd; row = next_[row]) {
-        if (row < count && SameBytes(KeyOf(records, row), wanted, compare)) found = static_cast<int32_t>(row);
+    for (uint32_t row = heads_[hash & mask_]; row != kEnd; row = next_[row]) {
+        if (hashes_[row] == hash && row < count && SameBytes(KeyOf(records, row), wanted, compare)) {
+            found = static_cast<int32_t>(row);
+        }
     }
     return found;
 }

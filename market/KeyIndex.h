@@ -32,6 +32,7 @@ public:
     int32_t Find(const uint8_t* records, uint32_t count, const void* key, uint32_t compare);
 
 private:
+    // The full hash; a bucket is its low bits.
     uint32_t Hash(const uint8_t* key) const;
     bool Rebuild(const uint8_t* records, uint32_t count);
     const uint8_t* KeyOf(const uint8_t* records, uint32_t row) const {
@@ -43,8 +44,11 @@ private:
     const uint32_t key_size_;
     const uint32_t hashed_;
     // Chains run from heads_[bucket] through next_[row] in descending row order; kEnd ends one.
+    // hashes_[row] holds the row's full hash, so that a chain is walked without reading the
+    // records of other keys (in a full market each such read is a cache miss).
     uint32_t* heads_ = nullptr;
     uint32_t* next_ = nullptr;
+    uint32_t* hashes_ = nullptr;
     uint32_t mask_ = 0;
     uint32_t rows_ = 0;  // rows next_ has room for
     bool valid_ = false;

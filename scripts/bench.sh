@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Release benchmarks (native 64-bit, build/x64), runs them with a short minimum time
 # and prints one table: each figure beside the baseline it is judged against, their ratio, the
-# goal and whether it is met. Ratios come from one run, so the machine's speed cancels out.
+# goal and whether it is met. Ratios come from one run, so the machine's speed cancels out; the
+# figures are the CPU time of the benchmark's thread, so that other programs sharing the machine
+# distort them less than wall time.
 #   scripts/bench.sh [--memory] [--min-time SECONDS]
 # --memory also runs the stand-in host's demo at 60,000 instruments (x64 build) and judges the
 # serving driver's resident memory (VmRSS) against the bytes its tables hold.
@@ -34,8 +36,12 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 for bench in "${benches[@]}"; do
   program=$(find "$build" -name "$bench" -type f -perm -u+x | head -n 1)
+  # A start of the largest day takes about a quarter of a second; with less than twice that
+  # the first run, which also pays the fresh memory's page faults, would be the one reported.
+  bench_min_time=$min_time
+  [ "$bench" = bench_running ] && bench_min_time=$(python3 -c "print(max(0.6, $min_time))")
   # The driver's own progress lines go to stdout; the figures go to the JSON file.
-  "$program" --benchmark_min_time="$min_time" --benchmark_format=json \
+  "$program" --benchmark_min_time="$bench_min_time" --benchmark_format=json \
     --benchmark_out="$out/$bench.json" --benchmark_out_format=json >/dev/null 2>"$out/$bench.err" || {
     cat "$out/$bench.err" >&2
     exit 1
@@ -64,10 +70,10 @@ for name in os.listdir(out):
             if b.get("run_type", "iteration") == "iteration" and "error_occurred" not in b:
                 runs[b["name"]] = b
 
-def ns(name):  # real time of one iteration in ns
+def ns(name):  # CPU time of one iteration in ns (see the header)
     b = runs[name]
     scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
-    return b["real_time"] * scale
+    return b["cpu_time"] * scale
 
 rows = []
 def row(figure, baseline, value, base, ratio, goal, met, unit=""):
