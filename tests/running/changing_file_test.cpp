@@ -20,41 +20,12 @@
 namespace zephyr::running {
 namespace {
 
-// Snapshot records pushed so far (code -> latest), and whether every push decoded whole.
-struct Pushed {
-    std::map<std::string, std::string> snapshots;
-    size_t records = 0;
-    size_t headers = 0;
-    bool whole = true;
-};
-
-Pushed Collect() {
-    Pushed pushed;
-    hostkit::DecodedPush decoded;
-    for (const hostkit::PushRecord& push : HostRecorder::Instance().Pushes()) {
-        if (!hostkit::DecodePush(push.data.data(), push.data.size(), &decoded)) {
-            pushed.whole = false;
-            continue;
-        }
-        for (const hostkit::PushFrame& frame : decoded.frames) {
-            pushed.headers += frame.type == hostkit::kPushMarketHeader;
-            if (frame.type != hostkit::kPushSnapshots) continue;
-            for (size_t i = 0; i < frame.records; ++i) {
-                const char* record = frame.payload + i * hostkit::kSnapshotSize;
-                pushed.snapshots[std::string(record, strnlen(record, 6))] = std::string(record, hostkit::kSnapshotSize);
-                ++pushed.records;
-            }
-        }
-    }
-    return pushed;
-}
-
 class ChangingFileTest : public RunningDay {
 protected:
     void NextSecond() {
-        const size_t before = Collect().headers;
+        const size_t before = Pushed().headers;
         HostClock::AdvanceMs(1000);
-        EXPECT_TRUE(WaitUntil([&] { return Collect().headers > before; }, 1500));
+        EXPECT_TRUE(WaitUntil([&] { return Pushed().headers > before; }, 1500));
         LetThreadsPass();  // the pass that read the file has finished
     }
     std::map<std::string, std::string> PulledSnapshots() {
@@ -106,17 +77,17 @@ TEST_F(ChangingFileTest, EachPassKeepsTheLastGoodQuotesUntilTheFileIsWholeAgain)
         SCOPED_TRACE(change.name);
         change.change();
         NextSecond();
-        EXPECT_EQ(Collect().records, 0u);
+        EXPECT_EQ(Pushed().snapshot_records, 0u);
         EXPECT_TRUE(PulledSnapshots() == good);
     }
 
     // The whole file again: read at the next second, its changed quotes pushed whole.
     Replace(next);
     NextSecond();
-    ASSERT_TRUE(WaitUntil([&] { return Collect().records > 0; }, 1500));
+    ASSERT_TRUE(WaitUntil([&] { return Pushed().snapshot_records > 0; }, 1500));
     LetThreadsPass();
-    const Pushed pushed = Collect();
-    EXPECT_TRUE(pushed.whole);
+    const PushSummary pushed = Pushed();
+    EXPECT_TRUE(pushed.faults.empty());
     const std::map<std::string, std::string> pulled = PulledSnapshots();
     for (const auto& [code, record] : pushed.snapshots) EXPECT_TRUE(pulled.at(code) == record) << code;
     EXPECT_FALSE(pulled == good);
