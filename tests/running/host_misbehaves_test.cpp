@@ -91,6 +91,11 @@ TEST_F(HostMisbehavesTest, PushCallbackThatPullsBackOrBlocksDoesNotStopTheDriver
 }
 
 TEST_F(HostMisbehavesTest, EndWhilePushCallbackBlocksReturnsInTime) {
+#if defined(__SANITIZE_THREAD__)
+    // The stop cancels the thread that is still inside the host after its 5 s; ThreadSanitizer
+    // cannot follow a cancelled thread's locks and reports them as still held.
+    GTEST_SKIP() << "a thread cancelled inside the host is outside ThreadSanitizer's model";
+#endif
     Serve();
     g_block_ms.store(8000);
     HostClock::AdvanceMs(1000);
