@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "console/DriverCommandHandler.h"
 #include "driver/ProcessConsoleServices.h"
 #include "foundation/MClock.h"
+#include "foundation/MDateTime.h"
 #include "foundation/MLog.h"
 #include "fuzz/FuzzFiles.h"
 #include "process/ProcessIO.h"
@@ -41,21 +41,10 @@ int32_t CheckText(uint32_t, const char* format, ...) {
 
 int32_t IgnorePush(uint8_t, uint8_t, const void*, int32_t, uint8_t, uint16_t, uint8_t) { return 0; }
 
-time_t LocalSeconds(int year, int month, int day, int hour, int minute) {
-    tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_isdst = -1;
-    return mktime(&local);
-}
-
 // A 12-share day of 2015-10-07 at 10:00, started as the start-up sequence starts it.
 struct Driver {
     MLogger logger;
-    MManualClock clock{LocalSeconds(2015, 10, 7, 10, 0), 0};
+    MManualClock clock{MDateTime(2015, 10, 7).GetValue() + 10 * 3600, 0};  // 10:00 local
     ConfigUnit config{&logger, nullptr};
     ProcessIO process{&config, &logger};
     ProcessConsoleServices services{&process, &config};

@@ -7,7 +7,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,6 +20,7 @@
 #include "host/HostClock.h"
 #include "host/HostRecorder.h"
 #include "host/MarketImage.h"
+#include "host/PushDecoder.h"
 #include "host/ScratchFolder.h"
 #include "tools/sampleday/Layout.h"
 #include "tools/sampleday/SampleDay.h"
@@ -40,6 +43,42 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeout_ms = 3000) 
 
 // Lets the driver's threads make a few passes (they pass every 100 ms of real time).
 inline void LetThreadsPass() { std::this_thread::sleep_for(std::chrono::milliseconds(250)); }
+
+// Every push so far, decoded; the failures of any push that is not whole are collected.
+struct PushSummary {
+    size_t headers = 0;
+    std::map<std::string, std::string> snapshots;  // code -> latest pushed record
+    size_t snapshot_records = 0;
+    std::vector<std::string> faults;
+};
+
+inline PushSummary Summarise(const std::vector<hostkit::PushRecord>& pushes) {
+    PushSummary summary;
+    hostkit::DecodedPush decoded;
+    for (const hostkit::PushRecord& push : pushes) {
+        if (push.main_type != 2 || push.sub_type != 86 || push.market != 30 || push.driver_id != 7 ||
+            push.compressed != 0) {
+            summary.faults.push_back("push header");
+        }
+        if (!hostkit::DecodePush(push.data.data(), push.data.size(), &decoded)) {
+            summary.faults.push_back(decoded.error);
+            continue;
+        }
+        for (const hostkit::PushFrame& frame : decoded.frames) {
+            if (frame.type == hostkit::kPushMarketHeader) ++summary.headers;
+            if (frame.type != hostkit::kPushSnapshots) continue;
+            for (size_t i = 0; i < frame.records; ++i) {
+                const char* record = frame.payload + i * hostkit::kSnapshotSize;
+                summary.snapshots[std::string(record, strnlen(record, 6))] = std::string(record, hostkit::kSnapshotSize);
+                ++summary.snapshot_records;
+            }
+        }
+    }
+    return summary;
+}
+
+// Everything pushed to this host so far, decoded.
+inline PushSummary Pushed() { return Summarise(HostRecorder::Instance().Pushes()); }
 
 class RunningDay : public ::testing::Test {
 protected:

@@ -37,16 +37,6 @@ int32_t MisbehavingPush(uint8_t main_type, uint8_t sub_type, const void* data, i
     return hostkit::RecordPush(main_type, sub_type, data, length, market, driver_id, compressed);
 }
 
-size_t Headers() {
-    size_t n = 0;
-    hostkit::DecodedPush decoded;
-    for (const hostkit::PushRecord& push : HostRecorder::Instance().Pushes()) {
-        if (!hostkit::DecodePush(push.data.data(), push.data.size(), &decoded)) continue;
-        for (const hostkit::PushFrame& frame : decoded.frames) n += frame.type == hostkit::kPushMarketHeader;
-    }
-    return n;
-}
-
 class HostMisbehavesTest : public RunningDay {
 protected:
     void TearDown() override {
@@ -80,27 +70,32 @@ TEST_F(HostMisbehavesTest, PushCallbackThatPullsBackOrBlocksDoesNotStopTheDriver
     // Every push calls the pull exports back: one header a second still arrives.
     for (int second = 1; second <= 3; ++second) {
         HostClock::AdvanceMs(1000);
-        EXPECT_TRUE(WaitUntil([&] { return Headers() >= static_cast<size_t>(second); }, 2000)) << second;
+        EXPECT_TRUE(WaitUntil([&] { return Pushed().headers >= static_cast<size_t>(second); }, 2000)) << second;
     }
     EXPECT_GT(g_reentered.load(), 0);
 
     // The next push blocks for 8 s while seconds pass; afterwards a header a second again.
-    const size_t before = Headers();
+    const size_t before = Pushed().headers;
     g_block_ms.store(8000);
     for (int second = 0; second < 5; ++second) {
         HostClock::AdvanceMs(1000);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
-    EXPECT_TRUE(WaitUntil([&] { return Headers() > before; }, 12000));
+    EXPECT_TRUE(WaitUntil([&] { return Pushed().headers > before; }, 12000));
     for (int second = 1; second <= 2; ++second) {
-        const size_t seen = Headers();
+        const size_t seen = Pushed().headers;
         HostClock::AdvanceMs(1000);
-        EXPECT_TRUE(WaitUntil([&] { return Headers() > seen; }, 2000)) << second;
+        EXPECT_TRUE(WaitUntil([&] { return Pushed().headers > seen; }, 2000)) << second;
     }
     EndInTime();
 }
 
 TEST_F(HostMisbehavesTest, EndWhilePushCallbackBlocksReturnsInTime) {
+#if defined(__SANITIZE_THREAD__)
+    // The stop cancels the thread that is still inside the host after its 5 s; ThreadSanitizer
+    // cannot follow a cancelled thread's locks and reports them as still held.
+    GTEST_SKIP() << "a thread cancelled inside the host is outside ThreadSanitizer's model";
+#endif
     Serve();
     g_block_ms.store(8000);
     HostClock::AdvanceMs(1000);
@@ -126,7 +121,7 @@ TEST_F(HostMisbehavesTest, FourHostThreadsPullWhileTheDayRuns) {
     for (int second = 1; second <= 5; ++second) {
         if (second == 3) RefreshMarketData(100010);
         HostClock::AdvanceMs(1000);
-        EXPECT_TRUE(WaitUntil([&] { return Headers() >= static_cast<size_t>(second); }, 3000)) << second;
+        EXPECT_TRUE(WaitUntil([&] { return Pushed().headers >= static_cast<size_t>(second); }, 3000)) << second;
     }
     stop.store(true);
     for (std::thread& host : hosts) host.join();

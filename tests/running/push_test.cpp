@@ -18,42 +18,6 @@
 namespace zephyr::running {
 namespace {
 
-using hostkit::DecodedPush;
-using hostkit::PushRecord;
-
-// Every push so far, decoded; the failures of any push that is not whole are collected.
-struct PushSummary {
-    size_t headers = 0;
-    std::map<std::string, std::string> snapshots;  // code -> latest pushed record
-    size_t snapshot_records = 0;
-    std::vector<std::string> faults;
-};
-
-PushSummary Summarise(const std::vector<PushRecord>& pushes) {
-    PushSummary summary;
-    DecodedPush decoded;
-    for (const PushRecord& push : pushes) {
-        if (push.main_type != 2 || push.sub_type != 86 || push.market != 30 || push.driver_id != 7 ||
-            push.compressed != 0) {
-            summary.faults.push_back("push header");
-        }
-        if (!hostkit::DecodePush(push.data.data(), push.data.size(), &decoded)) {
-            summary.faults.push_back(decoded.error);
-            continue;
-        }
-        for (const hostkit::PushFrame& frame : decoded.frames) {
-            if (frame.type == hostkit::kPushMarketHeader) ++summary.headers;
-            if (frame.type != hostkit::kPushSnapshots) continue;
-            for (size_t i = 0; i < frame.records; ++i) {
-                const char* record = frame.payload + i * hostkit::kSnapshotSize;
-                summary.snapshots[std::string(record, strnlen(record, 6))] = std::string(record, hostkit::kSnapshotSize);
-                ++summary.snapshot_records;
-            }
-        }
-    }
-    return summary;
-}
-
 class PushTest : public RunningDay {
 protected:
     // One second of the day: the clock moves, and the processing thread pushes the header.

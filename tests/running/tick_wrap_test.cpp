@@ -16,25 +16,14 @@
 namespace zephyr::running {
 namespace {
 
-// Frames of one type in every push so far.
-size_t Frames(uint8_t type) {
-    size_t n = 0;
-    hostkit::DecodedPush decoded;
-    for (const hostkit::PushRecord& push : HostRecorder::Instance().Pushes()) {
-        if (!hostkit::DecodePush(push.data.data(), push.data.size(), &decoded)) continue;
-        for (const hostkit::PushFrame& frame : decoded.frames) n += frame.type == type;
-    }
-    return n;
-}
-
 class TickWrapTest : public RunningDay {
 protected:
     int64_t Now() const { return HostClock::NowSeconds() - HostClock::LocalSeconds(2015, 10, 7, 10, 0, 0); }
     // One second: the clock moves and the processing thread pushes the market header.
     void NextSecond() {
-        const size_t before = Frames(hostkit::kPushMarketHeader);
+        const size_t before = Pushed().headers;
         HostClock::AdvanceMs(1000);
-        EXPECT_TRUE(WaitUntil([&] { return Frames(hostkit::kPushMarketHeader) > before; }, 1500))
+        EXPECT_TRUE(WaitUntil([&] { return Pushed().headers > before; }, 1500))
             << "no market header at 10:00:" << Now() << ", tick " << HostClock::TickMs();
     }
     bool MarketAnswers() const {
@@ -78,10 +67,10 @@ TEST_F(TickWrapTest, TimedActivitiesKeepTheirPaceAcrossTheWrap) {
     Host().Clear();
     while (Now() < 18 + 30) {
         NextSecond();
-        ASSERT_EQ(Frames(hostkit::kPushSnapshots), 0u) << "at 10:00:" << Now();
+        ASSERT_EQ(Pushed().snapshot_records, 0u) << "at 10:00:" << Now();
     }
     NextSecond();
-    EXPECT_TRUE(WaitUntil([&] { return Frames(hostkit::kPushSnapshots) > 0; }, 1500));
+    EXPECT_TRUE(WaitUntil([&] { return Pushed().snapshot_records > 0; }, 1500));
 }
 
 }  // namespace
