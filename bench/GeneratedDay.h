@@ -55,15 +55,15 @@ inline int64_t LocalSeconds(int year, int month, int day, int hour, int minute, 
 class Day {
 public:
     Day(uint32_t shares, uint16_t push_bond)
-        : shares_(shares), push_bond_(push_bond), clock_(0, 1000), config_(&logger_, nullptr),
-          process_(&config_, &logger_), level2_(&process_, &config_) {
+        : m_Shares(shares), m_PushBond(push_bond), m_Clock(0, 1000), m_Config(&m_Logger, nullptr),
+          m_Process(&m_Config, &m_Logger), m_Level2(&m_Process, &m_Config) {
         setenv("TZ", "Asia/Hong_Kong", 1);
         tzset();
-        clock_.Set(LocalSeconds(2015, 10, 7, 10, 0, 0));
-        clock_.Install();
+        m_Clock.Set(LocalSeconds(2015, 10, 7, 10, 0, 0));
+        m_Clock.Install();
         char dir[] = "/tmp/zephyr-bench-XXXXXX";
-        dir_ = mkdtemp(dir);
-        if (chdir(dir_.c_str()) != 0) std::perror("chdir");
+        m_Dir = mkdtemp(dir);
+        if (chdir(m_Dir.c_str()) != 0) std::perror("chdir");
         sampleday::Options options;
         options.date = kDate;
         options.seed = kDate;
@@ -71,57 +71,57 @@ public:
         options.time = 95900;
         options.driverIni = true;
         std::string error;
-        if (!sampleday::WriteSampleDay(options, dir_, error)) std::fprintf(stderr, "%s\n", error.c_str());
+        if (!sampleday::WriteSampleDay(options, m_Dir, error)) std::fprintf(stderr, "%s\n", error.c_str());
         if (push_bond != 0) {
-            FILE* ini = std::fopen((dir_ + "/Zephyr.ini").c_str(), "ab");
+            FILE* ini = std::fopen((m_Dir + "/Zephyr.ini").c_str(), "ab");
             if (ini != nullptr) {
                 std::fprintf(ini, "\r\n[Push]\r\nPushBond = %u\r\n", push_bond);
                 std::fclose(ini);
             }
         }
-        config_.SetLibraryFileName((dir_ + "/Zephyr.so").c_str());
-        config_.Start();
-        config_.GetIndexConfig().LoadIndexConfig(config_);
+        m_Config.SetLibraryFileName((m_Dir + "/Zephyr.so").c_str());
+        m_Config.Start();
+        m_Config.GetIndexConfig().LoadIndexConfig(m_Config);
         DriverWorkParams params;
         std::memset(&params, 0, sizeof params);
         params.frame_size = 8192;
         params.request_budget = 819200;
         params.push_data = &CountingHost;
-        process_.SetWorkParams(params);
+        m_Process.SetWorkParams(params);
     }
     ~Day() {
-        process_.Stop();
-        config_.Stop();
+        m_Process.Stop();
+        m_Config.Stop();
         MClock::SetSource(nullptr);
-        std::string command = "rm -rf '" + dir_ + "'";
+        std::string command = "rm -rf '" + m_Dir + "'";
         if (std::system(command.c_str()) != 0) std::perror("rm");
     }
     Day(const Day&) = delete;
     Day& operator=(const Day&) = delete;
 
-    ProcessIO& Process() { return process_; }
-    const std::string& Dir() const { return dir_; }
-    uint32_t Shares() const { return shares_; }
-    uint16_t PushBond() const { return push_bond_; }
+    ProcessIO& Process() { return m_Process; }
+    const std::string& Dir() const { return m_Dir; }
+    uint32_t Shares() const { return m_Shares; }
+    uint16_t PushBond() const { return m_PushBond; }
 
     // Started and serving, the level-2 bridge's pushes led into this unit: pushes reach the
     // host callback.
     void Serve() {
-        if (!process_.IsStarted()) process_.Start();
-        process_.SetServiceFlag(1);
-        process_.SetProcessState(1);
-        level2_.Initialise();
+        if (!m_Process.IsStarted()) m_Process.Start();
+        m_Process.SetServiceFlag(1);
+        m_Process.SetProcessState(1);
+        m_Level2.Initialise();
     }
 
 private:
-    uint32_t shares_;
-    uint16_t push_bond_;
-    MManualClock clock_;
-    MLogger logger_;
-    ConfigUnit config_;
-    ProcessIO process_;
-    Level2Connection level2_;
-    std::string dir_;
+    uint32_t m_Shares;
+    uint16_t m_PushBond;
+    MManualClock m_Clock;
+    MLogger m_Logger;
+    ConfigUnit m_Config;
+    ProcessIO m_Process;
+    Level2Connection m_Level2;
+    std::string m_Dir;
 };
 
 inline Day& DayOf(uint32_t shares, uint16_t push_bond = 0) {

@@ -98,19 +98,19 @@ int64_t FloorDiv1000(int64_t ms) { return ms >= 0 ? ms / 1000 : -((-ms + 999) / 
 }  // namespace
 
 MManualClock::MManualClock(int64_t now_seconds, uint32_t tick_ms)
-    : source_{&ManualNow, &ManualTick, this}, now_ms_(now_seconds * 1000), tick_ms_(tick_ms) {}
+    : m_Source{&ManualNow, &ManualTick, this}, m_NowMs(now_seconds * 1000), m_TickMs(tick_ms) {}
 
-void MManualClock::Set(int64_t now_seconds) { now_ms_.store(now_seconds * 1000); }
+void MManualClock::Set(int64_t now_seconds) { m_NowMs.store(now_seconds * 1000); }
 
-void MManualClock::SetTick(uint32_t tick_ms) { tick_ms_.store(tick_ms); }
+void MManualClock::SetTick(uint32_t tick_ms) { m_TickMs.store(tick_ms); }
 
 void MManualClock::AdvanceMs(uint32_t ms) {
-    now_ms_.fetch_add(static_cast<int64_t>(ms));
-    tick_ms_.fetch_add(ms);
+    m_NowMs.fetch_add(static_cast<int64_t>(ms));
+    m_TickMs.fetch_add(ms);
 }
 
-int64_t MManualClock::Now() const { return FloorDiv1000(now_ms_.load()); }
+int64_t MManualClock::Now() const { return FloorDiv1000(m_NowMs.load()); }
 
-uint32_t MManualClock::Tick() const { return tick_ms_.load(); }
+uint32_t MManualClock::Tick() const { return m_TickMs.load(); }
 
 }  // namespace zephyr

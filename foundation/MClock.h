@@ -37,15 +37,15 @@ public:
     void AdvanceMs(uint32_t ms);
     int64_t Now() const;
     uint32_t Tick() const;
-    const MClockSource* Source() const { return &source_; }
+    const MClockSource* Source() const { return &m_Source; }
     // Installs this clock as the process-wide source.
-    void Install() const { MClock::SetSource(&source_); }
+    void Install() const { MClock::SetSource(&m_Source); }
 
 private:
-    MClockSource source_;
+    MClockSource m_Source;
     // Wall time kept in milliseconds so AdvanceMs moves it precisely.
-    std::atomic<int64_t> now_ms_;
-    std::atomic<uint32_t> tick_ms_;
+    std::atomic<int64_t> m_NowMs;
+    std::atomic<uint32_t> m_TickMs;
 };
 
 }  // namespace zephyr

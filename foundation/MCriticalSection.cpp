@@ -8,19 +8,19 @@ MCriticalSection::MCriticalSection() {
     pthread_mutexattr_t attributes;
     pthread_mutexattr_init(&attributes);
     pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
-    if (pthread_mutex_init(&mutex_, &attributes) != 0) {
+    if (pthread_mutex_init(&m_Mutex, &attributes) != 0) {
         // Only fails without memory; a lock that does not exist cannot guard anything.
         std::abort();
     }
     pthread_mutexattr_destroy(&attributes);
 }
 
-MCriticalSection::~MCriticalSection() { pthread_mutex_destroy(&mutex_); }
+MCriticalSection::~MCriticalSection() { pthread_mutex_destroy(&m_Mutex); }
 
-void MCriticalSection::Lock() { pthread_mutex_lock(&mutex_); }
+void MCriticalSection::Lock() { pthread_mutex_lock(&m_Mutex); }
 
-void MCriticalSection::UnLock() { pthread_mutex_unlock(&mutex_); }
+void MCriticalSection::UnLock() { pthread_mutex_unlock(&m_Mutex); }
 
-bool MCriticalSection::TryLock() { return pthread_mutex_trylock(&mutex_) == 0; }
+bool MCriticalSection::TryLock() { return pthread_mutex_trylock(&m_Mutex) == 0; }
 
 }  // namespace zephyr

@@ -18,7 +18,7 @@ public:
     bool TryLock();
 
 private:
-    pthread_mutex_t mutex_;
+    pthread_mutex_t m_Mutex;
 };
 
 }  // namespace zephyr

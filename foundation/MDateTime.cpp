@@ -65,7 +65,7 @@ int32_t ClampToSeconds(int64_t seconds) {
 
 }  // namespace
 
-MDateTime::MDateTime(int32_t year, int32_t month, int32_t day) : seconds_(-1) {
+MDateTime::MDateTime(int32_t year, int32_t month, int32_t day) : m_Seconds(-1) {
     tm local = {};
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;
@@ -76,7 +76,7 @@ MDateTime::MDateTime(int32_t year, int32_t month, int32_t day) : seconds_(-1) {
     if (value == static_cast<time_t>(-1) && errno != 0) {
         return;
     }
-    seconds_ = ClampToSeconds(static_cast<int64_t>(value));
+    m_Seconds = ClampToSeconds(static_cast<int64_t>(value));
 }
 
 int32_t MDateTime::CalendarWeekDay(int32_t year, int32_t month, int32_t day) {
@@ -92,7 +92,7 @@ int32_t MDateTime::CalendarWeekDay(int32_t year, int32_t month, int32_t day) {
 }
 
 MDateTime& MDateTime::Now() {
-    seconds_ = ClampToSeconds(MClock::NowSeconds());
+    m_Seconds = ClampToSeconds(MClock::NowSeconds());
     return *this;
 }
 
@@ -104,7 +104,7 @@ MDateTime MDateTime::Current() {
 
 int32_t MDateTime::GetDate() const {
     tm local;
-    if (!ToLocal(seconds_, local)) {
+    if (!ToLocal(m_Seconds, local)) {
         return 0;
     }
     return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
@@ -112,7 +112,7 @@ int32_t MDateTime::GetDate() const {
 
 int32_t MDateTime::GetTime() const {
     tm local;
-    if (!ToLocal(seconds_, local)) {
+    if (!ToLocal(m_Seconds, local)) {
         return 0;
     }
     return local.tm_hour * 10000 + local.tm_min * 100 + local.tm_sec;
@@ -120,7 +120,7 @@ int32_t MDateTime::GetTime() const {
 
 int32_t MDateTime::GetWeekDay() const {
     tm local;
-    if (!ToLocal(seconds_, local)) {
+    if (!ToLocal(m_Seconds, local)) {
         return ERR_BAD_DATETIME;
     }
     return local.tm_wday;

@@ -9,8 +9,8 @@ namespace zephyr {
 
 class MDateTime {
 public:
-    MDateTime() : seconds_(0) {}
-    explicit MDateTime(int32_t seconds) : seconds_(seconds) {}
+    MDateTime() : m_Seconds(0) {}
+    explicit MDateTime(int32_t seconds) : m_Seconds(seconds) {}
     // Local midnight of that date (mktime rules: out-of-range fields roll over). A date outside
     // the 32-bit range gives -1, which cannot be converted.
     MDateTime(int32_t year, int32_t month, int32_t day);
@@ -24,21 +24,21 @@ public:
     // -1 for any other date (not a date of the calendar, or outside those years).
     static int32_t CalendarWeekDay(int32_t year, int32_t month, int32_t day);
 
-    int32_t GetValue() const { return seconds_; }
+    int32_t GetValue() const { return m_Seconds; }
     // Local date as yyyymmdd (20141115); 0 when the value cannot be converted.
     int32_t GetDate() const;
     // Local time of day as hhmmss; 0 when the value cannot be converted.
     int32_t GetTime() const;
     // 0 for Sunday to 6 for Saturday; ERR_BAD_DATETIME when the value cannot be converted.
     int32_t GetWeekDay() const;
-    void AddSeconds(int32_t seconds) { seconds_ += seconds; }
+    void AddSeconds(int32_t seconds) { m_Seconds += seconds; }
 
-    bool operator==(const MDateTime& other) const { return seconds_ == other.seconds_; }
-    bool operator!=(const MDateTime& other) const { return seconds_ != other.seconds_; }
-    bool operator<(const MDateTime& other) const { return seconds_ < other.seconds_; }
+    bool operator==(const MDateTime& other) const { return m_Seconds == other.m_Seconds; }
+    bool operator!=(const MDateTime& other) const { return m_Seconds != other.m_Seconds; }
+    bool operator<(const MDateTime& other) const { return m_Seconds < other.m_Seconds; }
 
 private:
-    int32_t seconds_;
+    int32_t m_Seconds;
 };
 
 }  // namespace zephyr

@@ -11,32 +11,32 @@ namespace zephyr {
 
 int32_t MDll::Load(const char* path) {
     Release();
-    error_[0] = 0;
+    m_Error[0] = 0;
     if (path == nullptr || path[0] == 0) {
         return ERR_BAD_ARGUMENT;
     }
     errno = 0;
-    handle_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) {
+    m_Handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (m_Handle == nullptr) {
         const int saved = errno;
         const char* reason = dlerror();
-        MText::Copy(error_, sizeof(error_), reason != nullptr ? reason : "");
+        MText::Copy(m_Error, sizeof(m_Error), reason != nullptr ? reason : "");
         return SystemError(static_cast<uint32_t>(saved != 0 ? saved : ENOENT));
     }
     return 1;
 }
 
 void* MDll::GetFunction(const char* name) const {
-    if (handle_ == nullptr || name == nullptr) {
+    if (m_Handle == nullptr || name == nullptr) {
         return nullptr;
     }
-    return dlsym(handle_, name);
+    return dlsym(m_Handle, name);
 }
 
 void MDll::Release() {
-    if (handle_ != nullptr) {
-        void* held = handle_;
-        handle_ = nullptr;
+    if (m_Handle != nullptr) {
+        void* held = m_Handle;
+        m_Handle = nullptr;
         dlclose(held);
     }
 }

@@ -7,7 +7,7 @@ namespace zephyr {
 
 class MDll {
 public:
-    MDll() : handle_(nullptr) { error_[0] = 0; }
+    MDll() : m_Handle(nullptr) { m_Error[0] = 0; }
     ~MDll() { Release(); }
     MDll(const MDll&) = delete;
     MDll& operator=(const MDll&) = delete;
@@ -19,14 +19,14 @@ public:
     // Address of an exported symbol, or null (also when nothing is loaded).
     void* GetFunction(const char* name) const;
     void Release();
-    bool IsLoaded() const { return handle_ != nullptr; }
-    void* GetHandle() const { return handle_; }
+    bool IsLoaded() const { return m_Handle != nullptr; }
+    void* GetHandle() const { return m_Handle; }
     // The loader's text for the last failed Load ("" when none).
-    const char* GetError() const { return error_; }
+    const char* GetError() const { return m_Error; }
 
 private:
-    void* handle_;
-    char error_[256];
+    void* m_Handle;
+    char m_Error[256];
 };
 
 }  // namespace zephyr

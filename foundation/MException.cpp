@@ -5,8 +5,8 @@
 namespace zephyr {
 
 MException::MException(const char* message) noexcept {
-    message_[0] = 0;
-    MText::Copy(message_, sizeof(message_), message);
+    m_Message[0] = 0;
+    MText::Copy(m_Message, sizeof(m_Message), message);
 }
 
 }  // namespace zephyr

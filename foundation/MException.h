@@ -10,13 +10,13 @@ class MException : public std::exception {
 public:
     // Keeps at most kMessageSize - 1 bytes of message; never throws itself.
     explicit MException(const char* message) noexcept;
-    const char* what() const noexcept override { return message_; }
-    const char* GetMessage() const noexcept { return message_; }
+    const char* what() const noexcept override { return m_Message; }
+    const char* GetMessage() const noexcept { return m_Message; }
 
     static constexpr unsigned kMessageSize = 256;
 
 private:
-    char message_[kMessageSize];
+    char m_Message[kMessageSize];
 };
 
 }  // namespace zephyr

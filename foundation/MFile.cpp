@@ -38,7 +38,7 @@ int32_t Fault(MFile::Operation operation, const char* path) {
 
 }  // namespace
 
-MFile::MFile() : fd_(-1) {}
+MFile::MFile() : m_Fd(-1) {}
 
 MFile::~MFile() { Close(); }
 
@@ -73,7 +73,7 @@ int32_t MFile::Open(const char* path, uint32_t mode) {
     if (access < 0) {
         return ERR_BAD_ARGUMENT;
     }
-    return OpenWith(path, access, fd_, path_);
+    return OpenWith(path, access, m_Fd, m_Path);
 }
 
 int32_t MFile::Create(const char* path, uint32_t mode) {
@@ -82,15 +82,15 @@ int32_t MFile::Create(const char* path, uint32_t mode) {
     if (access < 0) {
         return ERR_BAD_ARGUMENT;
     }
-    return OpenWith(path, access | O_CREAT | O_EXCL, fd_, path_);
+    return OpenWith(path, access | O_CREAT | O_EXCL, m_Fd, m_Path);
 }
 
 void MFile::Close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (m_Fd >= 0) {
+        ::close(m_Fd);
+        m_Fd = -1;
     }
-    path_.Empty();
+    m_Path.Empty();
 }
 
 int32_t MFile::Seek(int32_t offset, int32_t origin) {
@@ -101,7 +101,7 @@ int32_t MFile::Seek(int32_t offset, int32_t origin) {
         case kEnd: whence = SEEK_END; break;
         default: return ERR_BAD_ARGUMENT;
     }
-    const off_t position = ::lseek(fd_, static_cast<off_t>(offset), whence);
+    const off_t position = ::lseek(m_Fd, static_cast<off_t>(offset), whence);
     if (position < 0) {
         return LastSystemError();
     }
@@ -113,7 +113,7 @@ int32_t MFile::Seek(int32_t offset, int32_t origin) {
 
 int32_t MFile::GetLength() const {
     struct stat info;
-    if (fstat(fd_, &info) != 0) {
+    if (fstat(m_Fd, &info) != 0) {
         return LastSystemError();
     }
     if (info.st_size > 0x7FFFFFFF) {
@@ -129,13 +129,13 @@ int32_t MFile::Read(void* buffer, uint32_t count) {
     if (count > 0x7FFFFFFFu) {
         count = 0x7FFFFFFFu;
     }
-    const int32_t fault = Fault(Operation::kRead, path_.GetData());
+    const int32_t fault = Fault(Operation::kRead, m_Path.GetData());
     if (fault < 0) {
         return fault;
     }
     uint32_t done = 0;
     while (done < count) {
-        const ssize_t got = ::read(fd_, static_cast<char*>(buffer) + done, count - done);
+        const ssize_t got = ::read(m_Fd, static_cast<char*>(buffer) + done, count - done);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -157,13 +157,13 @@ int32_t MFile::Write(const void* buffer, uint32_t count) {
     if (count > 0x7FFFFFFFu) {
         return ERR_BAD_ARGUMENT;
     }
-    const int32_t fault = Fault(Operation::kWrite, path_.GetData());
+    const int32_t fault = Fault(Operation::kWrite, m_Path.GetData());
     if (fault < 0) {
         return fault;
     }
     uint32_t done = 0;
     while (done < count) {
-        const ssize_t put = ::write(fd_, static_cast<const char*>(buffer) + done, count - done);
+        const ssize_t put = ::write(m_Fd, static_cast<const char*>(buffer) + done, count - done);
         if (put < 0) {
             if (errno == EINTR) {
                 continue;
@@ -176,11 +176,11 @@ int32_t MFile::Write(const void* buffer, uint32_t count) {
 }
 
 int32_t MFile::Flush() {
-    const int32_t fault = Fault(Operation::kFlush, path_.GetData());
+    const int32_t fault = Fault(Operation::kFlush, m_Path.GetData());
     if (fault < 0) {
         return fault;
     }
-    if (::fsync(fd_) != 0) {
+    if (::fsync(m_Fd) != 0) {
         return LastSystemError();
     }
     return 1;
@@ -194,7 +194,7 @@ int32_t MFile::SetLength(uint32_t length) {
     if (moved < 0) {
         return moved;
     }
-    if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) {
+    if (::ftruncate(m_Fd, static_cast<off_t>(length)) != 0) {
         return LastSystemError();
     }
     return 1;

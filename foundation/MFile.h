@@ -30,8 +30,8 @@ public:
     int32_t Create(const char* path, uint32_t mode);
     // Closes the file if open; the path becomes "".
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
-    const MString& GetPath() const { return path_; }
+    bool IsOpen() const { return m_Fd >= 0; }
+    const MString& GetPath() const { return m_Path; }
 
     enum : int32_t { kBegin = 0, kCurrent = 1, kEnd = 2 };
     // Returns the new position.
@@ -69,8 +69,8 @@ public:
     static void SetFaultHook(FaultHook hook);
 
 private:
-    int fd_;
-    MString path_;
+    int m_Fd;
+    MString m_Path;
 };
 
 }  // namespace zephyr

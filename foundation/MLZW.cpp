@@ -24,55 +24,55 @@ constexpr uint32_t kLastCode = MLZW::kTableSize - 1;  // highest code the table 
 // Packs codes most significant bit first into a zeroed buffer.
 class BitWriter {
 public:
-    BitWriter(uint8_t* out, size_t usable) : out_(out), usable_(usable) {}
+    BitWriter(uint8_t* out, size_t usable) : m_Out(out), m_Usable(usable) {}
 
     int32_t Put(uint32_t code, int width) {
         if (width <= 0 || width > kMaxWidth) return ERR_BAD_ARGUMENT;
-        const size_t index = bits_ >> 3;
+        const size_t index = m_Bits >> 3;
         // A code of up to 32 bits touches at most five bytes from index on.
-        if (index + 4 >= usable_) return ERR_COMPRESS_FULL;
-        const int offset = static_cast<int>(bits_ & 7);
+        if (index + 4 >= m_Usable) return ERR_COMPRESS_FULL;
+        const int offset = static_cast<int>(m_Bits & 7);
         const uint64_t value = static_cast<uint64_t>(code) & ((uint64_t{1} << width) - 1);
         const uint64_t window = value << (40 - offset - width);  // 40-bit window from byte index
         const int bytes = (offset + width + 7) >> 3;
         for (int k = 0; k < bytes; ++k) {
-            out_[index + k] |= static_cast<uint8_t>(window >> (32 - 8 * k));
+            m_Out[index + k] |= static_cast<uint8_t>(window >> (32 - 8 * k));
         }
-        bits_ += static_cast<size_t>(width);
+        m_Bits += static_cast<size_t>(width);
         return 0;
     }
 
-    size_t Bytes() const { return (bits_ + 7) >> 3; }
+    size_t Bytes() const { return (m_Bits + 7) >> 3; }
 
 private:
-    uint8_t* out_;
-    size_t usable_;
-    size_t bits_ = 0;
+    uint8_t* m_Out;
+    size_t m_Usable;
+    size_t m_Bits = 0;
 };
 
 // Reads codes most significant bit first.
 class BitReader {
 public:
-    BitReader(const uint8_t* in, size_t length) : in_(in), totalBits_(static_cast<uint64_t>(length) * 8) {}
+    BitReader(const uint8_t* in, size_t length) : m_In(in), totalBits_(static_cast<uint64_t>(length) * 8) {}
 
     int32_t Get(int width, uint32_t* code) {
         if (width <= 0 || width > kMaxWidth) return ERR_BAD_ARGUMENT;
-        if (bits_ + static_cast<uint64_t>(width) > totalBits_) return ERR_LZW_NO_DATA;
-        const size_t index = static_cast<size_t>(bits_ >> 3);
-        const int offset = static_cast<int>(bits_ & 7);
+        if (m_Bits + static_cast<uint64_t>(width) > totalBits_) return ERR_LZW_NO_DATA;
+        const size_t index = static_cast<size_t>(m_Bits >> 3);
+        const int offset = static_cast<int>(m_Bits & 7);
         const int bytes = (offset + width + 7) >> 3;
         uint64_t window = 0;
-        for (int k = 0; k < bytes; ++k) window = (window << 8) | in_[index + k];
+        for (int k = 0; k < bytes; ++k) window = (window << 8) | m_In[index + k];
         window >>= bytes * 8 - offset - width;
         *code = static_cast<uint32_t>(window & ((uint64_t{1} << width) - 1));
-        bits_ += static_cast<uint64_t>(width);
+        m_Bits += static_cast<uint64_t>(width);
         return 0;
     }
 
 private:
-    const uint8_t* in_;
+    const uint8_t* m_In;
     uint64_t totalBits_;
-    uint64_t bits_ = 0;
+    uint64_t m_Bits = 0;
 };
 
 }  // namespace
@@ -84,7 +84,7 @@ int32_t MLZW::FindSlot(uint32_t prefix, uint8_t c) const {
     if (slot >= kTableSize) return ERR_LZW_DICT_FULL;
     const int step = slot == 0 ? 1 : kTableSize - slot;
     for (int probe = 0; probe < kMaxProbes; ++probe) {
-        if (code_[slot] == -1 || (static_cast<uint32_t>(prefix_[slot]) == prefix && append_[slot] == c)) return slot;
+        if (m_Code[slot] == -1 || (static_cast<uint32_t>(m_Prefix[slot]) == prefix && m_Append[slot] == c)) return slot;
         slot -= step;
         if (slot < 0) slot += kTableSize;
     }
@@ -96,7 +96,7 @@ int32_t MLZW::Compress(const uint8_t* input, size_t inputLength, uint8_t* output
         (outputCapacity != 0 && output == nullptr)) {
         return ERR_BAD_ARGUMENT;
     }
-    std::fill(std::begin(code_), std::end(code_), int16_t{-1});
+    std::fill(std::begin(m_Code), std::end(m_Code), int16_t{-1});
     // Anything not smaller than the input is useless, so the input length caps the output too.
     const size_t usable = std::min(outputCapacity, inputLength);
     if (usable != 0) std::memset(output, 0, usable);
@@ -112,13 +112,13 @@ int32_t MLZW::Compress(const uint8_t* input, size_t inputLength, uint8_t* output
         const uint8_t c = input[i];
         const int slot = FindSlot(prefix, c);
         if (slot < 0) return slot;
-        if (code_[slot] != -1) {
-            prefix = static_cast<uint32_t>(code_[slot]);
+        if (m_Code[slot] != -1) {
+            prefix = static_cast<uint32_t>(m_Code[slot]);
             continue;
         }
-        code_[slot] = static_cast<int16_t>(next);
-        prefix_[slot] = static_cast<int16_t>(prefix);
-        append_[slot] = c;
+        m_Code[slot] = static_cast<int16_t>(next);
+        m_Prefix[slot] = static_cast<int16_t>(prefix);
+        m_Append[slot] = c;
         if ((rc = writer.Put(prefix, width)) < 0) return rc;
         prefix = c;
         if (++next >= limit) {
@@ -166,22 +166,22 @@ int32_t MLZW::Decompress(const uint8_t* input, size_t inputLength, uint8_t* outp
         uint32_t walk = code;
         if (code >= next) {
             if (code > next) return ERR_LZW_DECODE;
-            stack_[depth++] = first;
+            m_Stack[depth++] = first;
             walk = previous;
         }
         while (walk > 0xFF) {
             if (walk > kLastCode || depth >= static_cast<size_t>(kTableSize)) return ERR_LZW_DECODE;
-            stack_[depth++] = append_[walk];
-            walk = static_cast<uint16_t>(prefix_[walk]);
+            m_Stack[depth++] = m_Append[walk];
+            walk = static_cast<uint16_t>(m_Prefix[walk]);
         }
-        stack_[depth++] = static_cast<uint8_t>(walk);
+        m_Stack[depth++] = static_cast<uint8_t>(walk);
         first = static_cast<uint8_t>(walk);
         if (depth > outputCapacity - count) return ERR_LZW_BUFFER_FULL;
-        while (depth != 0) output[count++] = stack_[--depth];
+        while (depth != 0) output[count++] = m_Stack[--depth];
 
         if (next > kLastCode) return ERR_LZW_DECODE;
-        prefix_[next] = static_cast<int16_t>(previous);
-        append_[next] = first;
+        m_Prefix[next] = static_cast<int16_t>(previous);
+        m_Append[next] = first;
         ++next;
         previous = code;
     }

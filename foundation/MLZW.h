@@ -48,10 +48,10 @@ private:
 
     // The string table, one array per field so that emptying it is a single fill. The
     // compressor uses it as a hash table (code -1: empty slot), the decompressor by code.
-    int16_t code_[kTableSize];       // code of the string in this slot
-    int16_t prefix_[kTableSize];     // code of the string without its last byte
-    uint8_t append_[kTableSize];     // last byte of the string
-    uint8_t stack_[kTableSize + 1];  // one decoded string, last byte first
+    int16_t m_Code[kTableSize];       // code of the string in this slot
+    int16_t m_Prefix[kTableSize];     // code of the string without its last byte
+    uint8_t m_Append[kTableSize];     // last byte of the string
+    uint8_t m_Stack[kTableSize + 1];  // one decoded string, last byte first
 };
 
 }  // namespace zephyr

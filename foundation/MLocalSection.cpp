@@ -4,26 +4,26 @@
 
 namespace zephyr {
 
-MLocalSection::MLocalSection(MCriticalSection* section) : section_(section) {
-    if (section_ != nullptr) {
-        section_->Lock();
+MLocalSection::MLocalSection(MCriticalSection* section) : m_Section(section) {
+    if (m_Section != nullptr) {
+        m_Section->Lock();
     }
 }
 
 void MLocalSection::Attch(MCriticalSection* section) {
-    if (section_ != nullptr) {
+    if (m_Section != nullptr) {
         throw MException("<MLocalSection>重复Attch一个Section对象");
     }
-    section_ = section;
-    if (section_ != nullptr) {
-        section_->Lock();
+    m_Section = section;
+    if (m_Section != nullptr) {
+        m_Section->Lock();
     }
 }
 
 void MLocalSection::UnLock() {
-    if (section_ != nullptr) {
-        MCriticalSection* held = section_;
-        section_ = nullptr;
+    if (m_Section != nullptr) {
+        MCriticalSection* held = m_Section;
+        m_Section = nullptr;
         held->UnLock();
     }
 }

@@ -7,7 +7,7 @@ namespace zephyr {
 
 class MLocalSection {
 public:
-    MLocalSection() : section_(nullptr) {}
+    MLocalSection() : m_Section(nullptr) {}
     // Holds and locks section; a null section holds nothing.
     explicit MLocalSection(MCriticalSection* section);
     explicit MLocalSection(MCriticalSection& section) : MLocalSection(&section) {}
@@ -22,7 +22,7 @@ public:
     void UnLock();
 
 private:
-    MCriticalSection* section_;
+    MCriticalSection* m_Section;
 };
 
 }  // namespace zephyr

@@ -5,8 +5,8 @@
 namespace zephyr {
 
 void MLogger::SetSink(MLogSink sink, void* context) {
-    context_.store(context);
-    sink_.store(sink);
+    m_Context.store(context);
+    m_Sink.store(sink);
 }
 
 void MLogger::Write(int32_t level, const char* module, const char* format, ...) {
@@ -17,7 +17,7 @@ void MLogger::Write(int32_t level, const char* module, const char* format, ...) 
 }
 
 void MLogger::WriteV(int32_t level, const char* module, const char* format, va_list args) {
-    if (sink_.load() == nullptr || format == nullptr) return;
+    if (m_Sink.load() == nullptr || format == nullptr) return;
     char message[kLogMessageSize];
     int n = vsnprintf(message, sizeof message, format, args);
     if (n < 0) message[0] = '\0';
@@ -25,9 +25,9 @@ void MLogger::WriteV(int32_t level, const char* module, const char* format, va_l
 }
 
 void MLogger::WriteText(int32_t level, const char* module, const char* text) {
-    MLogSink sink = sink_.load();
+    MLogSink sink = m_Sink.load();
     if (sink == nullptr || text == nullptr) return;
-    sink(context_.load(), level, module != nullptr ? module : "", text);
+    sink(m_Context.load(), level, module != nullptr ? module : "", text);
 }
 
 }  // namespace zephyr

@@ -21,7 +21,7 @@ using MLogSink = void (*)(void* context, int32_t level, const char* module, cons
 class MLogger {
 public:
     constexpr MLogger() = default;
-    constexpr MLogger(MLogSink sink, void* context) : sink_(sink), context_(context) {}
+    constexpr MLogger(MLogSink sink, void* context) : m_Sink(sink), m_Context(context) {}
     MLogger(const MLogger&) = delete;
     MLogger& operator=(const MLogger&) = delete;
 
@@ -36,8 +36,8 @@ public:
     void WriteText(int32_t level, const char* module, const char* text);
 
 private:
-    std::atomic<MLogSink> sink_{nullptr};
-    std::atomic<void*> context_{nullptr};
+    std::atomic<MLogSink> m_Sink{nullptr};
+    std::atomic<void*> m_Context{nullptr};
 };
 
 }  // namespace zephyr

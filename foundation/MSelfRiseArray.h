@@ -32,17 +32,17 @@ public:
     // position >= count: ERR_BAD_ARGUMENT.
     int32_t Delete(uint32_t position, uint32_t n);
     // count becomes 0; storage and capacity stay.
-    void Clear() { count_ = 0; }
+    void Clear() { m_Count = 0; }
     // The element at position. Raises MException "<MSelfRiseArrayBase>数组序号越界" when
     // position >= count.
     void* At(uint32_t position);
     const void* At(uint32_t position) const;
-    uint32_t GetCount() const { return count_; }
-    uint32_t GetCapacity() const { return capacity_; }
-    uint32_t GetLimit() const { return limit_; }
-    uint32_t GetElementSize() const { return element_size_; }
+    uint32_t GetCount() const { return m_Count; }
+    uint32_t GetCapacity() const { return m_Capacity; }
+    uint32_t GetLimit() const { return m_Limit; }
+    uint32_t GetElementSize() const { return m_ElementSize; }
     // Whether the elements still live in the inline block.
-    bool IsInline() const { return data_ == inline_block_; }
+    bool IsInline() const { return m_Data == m_InlineBlock; }
 
 protected:
     MSelfRiseArrayBase(uint32_t element_size, unsigned char* inline_block, uint32_t inline_bytes,
@@ -54,12 +54,12 @@ private:
     bool Overlaps(const void* source, uint32_t n) const;
     int32_t FromCopy(uint32_t position, const void* source, uint32_t n, bool insert);
 
-    unsigned char* data_;
-    uint32_t count_;
-    uint32_t capacity_;
-    uint32_t limit_;
-    uint32_t element_size_;
-    unsigned char* inline_block_;
+    unsigned char* m_Data;
+    uint32_t m_Count;
+    uint32_t m_Capacity;
+    uint32_t m_Limit;
+    uint32_t m_ElementSize;
+    unsigned char* m_InlineBlock;
 };
 
 template <typename Element, uint32_t InlineBytes>
@@ -70,7 +70,7 @@ class MSelfRiseArray : public MSelfRiseArrayBase {
 public:
     // First capacity InlineBytes / sizeof(Element); never grows past limit elements.
     explicit MSelfRiseArray(uint32_t limit)
-        : MSelfRiseArrayBase(sizeof(Element), inline_, InlineBytes, limit) {}
+        : MSelfRiseArrayBase(sizeof(Element), m_Inline, InlineBytes, limit) {}
 
     Element& At(uint32_t position) {
         return *static_cast<Element*>(MSelfRiseArrayBase::At(position));
@@ -80,7 +80,7 @@ public:
     }
 
 private:
-    alignas(Element) unsigned char inline_[InlineBytes > 0 ? InlineBytes : 1];
+    alignas(Element) unsigned char m_Inline[InlineBytes > 0 ? InlineBytes : 1];
 };
 
 }  // namespace zephyr

@@ -13,9 +13,9 @@
 
 namespace zephyr {
 
-MString::MString() : data_(inline_), length_(0), capacity_(kInlineSize) {
+MString::MString() : m_Data(m_Inline), m_Length(0), m_Capacity(kInlineSize) {
     // Zeroed so that the storage always holds a terminator at its last byte (SetAt relies on it).
-    std::memset(inline_, 0, sizeof(inline_));
+    std::memset(m_Inline, 0, sizeof(m_Inline));
 }
 
 MString::MString(const char* text) : MString() { Assign(text); }
@@ -39,13 +39,13 @@ MString& MString::operator=(const char* text) {
 }
 
 MString::~MString() {
-    if (data_ != inline_) {
-        std::free(data_);
+    if (m_Data != m_Inline) {
+        std::free(m_Data);
     }
 }
 
 bool MString::Reserve(uint32_t needed) {
-    if (needed <= capacity_) {
+    if (needed <= m_Capacity) {
         return true;
     }
     const uint64_t wanted = (static_cast<uint64_t>(needed) / 256u) * 256u + 256u;
@@ -56,41 +56,41 @@ bool MString::Reserve(uint32_t needed) {
     if (block == nullptr) {
         return false;
     }
-    std::memcpy(block, data_, length_ + 1);
-    std::memset(block + length_ + 1, 0, static_cast<size_t>(wanted) - length_ - 1);
-    if (data_ != inline_) {
-        std::free(data_);
+    std::memcpy(block, m_Data, m_Length + 1);
+    std::memset(block + m_Length + 1, 0, static_cast<size_t>(wanted) - m_Length - 1);
+    if (m_Data != m_Inline) {
+        std::free(m_Data);
     }
-    data_ = block;
-    capacity_ = static_cast<uint32_t>(wanted);
+    m_Data = block;
+    m_Capacity = static_cast<uint32_t>(wanted);
     return true;
 }
 
 // text may point into this string's own storage.
 bool MString::Owns(const char* text) const {
     const uintptr_t at = reinterpret_cast<uintptr_t>(text);
-    const uintptr_t begin = reinterpret_cast<uintptr_t>(data_);
-    return at >= begin && at < begin + capacity_;
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(m_Data);
+    return at >= begin && at < begin + m_Capacity;
 }
 
 int32_t MString::SetText(const char* text, uint32_t length) {
     int32_t result = 1;
     if (Owns(text)) {
         // Own storage: it fits already.
-        std::memmove(data_, text, length);
+        std::memmove(m_Data, text, length);
     } else {
         if (!Reserve(length + 1)) {
-            length = capacity_ - 1;
+            length = m_Capacity - 1;
             result = ERR_NO_MEMORY;
         }
-        std::memcpy(data_, text, length);
+        std::memcpy(m_Data, text, length);
     }
-    data_[length] = 0;
-    length_ = length;
+    m_Data[length] = 0;
+    m_Length = length;
     return result;
 }
 
-int32_t MString::Assign(const MString& other) { return SetText(other.data_, other.length_); }
+int32_t MString::Assign(const MString& other) { return SetText(other.m_Data, other.m_Length); }
 
 int32_t MString::Assign(const char* text) {
     if (text == nullptr) {
@@ -104,9 +104,9 @@ int32_t MString::Assign(const char* text) {
 int32_t MString::Append(const MString& other) {
     if (&other == this) {
         const MString copy(other);
-        return Append(copy.data_);
+        return Append(copy.m_Data);
     }
-    return Append(other.data_);
+    return Append(other.m_Data);
 }
 
 int32_t MString::Append(const char* text) {
@@ -114,23 +114,23 @@ int32_t MString::Append(const char* text) {
         return 1;
     }
     size_t add = std::strlen(text);
-    if (add > 0x7FFFFFF0u - length_) {
-        add = 0x7FFFFFF0u - length_;
+    if (add > 0x7FFFFFF0u - m_Length) {
+        add = 0x7FFFFFF0u - m_Length;
     }
     int32_t result = 1;
     if (Owns(text)) {
         // Appending a piece of itself: copy it out before the storage may move.
         MString copy;
         copy.SetText(text, static_cast<uint32_t>(add));
-        return Append(copy.data_);
+        return Append(copy.m_Data);
     }
-    if (!Reserve(length_ + static_cast<uint32_t>(add) + 1)) {
-        add = capacity_ - 1 - length_;
+    if (!Reserve(m_Length + static_cast<uint32_t>(add) + 1)) {
+        add = m_Capacity - 1 - m_Length;
         result = ERR_NO_MEMORY;
     }
-    std::memcpy(data_ + length_, text, add);
-    length_ += static_cast<uint32_t>(add);
-    data_[length_] = 0;
+    std::memcpy(m_Data + m_Length, text, add);
+    m_Length += static_cast<uint32_t>(add);
+    m_Data[m_Length] = 0;
     return result;
 }
 
@@ -153,56 +153,56 @@ int32_t MString::Format(const char* format, ...) {
     }
     // Arguments may point into this string: format into a scratch block first.
     char scratch[kInlineSize];
-    char* target = capacity_ <= sizeof(scratch) ? scratch : static_cast<char*>(std::malloc(capacity_));
+    char* target = m_Capacity <= sizeof(scratch) ? scratch : static_cast<char*>(std::malloc(m_Capacity));
     if (target == nullptr) {
-        target = data_;  // no memory: format in place (arguments from itself would be garbled)
+        target = m_Data;  // no memory: format in place (arguments from itself would be garbled)
     }
     va_list args;
     va_start(args, format);
-    const int32_t stored = MText::FormatV(target, capacity_, format, args);
+    const int32_t stored = MText::FormatV(target, m_Capacity, format, args);
     va_end(args);
-    if (target != data_) {
-        std::memcpy(data_, target, static_cast<size_t>(stored) + 1);
+    if (target != m_Data) {
+        std::memcpy(m_Data, target, static_cast<size_t>(stored) + 1);
         if (target != scratch) {
             std::free(target);
         }
     }
-    length_ = static_cast<uint32_t>(stored);
+    m_Length = static_cast<uint32_t>(stored);
     return stored;
 }
 
 void MString::Empty() {
-    data_[0] = 0;
-    length_ = 0;
+    m_Data[0] = 0;
+    m_Length = 0;
 }
 
 int32_t MString::SetAt(uint32_t index, char byte) {
-    if (index + 1 >= capacity_) {
+    if (index + 1 >= m_Capacity) {
         return ERR_BAD_ARGUMENT;
     }
-    data_[index] = byte;
+    m_Data[index] = byte;
     if (byte == 0) {
-        if (index < length_) {
-            length_ = index;
+        if (index < m_Length) {
+            m_Length = index;
         }
-    } else if (index >= length_) {
-        if (index == length_) {
-            length_ = static_cast<uint32_t>(std::strlen(data_));
+    } else if (index >= m_Length) {
+        if (index == m_Length) {
+            m_Length = static_cast<uint32_t>(std::strlen(m_Data));
         }
     }
     return 1;
 }
 
 bool MString::operator==(const char* text) const {
-    return std::strcmp(data_, text != nullptr ? text : "") == 0;
+    return std::strcmp(m_Data, text != nullptr ? text : "") == 0;
 }
 
 int32_t MString::Find(const char* text) const {
     if (text == nullptr || text[0] == 0) {
         return ERR_NO_MATCH;
     }
-    const char* found = std::strstr(data_, text);
-    return found != nullptr ? static_cast<int32_t>(found - data_) : ERR_NO_MATCH;
+    const char* found = std::strstr(m_Data, text);
+    return found != nullptr ? static_cast<int32_t>(found - m_Data) : ERR_NO_MATCH;
 }
 
 int32_t MString::Split(const char* separator, MString& left, MString& right) const {
@@ -213,8 +213,8 @@ int32_t MString::Split(const char* separator, MString& left, MString& right) con
     // Work on a copy: left or right may be this string.
     const MString self(*this);
     const uint32_t after = static_cast<uint32_t>(at) + static_cast<uint32_t>(std::strlen(separator));
-    const int32_t left_result = left.SetText(self.data_, static_cast<uint32_t>(at));
-    const int32_t right_result = right.SetText(self.data_ + after, self.length_ - after);
+    const int32_t left_result = left.SetText(self.m_Data, static_cast<uint32_t>(at));
+    const int32_t right_result = right.SetText(self.m_Data + after, self.m_Length - after);
     return left_result < 0 || right_result < 0 ? ERR_NO_MEMORY : 1;
 }
 
@@ -223,36 +223,36 @@ MString MString::After(const char* separator) const {
     if (at < 0) {
         return MString();
     }
-    return MString(data_ + at + std::strlen(separator));
+    return MString(m_Data + at + std::strlen(separator));
 }
 
 MString MString::Right(uint32_t n) const {
-    if (n > length_) {
+    if (n > m_Length) {
         return MString();
     }
-    return MString(data_ + (length_ - n));
+    return MString(m_Data + (m_Length - n));
 }
 
 void MString::TrimLeft() {
     uint32_t skip = 0;
-    while (skip < length_ && MText::IsBlank(data_[skip])) {
+    while (skip < m_Length && MText::IsBlank(m_Data[skip])) {
         ++skip;
     }
     if (skip > 0) {
-        std::memmove(data_, data_ + skip, length_ - skip + 1);
-        length_ -= skip;
+        std::memmove(m_Data, m_Data + skip, m_Length - skip + 1);
+        m_Length -= skip;
     }
 }
 
 void MString::TrimRight() {
-    while (length_ > 0 && MText::IsBlank(data_[length_ - 1])) {
-        --length_;
+    while (m_Length > 0 && MText::IsBlank(m_Data[m_Length - 1])) {
+        --m_Length;
     }
-    data_[length_] = 0;
+    m_Data[m_Length] = 0;
 }
 
-int32_t MString::ToInteger() const { return MText::ToInteger(data_, length_); }
+int32_t MString::ToInteger() const { return MText::ToInteger(m_Data, m_Length); }
 
-bool MString::ToBool() const { return strcasecmp(data_, "true") == 0; }
+bool MString::ToBool() const { return strcasecmp(m_Data, "true") == 0; }
 
 }  // namespace zephyr

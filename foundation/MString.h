@@ -37,10 +37,10 @@ public:
     // Returns the length stored.
     int32_t Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-    const char* GetData() const { return data_; }
-    uint32_t GetLength() const { return length_; }
-    uint32_t GetCapacity() const { return capacity_; }
-    bool IsEmpty() const { return length_ == 0; }
+    const char* GetData() const { return m_Data; }
+    uint32_t GetLength() const { return m_Length; }
+    uint32_t GetCapacity() const { return m_Capacity; }
+    bool IsEmpty() const { return m_Length == 0; }
     void Empty();
 
     // Stores byte at index (index < capacity - 1: the last byte of the storage stays a
@@ -50,8 +50,8 @@ public:
     // Byte-for-byte, case significant; a null text equals the empty string.
     bool operator==(const char* text) const;
     bool operator!=(const char* text) const { return !(*this == text); }
-    bool operator==(const MString& other) const { return *this == other.data_; }
-    bool operator!=(const MString& other) const { return !(*this == other.data_); }
+    bool operator==(const MString& other) const { return *this == other.m_Data; }
+    bool operator!=(const MString& other) const { return !(*this == other.m_Data); }
 
     // Byte offset of the first occurrence of text, or ERR_NO_MATCH (also for an empty text).
     int32_t Find(const char* text) const;
@@ -80,10 +80,10 @@ private:
     int32_t SetText(const char* text, uint32_t length);
     bool Owns(const char* text) const;
 
-    char* data_;
-    uint32_t length_;
-    uint32_t capacity_;
-    char inline_[kInlineSize];
+    char* m_Data;
+    uint32_t m_Length;
+    uint32_t m_Capacity;
+    char m_Inline[kInlineSize];
 };
 
 }  // namespace zephyr

@@ -24,20 +24,20 @@ constexpr uint32_t kCancelGraceMs = 2000;
 }  // namespace
 
 MThread::MThread()
-    : handle_(),
-      running_(false),
-      stop_requested_(true),
-      exited_(true),
-      thread_id_(0),
-      mark_busy_(false),
-      function_(nullptr),
-      argument_(nullptr) {
-    label_[0] = 0;
+    : m_Handle(),
+      m_Running(false),
+      m_StopRequested(true),
+      m_Exited(true),
+      m_ThreadId(0),
+      m_MarkBusy(false),
+      m_Function(nullptr),
+      m_Argument(nullptr) {
+    m_Label[0] = 0;
     pthread_condattr_t attributes;
     pthread_condattr_init(&attributes);
     pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
-    if (pthread_mutex_init(&exit_mutex_, nullptr) != 0 ||
-        pthread_cond_init(&exit_cond_, &attributes) != 0) {
+    if (pthread_mutex_init(&m_ExitMutex, nullptr) != 0 ||
+        pthread_cond_init(&m_ExitCond, &attributes) != 0) {
         std::abort();  // only without memory
     }
     pthread_condattr_destroy(&attributes);
@@ -45,28 +45,28 @@ MThread::MThread()
 
 MThread::~MThread() {
     StopThread(5000);
-    pthread_cond_destroy(&exit_cond_);
-    pthread_mutex_destroy(&exit_mutex_);
+    pthread_cond_destroy(&m_ExitCond);
+    pthread_mutex_destroy(&m_ExitMutex);
 }
 
 void MThread::MarkExited() {
-    pthread_mutex_lock(&exit_mutex_);
-    exited_ = true;
-    pthread_cond_broadcast(&exit_cond_);
-    pthread_mutex_unlock(&exit_mutex_);
+    pthread_mutex_lock(&m_ExitMutex);
+    m_Exited = true;
+    pthread_cond_broadcast(&m_ExitCond);
+    pthread_mutex_unlock(&m_ExitMutex);
 }
 
 bool MThread::WaitExited(uint32_t timeout_ms) {
     const timespec deadline = MClock::RealDeadline(timeout_ms);
-    pthread_mutex_lock(&exit_mutex_);
-    while (!exited_) {
-        const int rc = pthread_cond_timedwait(&exit_cond_, &exit_mutex_, &deadline);
+    pthread_mutex_lock(&m_ExitMutex);
+    while (!m_Exited) {
+        const int rc = pthread_cond_timedwait(&m_ExitCond, &m_ExitMutex, &deadline);
         if (rc != 0 && rc != EINTR) {
             break;
         }
     }
-    const bool exited = exited_;
-    pthread_mutex_unlock(&exit_mutex_);
+    const bool exited = m_Exited;
+    pthread_mutex_unlock(&m_ExitMutex);
     return exited;
 }
 
@@ -94,10 +94,10 @@ void* MThread::Trampoline(void* raw) {
         MThread* thread;
         ~ExitMark() { thread->MarkExited(); }
     } exit_mark{self};
-    self->thread_id_.store(static_cast<uint32_t>(syscall(SYS_gettid)), std::memory_order_release);
+    self->m_ThreadId.store(static_cast<uint32_t>(syscall(SYS_gettid)), std::memory_order_release);
     // A worker that does not stop in time is cancelled wherever it is, busy loops included.
     pthread_setcanceltype(PTHREAD_CANCEL_ASYNCHRONOUS, nullptr);
-    RunWorker(self->function_, self->argument_);
+    RunWorker(self->m_Function, self->m_Argument);
     pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, nullptr);
     return nullptr;
 }
@@ -109,46 +109,46 @@ int32_t MThread::StartThread(const char* label, MThreadFunction function, void* 
     if (function == nullptr) {
         return ERR_BAD_ARGUMENT;
     }
-    stop_requested_.store(false, std::memory_order_release);
-    function_ = function;
-    argument_ = argument;
-    mark_busy_ = mark_busy;
-    thread_id_.store(0, std::memory_order_release);
-    exited_ = false;
-    const int rc = pthread_create(&handle_, nullptr, &MThread::Trampoline, this);
+    m_StopRequested.store(false, std::memory_order_release);
+    m_Function = function;
+    m_Argument = argument;
+    m_MarkBusy = mark_busy;
+    m_ThreadId.store(0, std::memory_order_release);
+    m_Exited = false;
+    const int rc = pthread_create(&m_Handle, nullptr, &MThread::Trampoline, this);
     if (rc != 0) {
-        exited_ = true;
-        stop_requested_.store(true, std::memory_order_release);
+        m_Exited = true;
+        m_StopRequested.store(true, std::memory_order_release);
         return SystemError(static_cast<uint32_t>(rc));
     }
-    running_ = true;
-    label_[0] = 0;
-    MText::Copy(label_, sizeof(label_), label != nullptr ? label : "");
+    m_Running = true;
+    m_Label[0] = 0;
+    MText::Copy(m_Label, sizeof(m_Label), label != nullptr ? label : "");
     return 1;
 }
 
 void MThread::StopThread(uint32_t timeout_ms) {
-    stop_requested_.store(true, std::memory_order_release);
-    if (!running_) {
+    m_StopRequested.store(true, std::memory_order_release);
+    if (!m_Running) {
         return;
     }
-    running_ = false;
+    m_Running = false;
     if (WaitExited(timeout_ms)) {
-        pthread_join(handle_, nullptr);
+        pthread_join(m_Handle, nullptr);
         return;
     }
-    pthread_cancel(handle_);
+    pthread_cancel(m_Handle);
     if (WaitExited(kCancelGraceMs)) {
-        pthread_join(handle_, nullptr);
+        pthread_join(m_Handle, nullptr);
     } else {
         // The worker refused the cancel (it disabled cancelling): let it go.
-        pthread_detach(handle_);
+        pthread_detach(m_Handle);
     }
 }
 
 bool MThread::IsStopRequested() const {
     return g_stop_all.load(std::memory_order_acquire) ||
-           stop_requested_.load(std::memory_order_acquire);
+           m_StopRequested.load(std::memory_order_acquire);
 }
 
 void MThread::StopAllThreads() { g_stop_all.store(true, std::memory_order_release); }

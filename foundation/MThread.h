@@ -40,11 +40,11 @@ public:
     // Sets the process-wide stop-all flag; cleared by the next StartThread of any MThread.
     static void StopAllThreads();
 
-    bool IsRunning() const { return running_; }
-    const char* GetLabel() const { return label_; }
+    bool IsRunning() const { return m_Running; }
+    const char* GetLabel() const { return m_Label; }
     // Kernel thread id of the worker; 0 until the worker has begun.
-    uint32_t GetThreadId() const { return thread_id_.load(std::memory_order_acquire); }
-    bool IsMarkedBusy() const { return mark_busy_; }
+    uint32_t GetThreadId() const { return m_ThreadId.load(std::memory_order_acquire); }
+    bool IsMarkedBusy() const { return m_MarkBusy; }
 
 private:
     static void* Trampoline(void* self);
@@ -52,18 +52,18 @@ private:
     // Waits up to timeout_ms for the worker to leave its function; true when it did.
     bool WaitExited(uint32_t timeout_ms);
 
-    pthread_t handle_;
-    bool running_;  // a thread is held
-    std::atomic<bool> stop_requested_;
-    // Set by the worker as it leaves (also when cancelled), under exit_mutex_.
-    bool exited_;
-    pthread_mutex_t exit_mutex_;
-    pthread_cond_t exit_cond_;
-    std::atomic<uint32_t> thread_id_;
-    bool mark_busy_;
-    MThreadFunction function_;
-    void* argument_;
-    char label_[kLabelSize];
+    pthread_t m_Handle;
+    bool m_Running;  // a thread is held
+    std::atomic<bool> m_StopRequested;
+    // Set by the worker as it leaves (also when cancelled), under m_ExitMutex.
+    bool m_Exited;
+    pthread_mutex_t m_ExitMutex;
+    pthread_cond_t m_ExitCond;
+    std::atomic<uint32_t> m_ThreadId;
+    bool m_MarkBusy;
+    MThreadFunction m_Function;
+    void* m_Argument;
+    char m_Label[kLabelSize];
 };
 
 }  // namespace zephyr

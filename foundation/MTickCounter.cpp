@@ -5,10 +5,10 @@
 namespace zephyr {
 
 uint32_t MTickCounter::Start() {
-    start_ = MClock::TickMs();
-    return start_;
+    m_Start = MClock::TickMs();
+    return m_Start;
 }
 
-uint32_t MTickCounter::Elapsed() const { return MClock::TickMs() - start_; }
+uint32_t MTickCounter::Elapsed() const { return MClock::TickMs() - m_Start; }
 
 }  // namespace zephyr

@@ -24,9 +24,9 @@ public:
     bool Wait(uint32_t timeout_ms);
 
 private:
-    pthread_mutex_t mutex_;
-    pthread_cond_t cond_;
-    bool signalled_;
+    pthread_mutex_t m_Mutex;
+    pthread_cond_t m_Cond;
+    bool m_Signalled;
 };
 
 }  // namespace zephyr

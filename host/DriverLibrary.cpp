@@ -16,32 +16,32 @@ void Resolve(void* handle, const char* name, Fn* slot, std::string* error) {
 
 }  // namespace
 
-DriverLibrary::DriverLibrary(const std::string& path) : path_(path) {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) {
+DriverLibrary::DriverLibrary(const std::string& path) : m_Path(path) {
+    m_Handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (m_Handle == nullptr) {
         const char* reason = dlerror();
-        error_ = reason != nullptr ? reason : "dlopen failed";
+        m_Error = reason != nullptr ? reason : "dlopen failed";
         return;
     }
-    Resolve(handle_, "GetDllVersion", &get_dll_version, &error_);
-    Resolve(handle_, "GetDriverBaseInfo", &get_driver_base_info, &error_);
-    Resolve(handle_, "BeginDriverWork", &begin_driver_work, &error_);
-    Resolve(handle_, "EndDriverWork", &end_driver_work, &error_);
-    Resolve(handle_, "IsDriverWorking", &is_driver_working, &error_);
-    Resolve(handle_, "GetDriverStatusInfo", &get_driver_status_info, &error_);
-    Resolve(handle_, "GetMarketInfo", &get_market_info, &error_);
-    Resolve(handle_, "GetDataFrameCount", &get_data_frame_count, &error_);
-    Resolve(handle_, "GetOneDataFrame", &get_one_data_frame, &error_);
+    Resolve(m_Handle, "GetDllVersion", &get_dll_version, &m_Error);
+    Resolve(m_Handle, "GetDriverBaseInfo", &get_driver_base_info, &m_Error);
+    Resolve(m_Handle, "BeginDriverWork", &begin_driver_work, &m_Error);
+    Resolve(m_Handle, "EndDriverWork", &end_driver_work, &m_Error);
+    Resolve(m_Handle, "IsDriverWorking", &is_driver_working, &m_Error);
+    Resolve(m_Handle, "GetDriverStatusInfo", &get_driver_status_info, &m_Error);
+    Resolve(m_Handle, "GetMarketInfo", &get_market_info, &m_Error);
+    Resolve(m_Handle, "GetDataFrameCount", &get_data_frame_count, &m_Error);
+    Resolve(m_Handle, "GetOneDataFrame", &get_one_data_frame, &m_Error);
 }
 
 DriverLibrary::~DriverLibrary() {
-    if (handle_ != nullptr) dlclose(handle_);
+    if (m_Handle != nullptr) dlclose(m_Handle);
 }
 
-bool DriverLibrary::IsLoaded() const { return handle_ != nullptr && error_.empty(); }
+bool DriverLibrary::IsLoaded() const { return m_Handle != nullptr && m_Error.empty(); }
 
 void* DriverLibrary::Symbol(const char* name) const {
-    return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
+    return m_Handle != nullptr ? dlsym(m_Handle, name) : nullptr;
 }
 
 uint32_t DriverLibrary::DllVersion() const { return get_dll_version(); }

@@ -20,8 +20,8 @@ public:
 
     // Loaded and all nine entries found.
     bool IsLoaded() const;
-    const std::string& Error() const { return error_; }
-    const std::string& Path() const { return path_; }
+    const std::string& Error() const { return m_Error; }
+    const std::string& Path() const { return m_Path; }
     // Address of any exported symbol, or null.
     void* Symbol(const char* name) const;
 
@@ -56,9 +56,9 @@ public:
     GetOneDataFrameFn get_one_data_frame = nullptr;
 
 private:
-    std::string path_;
-    std::string error_;
-    void* handle_ = nullptr;
+    std::string m_Path;
+    std::string m_Error;
+    void* m_Handle = nullptr;
 };
 
 // Little-endian reads out of a byte record.

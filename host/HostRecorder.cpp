@@ -15,46 +15,46 @@ HostRecorder& HostRecorder::Instance() {
 }
 
 std::vector<PushRecord> HostRecorder::Pushes() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return pushes_;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Pushes;
 }
 
 std::vector<LogRecord> HostRecorder::Logs() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return logs_;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Logs;
 }
 
 std::vector<ConsoleRecord> HostRecorder::Consoles() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return consoles_;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Consoles;
 }
 
 std::vector<ResetRecord> HostRecorder::Resets() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return resets_;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Resets;
 }
 
 void HostRecorder::Clear() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    pushes_.clear();
-    logs_.clear();
-    consoles_.clear();
-    resets_.clear();
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_Pushes.clear();
+    m_Logs.clear();
+    m_Consoles.clear();
+    m_Resets.clear();
 }
 
 std::vector<LogRecord> HostRecorder::LogsContaining(const std::string& needle) const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(m_Mutex);
     std::vector<LogRecord> found;
-    for (const LogRecord& line : logs_) {
+    for (const LogRecord& line : m_Logs) {
         if (line.text.find(needle) != std::string::npos) found.push_back(line);
     }
     return found;
 }
 
 bool HostRecorder::WaitForLog(const std::string& needle, int timeout_ms) const {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-        for (const LogRecord& line : logs_) {
+    std::unique_lock<std::mutex> lock(m_Mutex);
+    return m_Changed.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
+        for (const LogRecord& line : m_Logs) {
             if (line.text.find(needle) != std::string::npos) return true;
         }
         return false;
@@ -62,9 +62,9 @@ bool HostRecorder::WaitForLog(const std::string& needle, int timeout_ms) const {
 }
 
 std::string HostRecorder::LogDump() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(m_Mutex);
     std::string dump;
-    for (const LogRecord& line : logs_) {
+    for (const LogRecord& line : m_Logs) {
         dump += std::to_string(line.level) + " " + GbkToUtf8(line.module) + ": " +
                 GbkToUtf8(line.text);
         if (dump.empty() || dump.back() != '\n') dump += '\n';
@@ -74,34 +74,34 @@ std::string HostRecorder::LogDump() const {
 
 void HostRecorder::AddPush(PushRecord record) {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        pushes_.push_back(std::move(record));
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Pushes.push_back(std::move(record));
     }
-    changed_.notify_all();
+    m_Changed.notify_all();
 }
 
 void HostRecorder::AddLog(LogRecord record) {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        logs_.push_back(std::move(record));
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Logs.push_back(std::move(record));
     }
-    changed_.notify_all();
+    m_Changed.notify_all();
 }
 
 void HostRecorder::AddConsole(ConsoleRecord record) {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        consoles_.push_back(std::move(record));
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Consoles.push_back(std::move(record));
     }
-    changed_.notify_all();
+    m_Changed.notify_all();
 }
 
 void HostRecorder::AddReset(ResetRecord record) {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        resets_.push_back(record);
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Resets.push_back(record);
     }
-    changed_.notify_all();
+    m_Changed.notify_all();
 }
 
 int32_t RecordPush(uint8_t main_type, uint8_t sub_type, const void* data, int32_t length,

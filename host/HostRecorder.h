@@ -64,12 +64,12 @@ public:
 
 private:
     HostRecorder() = default;
-    mutable std::mutex mutex_;
-    mutable std::condition_variable changed_;
-    std::vector<PushRecord> pushes_;
-    std::vector<LogRecord> logs_;
-    std::vector<ConsoleRecord> consoles_;
-    std::vector<ResetRecord> resets_;
+    mutable std::mutex m_Mutex;
+    mutable std::condition_variable m_Changed;
+    std::vector<PushRecord> m_Pushes;
+    std::vector<LogRecord> m_Logs;
+    std::vector<ConsoleRecord> m_Consoles;
+    std::vector<ResetRecord> m_Resets;
 };
 
 // A DriverWorkParams whose callbacks record into HostRecorder::Instance().

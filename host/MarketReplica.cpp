@@ -30,73 +30,73 @@ uint8_t MarketReplica::WitnessTag(Table table) {
 
 
 void MarketReplica::Reset() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    previous_digest_known_ = image_.market.size() == kMarketInfoSize;
-    if (previous_digest_known_) previous_digest_ = image_.market.substr(kDigestOffset, kDigestSize);
-    image_ = MarketImage();
-    loaded_ = false;
-    queue_.clear();
-    queued_bytes_ = 0;
-    queue_overflowed_ = false;
-    snapshot_index_.clear();
-    index_index_.clear();
-    status_index_.clear();
-    ++generation_;
-    ++counters_.resets;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_PreviousDigestKnown = m_Image.market.size() == kMarketInfoSize;
+    if (m_PreviousDigestKnown) m_PreviousDigest = m_Image.market.substr(kDigestOffset, kDigestSize);
+    m_Image = MarketImage();
+    m_Loaded = false;
+    m_Queue.clear();
+    m_QueuedBytes = 0;
+    m_QueueOverflowed = false;
+    m_SnapshotIndex.clear();
+    m_IndexIndex.clear();
+    m_StatusIndex.clear();
+    ++m_Generation;
+    ++m_Counters.resets;
 }
 
 bool MarketReplica::Install(MarketImage image, uint64_t generation) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (generation != generation_) return false;
-    if (queue_overflowed_) {
-        queue_.clear();
-        queued_bytes_ = 0;
-        queue_overflowed_ = false;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (generation != m_Generation) return false;
+    if (m_QueueOverflowed) {
+        m_Queue.clear();
+        m_QueuedBytes = 0;
+        m_QueueOverflowed = false;
         return false;
     }
-    image_ = std::move(image);
+    m_Image = std::move(image);
     RebuildIndexes();
-    loaded_ = true;
+    m_Loaded = true;
     std::string error;
     bool ok = true;
-    for (const std::string& push : queue_) ApplyLocked(push.data(), push.size(), &error, &ok);
-    queue_.clear();
-    queue_.shrink_to_fit();
-    queued_bytes_ = 0;
-    queue_overflowed_ = false;
-    ++counters_.installs;
+    for (const std::string& push : m_Queue) ApplyLocked(push.data(), push.size(), &error, &ok);
+    m_Queue.clear();
+    m_Queue.shrink_to_fit();
+    m_QueuedBytes = 0;
+    m_QueueOverflowed = false;
+    ++m_Counters.installs;
     return true;
 }
 
 uint64_t MarketReplica::Generation() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return generation_;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Generation;
 }
 
 bool MarketReplica::Loaded() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return loaded_;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Loaded;
 }
 
 bool MarketReplica::ApplyPush(const char* data, size_t length, std::string* error) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++counters_.pushes;
-    if (!loaded_) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    ++m_Counters.pushes;
+    if (!m_Loaded) {
         // Queued pushes are decoded when applied; count their frames now all the same.
-        if (queued_bytes_ + length > kLargestQueue) {
-            queue_overflowed_ = true;
+        if (m_QueuedBytes + length > kLargestQueue) {
+            m_QueueOverflowed = true;
         } else {
-            queue_.emplace_back(data, length);
-            queued_bytes_ += length;
+            m_Queue.emplace_back(data, length);
+            m_QueuedBytes += length;
         }
-        bool understood = DecodePush(data, length, &decoded_);
-        for (const PushFrame& frame : decoded_.frames) {
-            if (frame.type < 6) ++counters_.frames[frame.type];
-            if (frame.type == kPushSnapshots) counters_.snapshot_records += frame.records;
+        bool understood = DecodePush(data, length, &m_Decoded);
+        for (const PushFrame& frame : m_Decoded.frames) {
+            if (frame.type < 6) ++m_Counters.frames[frame.type];
+            if (frame.type == kPushSnapshots) m_Counters.snapshot_records += frame.records;
         }
         if (!understood) {
-            ++counters_.bad_pushes;
-            if (error != nullptr) *error = decoded_.error;
+            ++m_Counters.bad_pushes;
+            if (error != nullptr) *error = m_Decoded.error;
         }
         return understood;
     }
@@ -104,59 +104,59 @@ bool MarketReplica::ApplyPush(const char* data, size_t length, std::string* erro
     std::string reason;
     ApplyLocked(data, length, &reason, &ok);
     if (!ok) {
-        ++counters_.bad_pushes;
+        ++m_Counters.bad_pushes;
         if (error != nullptr) *error = reason;
     }
     return ok;
 }
 
 void MarketReplica::ApplyLocked(const char* data, size_t length, std::string* error, bool* ok) {
-    const bool counting = loaded_ && queue_.empty();
-    const bool understood = DecodePush(data, length, &decoded_);
+    const bool counting = m_Loaded && m_Queue.empty();
+    const bool understood = DecodePush(data, length, &m_Decoded);
     if (!understood) {
         *ok = false;
-        *error = decoded_.error;
+        *error = m_Decoded.error;
     }
-    if (image_.market.size() == kMarketInfoSize && length >= 4) {
-        const uint32_t now = LoadU32(&image_.market[kMarketTimeOffset]);
+    if (m_Image.market.size() == kMarketInfoSize && length >= 4) {
+        const uint32_t now = LoadU32(&m_Image.market[kMarketTimeOffset]);
         // The market time only grows within a day; flushes on two threads may arrive crossed.
-        if (decoded_.market_time > now) StoreU32(&image_.market[kMarketTimeOffset], decoded_.market_time);
+        if (m_Decoded.market_time > now) StoreU32(&m_Image.market[kMarketTimeOffset], m_Decoded.market_time);
     }
-    for (const PushFrame& frame : decoded_.frames) {
+    for (const PushFrame& frame : m_Decoded.frames) {
         if (counting) {
-            ++counters_.frames[frame.type];
-            if (frame.type == kPushSnapshots) counters_.snapshot_records += frame.records;
+            ++m_Counters.frames[frame.type];
+            if (frame.type == kPushSnapshots) m_Counters.snapshot_records += frame.records;
         }
         const size_t size = PushRecordSize(frame.type);
         for (size_t r = 0; r < frame.records; ++r) {
             const char* record = frame.payload + r * size;
             switch (frame.type) {
                 case kPushMarketHeader:
-                    if (image_.market.size() == kMarketInfoSize) {
-                        image_.market[0] = record[0];
-                        std::memcpy(&image_.market[2], record + 1, 4);
+                    if (m_Image.market.size() == kMarketInfoSize) {
+                        m_Image.market[0] = record[0];
+                        std::memcpy(&m_Image.market[2], record + 1, 4);
                         const uint32_t time = LoadU32(record + 5);
-                        if (time > LoadU32(&image_.market[kMarketTimeOffset])) {
-                            StoreU32(&image_.market[kMarketTimeOffset], time);
+                        if (time > LoadU32(&m_Image.market[kMarketTimeOffset])) {
+                            StoreU32(&m_Image.market[kMarketTimeOffset], time);
                         }
-                        image_.market[1] = record[9];
+                        m_Image.market[1] = record[9];
                     }
                     break;
                 case kPushSnapshots:
-                    PutKeyed(Table::kSnapshots, &snapshot_index_, record, kPushSnapshots);
-                    if (updated_codes_.emplace(record, strnlen(record, 6)).second) ++counters_.codes_updated;
+                    PutKeyed(Table::kSnapshots, &m_SnapshotIndex, record, kPushSnapshots);
+                    if (m_UpdatedCodes.emplace(record, strnlen(record, 6)).second) ++m_Counters.codes_updated;
                     break;
                 case kPushIndexes:
-                    PutKeyed(Table::kIndexes, &index_index_, record, kPushIndexes);
-                    ++counters_.index_records;
+                    PutKeyed(Table::kIndexes, &m_IndexIndex, record, kPushIndexes);
+                    ++m_Counters.index_records;
                     break;
                 case kPushProductStatus:
-                    PutKeyed(Table::kProductStatus, &status_index_, record, kPushProductStatus);
-                    ++counters_.status_records;
+                    PutKeyed(Table::kProductStatus, &m_StatusIndex, record, kPushProductStatus);
+                    ++m_Counters.status_records;
                     break;
                 case kPushQuotaStatus:
-                    image_.Of(Table::kQuotaStatus).bytes.assign(record, size);
-                    if (witness_open_) Witness(kPushQuotaStatus, record, size);
+                    m_Image.Of(Table::kQuotaStatus).bytes.assign(record, size);
+                    if (m_WitnessOpen) Witness(kPushQuotaStatus, record, size);
                     break;
                 default:
                     break;
@@ -166,7 +166,7 @@ void MarketReplica::ApplyLocked(const char* data, size_t length, std::string* er
 }
 
 void MarketReplica::PutKeyed(Table table, Index* index, const char* record, uint8_t witness_tag) {
-    RecordBlock& block = image_.Of(table);
+    RecordBlock& block = m_Image.Of(table);
     const std::string key(record, kCodeLength);
     auto found = index->find(key);
     if (found != index->end()) {
@@ -175,18 +175,18 @@ void MarketReplica::PutKeyed(Table table, Index* index, const char* record, uint
         // The driver places a record it cannot find by code at the end of the table.
         index->emplace(key, block.Count());
         block.bytes.append(record, block.record_size);
-        ++counters_.added_records;
+        ++m_Counters.added_records;
     }
-    if (witness_open_) Witness(witness_tag, record, block.record_size);
+    if (m_WitnessOpen) Witness(witness_tag, record, block.record_size);
 }
 
 void MarketReplica::RebuildIndexes() {
-    const std::pair<Table, Index*> keyed[] = {{Table::kSnapshots, &snapshot_index_},
-                                              {Table::kIndexes, &index_index_},
-                                              {Table::kProductStatus, &status_index_}};
+    const std::pair<Table, Index*> keyed[] = {{Table::kSnapshots, &m_SnapshotIndex},
+                                              {Table::kIndexes, &m_IndexIndex},
+                                              {Table::kProductStatus, &m_StatusIndex}};
     for (const auto& [table, index] : keyed) {
         index->clear();
-        const RecordBlock& block = image_.Of(table);
+        const RecordBlock& block = m_Image.Of(table);
         for (size_t i = 0; i < block.Count(); ++i) {
             index->emplace(std::string(block.At(i), kCodeLength), i);  // first match wins
         }
@@ -194,57 +194,57 @@ void MarketReplica::RebuildIndexes() {
 }
 
 void MarketReplica::ApplyMarketVolume(uint64_t volume) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto found = index_index_.find(std::string(kMarketVolumeCode, kCodeLength));
-    if (!loaded_ || found == index_index_.end()) return;
-    char* record = image_.Of(Table::kIndexes).At(found->second);
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    auto found = m_IndexIndex.find(std::string(kMarketVolumeCode, kCodeLength));
+    if (!m_Loaded || found == m_IndexIndex.end()) return;
+    char* record = m_Image.Of(Table::kIndexes).At(found->second);
     StoreU64(record + kIndexVolumeOffset, volume);
-    if (witness_open_) Witness(kPushIndexes, record, kIndexEntrySize);
+    if (m_WitnessOpen) Witness(kPushIndexes, record, kIndexEntrySize);
 }
 
 void MarketReplica::Witness(uint8_t tag, const char* record, size_t size) {
     std::string key(1, static_cast<char>(tag));
     key.append(record, size);
-    witnessed_.insert(std::move(key));
+    m_Witnessed.insert(std::move(key));
 }
 
 MarketImage MarketReplica::Image() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return image_;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Image;
 }
 
 std::string MarketReplica::PreviousDigest() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return previous_digest_;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_PreviousDigest;
 }
 
 bool MarketReplica::PreviousDigestKnown() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return previous_digest_known_;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_PreviousDigestKnown;
 }
 
 ReplicaCounters MarketReplica::Counters() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return counters_;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Counters;
 }
 
 void MarketReplica::OpenWitness() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    witnessed_.clear();
-    witness_open_ = true;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_Witnessed.clear();
+    m_WitnessOpen = true;
     // The records the replica holds right now count as seen too.
     for (Table table : kAllTables) {
         const uint8_t tag = WitnessTag(table);
         if (tag == 0xFF) continue;
-        const RecordBlock& block = image_.Of(table);
+        const RecordBlock& block = m_Image.Of(table);
         for (size_t i = 0; i < block.Count(); ++i) Witness(tag, block.At(i), block.record_size);
     }
 }
 
 void MarketReplica::CloseWitness() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    witness_open_ = false;
-    witnessed_.clear();
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_WitnessOpen = false;
+    m_Witnessed.clear();
 }
 
 }  // namespace zephyr::hostkit

@@ -89,21 +89,21 @@ private:
     // The push type a table's records arrive by, 0xFF for tables that are not pushed.
     static uint8_t WitnessTag(Table table);
 
-    mutable std::mutex mutex_;
-    MarketImage image_;
-    bool loaded_ = false;
-    uint64_t generation_ = 0;
-    std::vector<std::string> queue_;
-    size_t queued_bytes_ = 0;
-    bool queue_overflowed_ = false;
-    std::string previous_digest_;
-    bool previous_digest_known_ = true;
-    Index snapshot_index_, index_index_, status_index_;
-    std::unordered_set<std::string> updated_codes_;  // codes of pushed snapshots, whole session
-    bool witness_open_ = false;
-    std::unordered_set<std::string> witnessed_;
-    DecodedPush decoded_;
-    ReplicaCounters counters_;
+    mutable std::mutex m_Mutex;
+    MarketImage m_Image;
+    bool m_Loaded = false;
+    uint64_t m_Generation = 0;
+    std::vector<std::string> m_Queue;
+    size_t m_QueuedBytes = 0;
+    bool m_QueueOverflowed = false;
+    std::string m_PreviousDigest;
+    bool m_PreviousDigestKnown = true;
+    Index m_SnapshotIndex, m_IndexIndex, m_StatusIndex;
+    std::unordered_set<std::string> m_UpdatedCodes;  // codes of pushed snapshots, whole session
+    bool m_WitnessOpen = false;
+    std::unordered_set<std::string> m_Witnessed;
+    DecodedPush m_Decoded;
+    ReplicaCounters m_Counters;
 };
 
 }  // namespace zephyr::hostkit

@@ -29,26 +29,26 @@ uint64_t Get(const unsigned char* at, int bytes) {
 PushRecordWriter::~PushRecordWriter() { Close(); }
 
 bool PushRecordWriter::Open(const std::string& path, std::string* error) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (file_ != nullptr) fclose(file_);
-    file_ = fopen(path.c_str(), "wb");
-    if (file_ == nullptr || fwrite(kSignature, 1, kSignatureSize, file_) != kSignatureSize) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (m_File != nullptr) fclose(m_File);
+    m_File = fopen(path.c_str(), "wb");
+    if (m_File == nullptr || fwrite(kSignature, 1, kSignatureSize, m_File) != kSignatureSize) {
         if (error != nullptr) *error = path + ": " + strerror(errno);
-        if (file_ != nullptr) fclose(file_);
-        file_ = nullptr;
+        if (m_File != nullptr) fclose(m_File);
+        m_File = nullptr;
         return false;
     }
     return true;
 }
 
 bool PushRecordWriter::IsOpen() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return file_ != nullptr;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_File != nullptr;
 }
 
 bool PushRecordWriter::Write(const RecordedPush& push) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (file_ == nullptr) return false;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (m_File == nullptr) return false;
     unsigned char header[kEntryHeader];
     Put(header, push.micros, 8);
     header[8] = push.main_type;
@@ -57,47 +57,47 @@ bool PushRecordWriter::Write(const RecordedPush& push) {
     Put(header + 11, push.driver_id, 2);
     header[13] = push.compressed;
     Put(header + 14, push.bytes.size(), 4);
-    if (fwrite(header, 1, sizeof header, file_) != sizeof header ||
-        fwrite(push.bytes.data(), 1, push.bytes.size(), file_) != push.bytes.size()) {
-        fclose(file_);
-        file_ = nullptr;
+    if (fwrite(header, 1, sizeof header, m_File) != sizeof header ||
+        fwrite(push.bytes.data(), 1, push.bytes.size(), m_File) != push.bytes.size()) {
+        fclose(m_File);
+        m_File = nullptr;
         return false;
     }
     return true;
 }
 
 void PushRecordWriter::Close() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (file_ != nullptr) fclose(file_);
-    file_ = nullptr;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (m_File != nullptr) fclose(m_File);
+    m_File = nullptr;
 }
 
 PushRecordReader::~PushRecordReader() {
-    if (file_ != nullptr) fclose(file_);
+    if (m_File != nullptr) fclose(m_File);
 }
 
 bool PushRecordReader::Open(const std::string& path, std::string* error) {
-    if (file_ != nullptr) fclose(file_);
-    file_ = fopen(path.c_str(), "rb");
-    if (file_ == nullptr) {
+    if (m_File != nullptr) fclose(m_File);
+    m_File = fopen(path.c_str(), "rb");
+    if (m_File == nullptr) {
         *error = path + ": " + strerror(errno);
         return false;
     }
     char signature[kSignatureSize];
-    if (fread(signature, 1, kSignatureSize, file_) != kSignatureSize ||
+    if (fread(signature, 1, kSignatureSize, m_File) != kSignatureSize ||
         memcmp(signature, kSignature, kSignatureSize) != 0) {
         *error = path + ": not a push record of this host";
-        fclose(file_);
-        file_ = nullptr;
+        fclose(m_File);
+        m_File = nullptr;
         return false;
     }
     return true;
 }
 
 int PushRecordReader::Next(RecordedPush* push, std::string* error) {
-    if (file_ == nullptr) return 0;
+    if (m_File == nullptr) return 0;
     unsigned char header[kEntryHeader];
-    const size_t got = fread(header, 1, sizeof header, file_);
+    const size_t got = fread(header, 1, sizeof header, m_File);
     if (got == 0) return 0;
     if (got != sizeof header) {
         *error = "the last entry is cut short";
@@ -115,7 +115,7 @@ int PushRecordReader::Next(RecordedPush* push, std::string* error) {
         return -1;
     }
     push->bytes.resize(length);
-    if (length > 0 && fread(&push->bytes[0], 1, length, file_) != length) {
+    if (length > 0 && fread(&push->bytes[0], 1, length, m_File) != length) {
         *error = "the last entry is cut short";
         return -1;
     }

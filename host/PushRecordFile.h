@@ -36,8 +36,8 @@ public:
     void Close();
 
 private:
-    mutable std::mutex mutex_;
-    FILE* file_ = nullptr;
+    mutable std::mutex m_Mutex;
+    FILE* m_File = nullptr;
 };
 
 class PushRecordReader {
@@ -52,7 +52,7 @@ public:
     int Next(RecordedPush* push, std::string* error);
 
 private:
-    FILE* file_ = nullptr;
+    FILE* m_File = nullptr;
 };
 
 }  // namespace zephyr::hostkit

@@ -63,7 +63,7 @@ const char* CodeOf(Table table, const char* record) {
 
 std::vector<Difference> MarketReplica::Compare(const MarketImage& pulled, CompareMode mode,
                                                size_t limit, size_t* total) const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(m_Mutex);
     std::vector<Difference> found;
     size_t count = 0;
     auto add = [&](std::string where, std::string detail) {
@@ -72,14 +72,14 @@ std::vector<Difference> MarketReplica::Compare(const MarketImage& pulled, Compar
     };
     const bool witnessed = mode == CompareMode::kWitnessed;
 
-    if (!loaded_) add("replica", "not loaded");
-    if (image_.market.size() != kMarketInfoSize || pulled.market.size() != kMarketInfoSize) {
+    if (!m_Loaded) add("replica", "not loaded");
+    if (m_Image.market.size() != kMarketInfoSize || pulled.market.size() != kMarketInfoSize) {
         add("market info", "missing");
     } else {
         for (size_t i = 0; i < kMarketInfoSize; ++i) {
-            if (image_.market[i] == pulled.market[i]) continue;
+            if (m_Image.market[i] == pulled.market[i]) continue;
             if (i >= kMarketTimeOffset && i < kMarketTimeOffset + 4) {
-                const uint32_t mine = LoadU32(&image_.market[kMarketTimeOffset]);
+                const uint32_t mine = LoadU32(&m_Image.market[kMarketTimeOffset]);
                 const uint32_t theirs = LoadU32(&pulled.market[kMarketTimeOffset]);
                 // While pushes come, the pull may be older than the replica, never newer.
                 if (witnessed && theirs <= mine) continue;
@@ -91,12 +91,12 @@ std::vector<Difference> MarketReplica::Compare(const MarketImage& pulled, Compar
             add("market info", std::string("byte ") + std::to_string(i) + " (" + FieldOfMarket(i) + ")");
         }
     }
-    if (image_.categories != pulled.categories) {
-        add("categories", std::to_string(image_.categories.size()) + " here, " +
+    if (m_Image.categories != pulled.categories) {
+        add("categories", std::to_string(m_Image.categories.size()) + " here, " +
                               std::to_string(pulled.categories.size()) + " pulled, or their bytes differ");
     }
     for (Table table : kAllTables) {
-        const RecordBlock& mine = image_.Of(table);
+        const RecordBlock& mine = m_Image.Of(table);
         const RecordBlock& theirs = pulled.Of(table);
         if (mine.Count() != theirs.Count()) {
             add(TableName(table), std::to_string(mine.Count()) + " records here, " +
@@ -112,7 +112,7 @@ std::vector<Difference> MarketReplica::Compare(const MarketImage& pulled, Compar
             if (witnessed && tag != 0xFF) {
                 std::string key(1, static_cast<char>(tag));
                 key.append(b, theirs.record_size);
-                if (witnessed_.count(key) != 0) continue;
+                if (m_Witnessed.count(key) != 0) continue;
             }
             std::string where = std::string(TableName(table)) + "[" + std::to_string(i) + "]";
             if (const char* code = CodeOf(table, a)) where += " " + CodeText(code);

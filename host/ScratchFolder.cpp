@@ -31,14 +31,14 @@ ScratchFolder::ScratchFolder() {
     std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
                           "/zephyr-test-XXXXXX";
     if (mkdtemp(&pattern[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    m_Path = pattern;
 }
 
 ScratchFolder::~ScratchFolder() {
-    nftw(path_.c_str(), &RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+    nftw(m_Path.c_str(), &RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
-std::string ScratchFolder::Join(const std::string& name) const { return path_ + "/" + name; }
+std::string ScratchFolder::Join(const std::string& name) const { return m_Path + "/" + name; }
 
 std::string ScratchFolder::CopyIn(const std::string& source, const std::string& name) const {
     std::string target = Join(name.empty() ? BaseName(source) : name);
@@ -79,7 +79,7 @@ bool ScratchFolder::Exists(const std::string& name) const {
 }
 
 void ScratchFolder::EnterAsWorkingDirectory() const {
-    if (chdir(path_.c_str()) != 0) throw std::runtime_error("chdir failed");
+    if (chdir(m_Path.c_str()) != 0) throw std::runtime_error("chdir failed");
 }
 
 std::string CopyDriverInto(const ScratchFolder& folder, const std::string& so_path) {

@@ -12,7 +12,7 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return m_Path; }
     // Path of a name inside the folder.
     std::string Join(const std::string& name) const;
     // Copies a file into the folder (keeping its base name, or as `name`); returns the new path.
@@ -26,7 +26,7 @@ public:
     void EnterAsWorkingDirectory() const;
 
 private:
-    std::string path_;
+    std::string m_Path;
 };
 
 // The built driver library (ZEPHYR_SO_PATH) copied into `folder`; returns the copy's path.

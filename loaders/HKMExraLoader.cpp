@@ -18,13 +18,13 @@ constexpr char kModule[] = "加载参考汇率数据文件";
 
 }  // namespace
 
-HKMExraLoader::HKMExraLoader(LoaderHost& host) : host_(host) { line_[0] = 0; }
+HKMExraLoader::HKMExraLoader(LoaderHost& host) : m_Host(host) { m_Line[0] = 0; }
 
 int32_t HKMExraLoader::operator()(bool log_path) {
-    MLocalSection run(run_lock_);
-    MLogger& log = host_.Logger();
+    MLocalSection run(m_RunLock);
+    MLogger& log = m_Host.Logger();
     char path[1024];
-    MText::Format(path, sizeof path, "%s/exra04%04d.txt", host_.Settings().exra.GetData(),
+    MText::Format(path, sizeof path, "%s/exra04%04d.txt", m_Host.Settings().exra.GetData(),
                   MDateTime::Current().GetDate() % 10000);
     if (log_path) log.Write(kLogInfo, kModule, "HKMExraLoader::operator() : path [%s]", path);
     MFile file;
@@ -34,7 +34,7 @@ int32_t HKMExraLoader::operator()(bool log_path) {
     }
     LineReader reader(file, kMaxLine);
     int32_t length = 0;
-    while ((length = reader.Next(line_, sizeof line_)) > 0) parse(line_, length);
+    while ((length = reader.Next(m_Line, sizeof m_Line)) > 0) parse(m_Line, length);
     reader.WarnReadProblems(log, kModule, "HKMExraLoader::operator()");
     return 0;
 }
@@ -46,7 +46,7 @@ int32_t HKMExraLoader::parse(const char* line, int32_t length) {
     TextField field;
     cursor.Next(&field);
     if (!KindIs(field, "0402")) return -3;
-    ExchangeRate& rates = host_.Rates();
+    ExchangeRate& rates = m_Host.Rates();
     for (int number = 2; number <= 4 && cursor.Next(&field); ++number) {
         const uint32_t rate = RateHundredThousandths(field);
         if (number == 2) {

@@ -35,53 +35,53 @@ int32_t NumberAt(const char* text, uint32_t field_length, uint32_t offset, uint3
 }  // namespace
 
 HKMktdtLoader::HKMktdtLoader(LoaderHost& host)
-    : host_(host), day_record_of_code_(kCodeSpace, kNoRecord), previous_close_(kCodeSpace, 0) {
-    line_[0] = 0;
+    : m_Host(host), m_DayRecordOfCode(kCodeSpace, kNoRecord), m_PreviousClose(kCodeSpace, 0) {
+    m_Line[0] = 0;
 }
 
 bool HKMktdtLoader::HasCode(uint32_t code) const {
-    MLocalSection lock(lock_);
-    return code < kCodeSpace && day_record_of_code_[code] != kNoRecord;
+    MLocalSection lock(m_Lock);
+    return code < kCodeSpace && m_DayRecordOfCode[code] != kNoRecord;
 }
 
 std::map<uint32_t, CodeEntry> HKMktdtLoader::DayRecords() const {
-    MLocalSection lock(lock_);
-    return std::map<uint32_t, CodeEntry>(day_records_.begin(), day_records_.end());
+    MLocalSection lock(m_Lock);
+    return std::map<uint32_t, CodeEntry>(m_DayRecords.begin(), m_DayRecords.end());
 }
 
 uint32_t HKMktdtLoader::DayCount() const {
-    MLocalSection lock(lock_);
-    return static_cast<uint32_t>(day_records_.size());
+    MLocalSection lock(m_Lock);
+    return static_cast<uint32_t>(m_DayRecords.size());
 }
 
 uint32_t HKMktdtLoader::PreviousClose(uint32_t code) const {
-    MLocalSection lock(lock_);
-    return code < kCodeSpace ? previous_close_[code] : 0;
+    MLocalSection lock(m_Lock);
+    return code < kCodeSpace ? m_PreviousClose[code] : 0;
 }
 
 void HKMktdtLoader::KeepDayRecord(uint32_t code, const CodeEntry& entry) {
     if (code >= kCodeSpace) return;
-    int32_t& at = day_record_of_code_[code];
+    int32_t& at = m_DayRecordOfCode[code];
     if (at != kNoRecord) {
-        day_records_[static_cast<size_t>(at)].second = entry;
+        m_DayRecords[static_cast<size_t>(at)].second = entry;
         return;
     }
-    at = static_cast<int32_t>(day_records_.size());
-    day_records_.emplace_back(code, entry);
+    at = static_cast<int32_t>(m_DayRecords.size());
+    m_DayRecords.emplace_back(code, entry);
 }
 
 int32_t HKMktdtLoader::operator()(uint8_t mode) {
-    MLocalSection run(run_lock_);
-    mode_ = mode;
-    if (mode_ == kRefresh && !host_.IsDriverWorking()) return 0;
-    if (mode_ == kBuild) {
-        MLocalSection lock(lock_);
-        for (const auto& record : day_records_) day_record_of_code_[record.first] = kNoRecord;
-        day_records_.clear();  // keeps its room for the next build
+    MLocalSection run(m_RunLock);
+    m_Mode = mode;
+    if (m_Mode == kRefresh && !m_Host.IsDriverWorking()) return 0;
+    if (m_Mode == kBuild) {
+        MLocalSection lock(m_Lock);
+        for (const auto& record : m_DayRecords) m_DayRecordOfCode[record.first] = kNoRecord;
+        m_DayRecords.clear();  // keeps its room for the next build
     }
-    MLogger& log = host_.Logger();
-    const char* path = host_.Settings().mktdt.GetData();
-    if (host_.MarketDataPathFlag().exchange(0) != 0) {
+    MLogger& log = m_Host.Logger();
+    const char* path = m_Host.Settings().mktdt.GetData();
+    if (m_Host.MarketDataPathFlag().exchange(0) != 0) {
         log.Write(kLogInfo, kModule, "HKMktdtLoader::operator() : path [%s]", path);
     }
     MFile file;
@@ -90,20 +90,20 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
         return -1;
     }
     LineReader reader(file, kMaxLine);
-    if (reader.FindTrailerAndRewind(line_, sizeof line_) < 1) return -2;
+    if (reader.FindTrailerAndRewind(m_Line, sizeof m_Line) < 1) return -2;
 
     int32_t length = 0;
     int32_t result = 0;
-    while ((length = reader.Next(line_, sizeof line_)) > 0) {
-        if (parse(line_, length) == -100) {
+    while ((length = reader.Next(m_Line, sizeof m_Line)) > 0) {
+        if (parse(m_Line, length) == -100) {
             result = -100;
-            if (mode_ == kBuild) log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 实时数据文件失效!");
+            if (m_Mode == kBuild) log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 实时数据文件失效!");
             break;
         }
     }
     reader.WarnReadProblems(log, kModule, "HKMktdtLoader::operator()");
     file.Close();
-    if (mode_ == kBuild) log.Write(kLogInfo, kModule, "今天交易股票数为 = %d", static_cast<int32_t>(DayCount()));
+    if (m_Mode == kBuild) log.Write(kLogInfo, kModule, "今天交易股票数为 = %d", static_cast<int32_t>(DayCount()));
     return result;
 }
 
@@ -119,11 +119,11 @@ void HKMktdtLoader::ParseHeader(const char* stamp, uint32_t length, int32_t* res
                                      NumberAt(stamp, length, at + 6, 2));
     }
     MarketInfo info;
-    host_.GetMarket().GetInfo(&info);
+    m_Host.GetMarket().GetInfo(&info);
     const uint32_t today = static_cast<uint32_t>(MDateTime::Current().GetDate());
     const bool stale = !(time > info.time);
     if (date != today) {
-        host_.Logger().Write(kLogWarning, kModule, "HKMktdtLoader::parse() : 无效的数据文件日期标识[date=%u]!", date);
+        m_Host.Logger().Write(kLogWarning, kModule, "HKMktdtLoader::parse() : 无效的数据文件日期标识[date=%u]!", date);
         *result = -100;
         return;
     }
@@ -131,9 +131,9 @@ void HKMktdtLoader::ParseHeader(const char* stamp, uint32_t length, int32_t* res
         *result = -100;
         return;
     }
-    if (mode_ == kRefresh) {
+    if (m_Mode == kRefresh) {
         info.time = time;
-        host_.GetMarket().SetInfo(&info);
+        m_Host.GetMarket().SetInfo(&info);
     }
 }
 
@@ -151,7 +151,7 @@ void HKMktdtLoader::ConvertName(const char* bytes, uint32_t length, CodeEntry& e
     TextField name{gbk, converted > 0 ? static_cast<uint32_t>(converted) : 0};
     CopyField(entry.full_name, sizeof entry.full_name, name);
     CleanFullName(entry);
-    ApplyShortName(entry, &host_.ShortNames());
+    ApplyShortName(entry, &m_Host.ShortNames());
 }
 
 int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
@@ -176,8 +176,8 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
     }
     if (!KindIs(field, "D401")) return -3;
 
-    const bool build = mode_ == kBuild;
-    const bool nominal = host_.Settings().use_nominal_price;
+    const bool build = m_Mode == kBuild;
+    const bool nominal = m_Host.Settings().use_nominal_price;
     uint32_t code = 0;
     bool complete = false;
     for (int index = 1; !complete; ++index) {
@@ -193,9 +193,9 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
                     CopyCode(entry.code, field);
                     CopyCode(status.code, field);
                 }
-                if (host_.Level2StartedCount() > 0) {
+                if (m_Host.Level2StartedCount() > 0) {
                     Snapshot current;
-                    if (host_.Snapshots().GetByCode(&current, snapshot.code)) snapshot = current;
+                    if (m_Host.Snapshots().GetByCode(&current, snapshot.code)) snapshot = current;
                 }
                 break;
             }
@@ -210,8 +210,8 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
             case 6:
                 snapshot.previous_close = PriceThousandths(field);
                 if (build && code < kCodeSpace) {
-                    MLocalSection lock(lock_);
-                    previous_close_[code] = snapshot.previous_close;
+                    MLocalSection lock(m_Lock);
+                    m_PreviousClose[code] = snapshot.previous_close;
                 }
                 break;
             case 7:
@@ -236,23 +236,23 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
 
     if (build) {
         {
-            MLocalSection lock(lock_);
+            MLocalSection lock(m_Lock);
             KeepDayRecord(code, entry);
         }
-        entry.serial = static_cast<uint16_t>(host_.Codes().Count());
+        entry.serial = static_cast<uint16_t>(m_Host.Codes().Count());
         entry.category = CategoryOfCode(entry.code);
         entry.reserved1 = entry.reserved2 = 0;
         entry.reserved3 = 0;
-        ApplyShortName(entry, &host_.ShortNames());
+        ApplyShortName(entry, &m_Host.ShortNames());
         CleanFullName(entry);
         snapshot.open = snapshot.previous_close;
-        host_.Codes().PutSerial(&entry);
-        host_.Snapshots().Append(&snapshot);
-        host_.Statuses().Append(&status);
+        m_Host.Codes().PutSerial(&entry);
+        m_Host.Snapshots().Append(&snapshot);
+        m_Host.Statuses().Append(&status);
     }
     if (complete) {
         snapshot.open = snapshot.previous_close != 0 ? snapshot.previous_close : snapshot.last;
-        host_.UpdateSnapshot(snapshot);
+        m_Host.UpdateSnapshot(snapshot);
     }
     return 0;
 }

@@ -57,18 +57,18 @@ private:
     // line of the file costs no allocation and no search.
     static constexpr uint32_t kCodeSpace = 100000;
     static constexpr int32_t kNoRecord = -1;
-    // Stores the record of code (last line wins); the caller holds lock_.
+    // Stores the record of code (last line wins); the caller holds m_Lock.
     void KeepDayRecord(uint32_t code, const CodeEntry& entry);
 
-    LoaderHost& host_;
-    uint8_t mode_ = kRefresh;
-    mutable MCriticalSection lock_;  // guards the day's records and the previous closes
-    std::vector<std::pair<uint32_t, CodeEntry>> day_records_;  // in order of first appearance
-    std::vector<int32_t> day_record_of_code_;                 // kCodeSpace places
-    std::vector<uint32_t> previous_close_;                    // kCodeSpace places, 0 when none
+    LoaderHost& m_Host;
+    uint8_t m_Mode = kRefresh;
+    mutable MCriticalSection m_Lock;  // guards the day's records and the previous closes
+    std::vector<std::pair<uint32_t, CodeEntry>> m_DayRecords;  // in order of first appearance
+    std::vector<int32_t> m_DayRecordOfCode;                 // kCodeSpace places
+    std::vector<uint32_t> m_PreviousClose;                    // kCodeSpace places, 0 when none
     // One run at a time: an initialisation may start while the processing thread reads.
-    MCriticalSection run_lock_;
-    char line_[kMaxLine + 1];
+    MCriticalSection m_RunLock;
+    char m_Line[kMaxLine + 1];
 };
 
 }  // namespace zephyr

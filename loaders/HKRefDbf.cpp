@@ -29,31 +29,31 @@ constexpr uint16_t kAbsent = 0xFFFF;
 
 }  // namespace
 
-HKRefDbf::HKRefDbf(LoaderHost& host, HKMktdtLoader& market_data) : host_(host), market_data_(market_data) {
-    line_[0] = 0;
+HKRefDbf::HKRefDbf(LoaderHost& host, HKMktdtLoader& market_data) : m_Host(host), m_MarketData(market_data) {
+    m_Line[0] = 0;
 }
 
 int32_t HKRefDbf::Instance() {
-    MLocalSection run(run_lock_);
-    MLogger& log = host_.Logger();
+    MLocalSection run(m_RunLock);
+    MLogger& log = m_Host.Logger();
     log.Write(kLogInfo, kModule, "HKRefDbf::Instance() : 准备构建码表!");
-    if (market_data_(HKMktdtLoader::kBuild) < 0) {
+    if (m_MarketData(HKMktdtLoader::kBuild) < 0) {
         log.Write(kLogError, kModule, "HKRefDbf::Instance() : 构建码表失败!");
         return -200;
     }
-    shares_.clear();
+    m_Shares.clear();
     // Only shares the market data file listed are kept: room for all of them at once.
-    shares_.reserve(market_data_.DayCount());
+    m_Shares.reserve(m_MarketData.DayCount());
 
     char path[1024];
-    MText::Format(path, sizeof path, "%s/reff04%04d.txt", host_.Settings().reff.GetData(),
+    MText::Format(path, sizeof path, "%s/reff04%04d.txt", m_Host.Settings().reff.GetData(),
                   MDateTime::Current().GetDate() % 10000);
     log.Write(kLogInfo, kModule, "HKRefDbf::Instance() : path [%s]", path);
     MFile file;
     if (file.Open(path, MFile::kRead | MFile::kShareRead | MFile::kShareWrite) >= 1) {
         LineReader reader(file, kMaxLine);
         int32_t length = 0;
-        while ((length = reader.Next(line_, sizeof line_)) > 0) parse(line_, length);
+        while ((length = reader.Next(m_Line, sizeof m_Line)) > 0) parse(m_Line, length);
         reader.WarnReadProblems(log, kModule, "HKRefDbf::Instance()");
         file.Close();
     } else {
@@ -62,53 +62,53 @@ int32_t HKRefDbf::Instance() {
     }
     Merge();
     // A full market's shares take megabytes; they are not needed until the next run.
-    std::vector<Share>().swap(shares_);
-    std::vector<uint32_t>().swap(merge_order_);
+    std::vector<Share>().swap(m_Shares);
+    std::vector<uint32_t>().swap(m_MergeOrder);
 
-    const uint32_t code_count = host_.Codes().Count();
+    const uint32_t code_count = m_Host.Codes().Count();
     log.Write(kLogInfo, kModule, "HKRefDbf::Instance() : 构建码表成功! 码表数=%u, 快照数量=%u, 状态数量=%u ...",
-              code_count, host_.Snapshots().Count(), host_.Statuses().Count());
+              code_count, m_Host.Snapshots().Count(), m_Host.Statuses().Count());
     if (code_count == 0) {
         log.Write(kLogWarning, kModule, "HKRefDbf::Instance() : 码表为空!");
         return -201;
     }
-    host_.SignalReferenceLoaded();
+    m_Host.SignalReferenceLoaded();
     return 0;
 }
 
 void HKRefDbf::FillFromMarketData() {
-    for (const auto& day : market_data_.DayRecords()) {
+    for (const auto& day : m_MarketData.DayRecords()) {
         CodeEntry entry = day.second;
         entry.category = CategoryOfCode(entry.code);
         entry.reserved1 = entry.reserved2 = 0;
         entry.reserved3 = 0;
-        ApplyShortName(entry, &host_.ShortNames());
+        ApplyShortName(entry, &m_Host.ShortNames());
         TrimFullName(entry);
 
         Snapshot snapshot;
         memset(&snapshot, 0, sizeof snapshot);
         memcpy(snapshot.code, entry.code, sizeof snapshot.code);
-        snapshot.open = snapshot.previous_close = market_data_.PreviousClose(day.first);
+        snapshot.open = snapshot.previous_close = m_MarketData.PreviousClose(day.first);
 
         ProductStatus status;
         memset(&status, 0, sizeof status);
         memcpy(status.code, entry.code, sizeof status.code);
 
-        shares_.push_back(Share{static_cast<int32_t>(day.first), entry, snapshot, status});
+        m_Shares.push_back(Share{static_cast<int32_t>(day.first), entry, snapshot, status});
     }
 }
 
 void HKRefDbf::Merge() {
-    CodeTable& codes = host_.Codes();
-    SnapshotTable& snapshots = host_.Snapshots();
-    ProductStatusTable& statuses = host_.Statuses();
-    merge_order_.resize(shares_.size());
-    for (uint32_t i = 0; i < merge_order_.size(); ++i) merge_order_[i] = i;
-    std::stable_sort(merge_order_.begin(), merge_order_.end(),
-                     [this](uint32_t a, uint32_t b) { return shares_[a].code < shares_[b].code; });
-    for (size_t i = 0; i < merge_order_.size(); ++i) {
-        Share& share = shares_[merge_order_[i]];
-        if (i + 1 < merge_order_.size() && shares_[merge_order_[i + 1]].code == share.code) continue;
+    CodeTable& codes = m_Host.Codes();
+    SnapshotTable& snapshots = m_Host.Snapshots();
+    ProductStatusTable& statuses = m_Host.Statuses();
+    m_MergeOrder.resize(m_Shares.size());
+    for (uint32_t i = 0; i < m_MergeOrder.size(); ++i) m_MergeOrder[i] = i;
+    std::stable_sort(m_MergeOrder.begin(), m_MergeOrder.end(),
+                     [this](uint32_t a, uint32_t b) { return m_Shares[a].code < m_Shares[b].code; });
+    for (size_t i = 0; i < m_MergeOrder.size(); ++i) {
+        Share& share = m_Shares[m_MergeOrder[i]];
+        if (i + 1 < m_MergeOrder.size() && m_Shares[m_MergeOrder[i + 1]].code == share.code) continue;
         CodeEntry& entry = share.entry;
         const Snapshot& snapshot = share.snapshot;
         const ProductStatus& status = share.status;
@@ -143,16 +143,16 @@ int32_t HKRefDbf::parse(const char* line, int32_t length) {
     cursor.Next(&field);
     const bool share = KindIs(field, "0401");
     if (!share && !KindIs(field, "0402")) {
-        host_.Logger().Write(kLogInfo, kDebugModule, "case1:%s", line);
+        m_Host.Logger().Write(kLogInfo, kDebugModule, "case1:%s", line);
         return -3;
     }
     if (!share) {
         if (cursor.Next(&field)) {
-            ExchangeRate& rates = host_.Rates();
+            ExchangeRate& rates = m_Host.Rates();
             rates.middle = RateHundredThousandths(field);
             if (rates.buying == 0) rates.buying = rates.middle;
             if (rates.selling == 0) rates.selling = rates.middle;
-            host_.Logger().Write(kLogInfo, kDebugModule, "case2:%s", line);
+            m_Host.Logger().Write(kLogInfo, kDebugModule, "case2:%s", line);
         }
         return 0;
     }
@@ -169,7 +169,7 @@ int32_t HKRefDbf::parse(const char* line, int32_t length) {
         switch (index) {
             case 1:
                 code = CodeValue(field);
-                if (code < 1 || !market_data_.HasCode(static_cast<uint32_t>(code))) return 0;
+                if (code < 1 || !m_MarketData.HasCode(static_cast<uint32_t>(code))) return 0;
                 CopyCode(entry.code, field);
                 CopyCode(snapshot.code, field);
                 CopyCode(status.code, field);
@@ -188,11 +188,11 @@ int32_t HKRefDbf::parse(const char* line, int32_t length) {
         }
     }
     if (!complete) return 0;
-    entry.serial = static_cast<uint16_t>(host_.Codes().Count());
+    entry.serial = static_cast<uint16_t>(m_Host.Codes().Count());
     entry.category = CategoryOfCode(entry.code);
-    ApplyShortName(entry, &host_.ShortNames());
+    ApplyShortName(entry, &m_Host.ShortNames());
     CleanFullName(entry);
-    shares_.push_back(Share{code, entry, snapshot, status});
+    m_Shares.push_back(Share{code, entry, snapshot, status});
     return 0;
 }
 

@@ -46,14 +46,14 @@ private:
     // Merges the kept shares in ascending code order; of several for one code, the last kept.
     void Merge();
 
-    LoaderHost& host_;
-    HKMktdtLoader& market_data_;
+    LoaderHost& m_Host;
+    HKMktdtLoader& m_MarketData;
     // Kept in reading order during a run, released at its end.
-    std::vector<Share> shares_;
-    std::vector<uint32_t> merge_order_;
+    std::vector<Share> m_Shares;
+    std::vector<uint32_t> m_MergeOrder;
     // One run at a time: an initialisation may start while the processing thread reads.
-    MCriticalSection run_lock_;
-    char line_[kMaxLine + 1];
+    MCriticalSection m_RunLock;
+    char m_Line[kMaxLine + 1];
 };
 
 }  // namespace zephyr

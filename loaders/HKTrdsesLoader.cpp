@@ -23,29 +23,29 @@ constexpr char kModule[] = "加载实时数据文件";
 }  // namespace
 
 HKTrdsesLoader::HKTrdsesLoader(LoaderHost& host, HKMktdtLoader& market_data)
-    : host_(host), market_data_(market_data) {
-    memset(&building_, 0, sizeof building_);
-    memset(&kept_, 0, sizeof kept_);
-    line_[0] = 0;
+    : m_Host(host), m_MarketData(market_data) {
+    memset(&m_Building, 0, sizeof m_Building);
+    memset(&m_Kept, 0, sizeof m_Kept);
+    m_Line[0] = 0;
 }
 
 int32_t HKTrdsesLoader::Instance(bool log_path) {
-    MLocalSection run(run_lock_);
-    if (!host_.IsDriverWorking()) return 0;
-    MLogger& log = host_.Logger();
-    const char* path = host_.Settings().trdses.GetData();
+    MLocalSection run(m_RunLock);
+    if (!m_Host.IsDriverWorking()) return 0;
+    MLogger& log = m_Host.Logger();
+    const char* path = m_Host.Settings().trdses.GetData();
     if (log_path) log.Write(kLogInfo, kPathModule, "HKTrdsesLoader::Instance() : path [%s]", path);
-    memset(&building_, 0, sizeof building_);
+    memset(&m_Building, 0, sizeof m_Building);
     MFile file;
     if (file.Open(path, MFile::kRead | MFile::kShareRead | MFile::kShareWrite) < 1) {
         log.Write(kLogWarning, kModule, "HKTrdsesLoader::Instance() : 加载基础数据文件失败");
         return -1;
     }
     LineReader reader(file, kMaxLine);
-    if (reader.FindTrailerAndRewind(line_, sizeof line_) < 1) return -2;
+    if (reader.FindTrailerAndRewind(m_Line, sizeof m_Line) < 1) return -2;
     int32_t length = 0;
-    while ((length = reader.Next(line_, sizeof line_)) > 0) {
-        if (parse(line_, length) == -100) break;
+    while ((length = reader.Next(m_Line, sizeof m_Line)) > 0) {
+        if (parse(m_Line, length) == -100) break;
     }
     reader.WarnReadProblems(log, kModule, "HKTrdsesLoader::Instance()");
     return 0;
@@ -63,11 +63,11 @@ int32_t HKTrdsesLoader::parse(const char* line, int32_t length) {
                 // yyyymmdd, optionally followed by '-' and more: the number stops at the '-'.
                 const uint32_t date = static_cast<uint32_t>(FieldInteger(field));
                 if (date != static_cast<uint32_t>(MDateTime::Current().GetDate())) {
-                    host_.Logger().Write(kLogWarning, kModule, "HKTrdsesLoader::parse() : 额度文件过期[date=%u]", date);
+                    m_Host.Logger().Write(kLogWarning, kModule, "HKTrdsesLoader::parse() : 额度文件过期[date=%u]", date);
                     return -100;
                 }
             } else if (number == 9) {
-                CopyField(building_.trading_state, sizeof building_.trading_state, field);
+                CopyField(m_Building.trading_state, sizeof m_Building.trading_state, field);
             }
         }
         return 0;
@@ -75,17 +75,17 @@ int32_t HKTrdsesLoader::parse(const char* line, int32_t length) {
     if (KindIs(field, "D402")) {
         for (int number = 2; number <= 4 && cursor.Next(&field); ++number) {
             if (number == 2) {
-                building_.first_quota = FieldInt64(field);
+                m_Building.first_quota = FieldInt64(field);
             } else if (number == 3) {
                 const int64_t remaining = FieldInt64(field);
-                building_.remaining_quota = remaining < 0 ? 0 : remaining;
+                m_Building.remaining_quota = remaining < 0 ? 0 : remaining;
             } else {
-                building_.quota_state = field.length > 0 ? field.text[0] : 0;
+                m_Building.quota_state = field.length > 0 ? field.text[0] : 0;
             }
         }
-        if (memcmp(&building_, &kept_, sizeof kept_) != 0) {
-            kept_ = building_;
-            if (host_.IsDriverWorking()) host_.Push(kQuotaFrame, &kept_, sizeof kept_);
+        if (memcmp(&m_Building, &m_Kept, sizeof m_Kept) != 0) {
+            m_Kept = m_Building;
+            if (m_Host.IsDriverWorking()) m_Host.Push(kQuotaFrame, &m_Kept, sizeof m_Kept);
         }
         return 0;
     }
@@ -105,7 +105,7 @@ int32_t HKTrdsesLoader::parse(const char* line, int32_t length) {
             }
         }
         if (code < 1) return -3;
-        if (market_data_.HasCode(static_cast<uint32_t>(code))) host_.UpdateStatus(status);
+        if (m_MarketData.HasCode(static_cast<uint32_t>(code))) m_Host.UpdateStatus(status);
         return 0;
     }
     return -3;

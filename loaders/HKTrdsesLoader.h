@@ -35,16 +35,16 @@ public:
     int32_t parse(const char* line, int32_t length);
 
     // The last accepted market quota status (all zero at first). Read without a lock.
-    const MarketQuotaStatus& KeptQuotaStatus() const { return kept_; }
+    const MarketQuotaStatus& KeptQuotaStatus() const { return m_Kept; }
 
 private:
-    LoaderHost& host_;
-    HKMktdtLoader& market_data_;
-    MarketQuotaStatus building_;
-    MarketQuotaStatus kept_;
+    LoaderHost& m_Host;
+    HKMktdtLoader& m_MarketData;
+    MarketQuotaStatus m_Building;
+    MarketQuotaStatus m_Kept;
     // One run at a time: an initialisation may start while the processing thread reads.
-    MCriticalSection run_lock_;
-    char line_[kMaxLine + 1];
+    MCriticalSection m_RunLock;
+    char m_Line[kMaxLine + 1];
 };
 
 }  // namespace zephyr

@@ -24,15 +24,15 @@ uint16_t Spread(const TextField& field) {
 
 }  // namespace
 
-HKZxjcLoader::HKZxjcLoader(LoaderHost& host) : host_(host) { line_[0] = 0; }
+HKZxjcLoader::HKZxjcLoader(LoaderHost& host) : m_Host(host) { m_Line[0] = 0; }
 
 int32_t HKZxjcLoader::Instance(PriceTable& table) {
-    MLocalSection run(run_lock_);
-    MLogger& log = host_.Logger();
+    MLocalSection run(m_RunLock);
+    MLogger& log = m_Host.Logger();
     char path[1024];
-    MText::Format(path, sizeof path, "%s/zxjc%04d.txt", host_.Settings().price_tb.GetData(),
+    MText::Format(path, sizeof path, "%s/zxjc%04d.txt", m_Host.Settings().price_tb.GetData(),
                   MDateTime::Current().GetDate() % 10000);
-    if (host_.PriceSpreadPathFlag().exchange(0) != 0) {
+    if (m_Host.PriceSpreadPathFlag().exchange(0) != 0) {
         log.Write(kLogInfo, kModule, "HKZxjcLoader::Instance() : path [%s]", path);
     }
     MFile file;
@@ -43,7 +43,7 @@ int32_t HKZxjcLoader::Instance(PriceTable& table) {
     LineReader reader(file, kMaxLine);
     int32_t length = 0;
     int32_t result = 0;
-    while (result == 0 && (length = reader.Next(line_, sizeof line_)) > 0) result = parse(line_, length, table);
+    while (result == 0 && (length = reader.Next(m_Line, sizeof m_Line)) > 0) result = parse(m_Line, length, table);
     reader.WarnReadProblems(log, kModule, "HKZxjcLoader::Instance()");
     return result;
 }
@@ -61,7 +61,7 @@ int32_t HKZxjcLoader::parse(const char* line, int32_t length, PriceTable& table)
             section = &table.sections[field.text[1] - '1'];
             section->price_code[0] = field.text[0];
             section->price_code[1] = field.text[1];
-            host_.MarkPriceTableDirty();
+            m_Host.MarkPriceTableDirty();
         } else if (number == 3) {
             section->lowest_limit = SignedThousandths(field);
         } else if (number == 6) {

@@ -29,10 +29,10 @@ public:
     int32_t parse(const char* line, int32_t length, PriceTable& table);
 
 private:
-    LoaderHost& host_;
+    LoaderHost& m_Host;
     // One run at a time: an initialisation may start while the processing thread reads.
-    MCriticalSection run_lock_;
-    char line_[kMaxLine + 1];
+    MCriticalSection m_RunLock;
+    char m_Line[kMaxLine + 1];
 };
 
 }  // namespace zephyr

@@ -9,39 +9,39 @@
 namespace zephyr {
 
 LineReader::LineReader(MFile& file, uint32_t max_line)
-    : file_(file), max_line_(max_line < 1 ? 1 : (max_line > kMaxLineLimit ? kMaxLineLimit : max_line)) {}
+    : m_File(file), m_MaxLine(max_line < 1 ? 1 : (max_line > kMaxLineLimit ? kMaxLineLimit : max_line)) {}
 
 int32_t LineReader::Rewind() {
-    begin_ = end_ = 0;
-    skipped_ = 0;
-    read_error_ = 0;
-    skipping_ = false;
-    const int32_t at = file_.Seek(0, MFile::kBegin);
+    m_Begin = m_End = 0;
+    m_Skipped = 0;
+    m_ReadError = 0;
+    m_Skipping = false;
+    const int32_t at = m_File.Seek(0, MFile::kBegin);
     return at < 0 ? at : 1;
 }
 
 bool LineReader::LastLineIsTrailer() {
     // The last line, line end counted, is at most max_line bytes; one more shows where it starts.
-    const int32_t file_length = file_.GetLength();
+    const int32_t file_length = m_File.GetLength();
     if (file_length <= 0) return false;
-    const uint32_t tail = static_cast<uint32_t>(file_length) < max_line_ + 1 ? static_cast<uint32_t>(file_length)
-                                                                               : max_line_ + 1;
-    if (file_.Seek(file_length - static_cast<int32_t>(tail), MFile::kBegin) < 0) return false;
+    const uint32_t tail = static_cast<uint32_t>(file_length) < m_MaxLine + 1 ? static_cast<uint32_t>(file_length)
+                                                                               : m_MaxLine + 1;
+    if (m_File.Seek(file_length - static_cast<int32_t>(tail), MFile::kBegin) < 0) return false;
     uint32_t got = 0;
     while (got < tail) {
-        const int32_t n = file_.Read(block_ + got, tail - got);
-        if (n < 0) tail_error_ = n;
+        const int32_t n = m_File.Read(m_Block + got, tail - got);
+        if (n < 0) m_TailError = n;
         if (n <= 0) return false;
         got += static_cast<uint32_t>(n);
     }
     uint32_t end = got;
-    if (block_[end - 1] == '\n') --end;  // the last line's own line end
+    if (m_Block[end - 1] == '\n') --end;  // the last line's own line end
     uint32_t start = end;
-    while (start > 0 && block_[start - 1] != '\n') --start;
+    while (start > 0 && m_Block[start - 1] != '\n') --start;
     // No line end before it: the last line starts the file, or it is too long to be read.
     if (start == 0 && static_cast<uint32_t>(file_length) > tail) return false;
     const uint32_t line_length = got - start;
-    return line_length >= 7 && line_length <= max_line_ && memcmp(block_ + start, "TRAILER", 7) == 0;
+    return line_length >= 7 && line_length <= m_MaxLine && memcmp(m_Block + start, "TRAILER", 7) == 0;
 }
 
 int32_t LineReader::FindTrailerAndRewind(char* line, uint32_t size) {
@@ -57,64 +57,64 @@ int32_t LineReader::FindTrailerAndRewind(char* line, uint32_t size) {
 }
 
 void LineReader::WarnReadProblems(MLogger& log, const char* module, const char* who) const {
-    if (skipped_ != 0) log.Write(kLogWarning, module, "%s : 跳过超长行%u行(每行至多%u字节)", who, skipped_, max_line_);
-    if (read_error_ != 0) log.Write(kLogWarning, module, "%s : 读文件出错, 文件未读完[Err:%d]", who, read_error_);
-    if (tail_error_ != 0) log.Write(kLogWarning, module, "%s : 读文件尾出错, 已从头读完[Err:%d]", who, tail_error_);
+    if (m_Skipped != 0) log.Write(kLogWarning, module, "%s : 跳过超长行%u行(每行至多%u字节)", who, m_Skipped, m_MaxLine);
+    if (m_ReadError != 0) log.Write(kLogWarning, module, "%s : 读文件出错, 文件未读完[Err:%d]", who, m_ReadError);
+    if (m_TailError != 0) log.Write(kLogWarning, module, "%s : 读文件尾出错, 已从头读完[Err:%d]", who, m_TailError);
 }
 
 int32_t LineReader::Fill() {
-    if (begin_ > 0) {
-        memmove(block_, block_ + begin_, end_ - begin_);
-        end_ -= begin_;
-        begin_ = 0;
+    if (m_Begin > 0) {
+        memmove(m_Block, m_Block + m_Begin, m_End - m_Begin);
+        m_End -= m_Begin;
+        m_Begin = 0;
     }
-    if (end_ >= kBlockSize) return 0;
-    const int32_t got = file_.Read(block_ + end_, kBlockSize - end_);
-    if (got > 0) end_ += static_cast<uint32_t>(got);
-    if (got < 0) read_error_ = got;
+    if (m_End >= kBlockSize) return 0;
+    const int32_t got = m_File.Read(m_Block + m_End, kBlockSize - m_End);
+    if (got > 0) m_End += static_cast<uint32_t>(got);
+    if (got < 0) m_ReadError = got;
     return got;
 }
 
 int32_t LineReader::Next(char* line, uint32_t size) {
-    if (line == nullptr || size <= max_line_) return ERR_BAD_ARGUMENT;
+    if (line == nullptr || size <= m_MaxLine) return ERR_BAD_ARGUMENT;
     for (;;) {
-        const char* start = block_ + begin_;
-        const uint32_t held = end_ - begin_;
+        const char* start = m_Block + m_Begin;
+        const uint32_t held = m_End - m_Begin;
         const char* newline = static_cast<const char*>(memchr(start, '\n', held));
-        if (skipping_) {
+        if (m_Skipping) {
             if (newline != nullptr) {
-                begin_ += static_cast<uint32_t>(newline - start) + 1;
-                skipping_ = false;
+                m_Begin += static_cast<uint32_t>(newline - start) + 1;
+                m_Skipping = false;
                 continue;
             }
-            begin_ = end_ = 0;  // nothing held is wanted
-        } else if (newline != nullptr || held > max_line_) {
+            m_Begin = m_End = 0;  // nothing held is wanted
+        } else if (newline != nullptr || held > m_MaxLine) {
             const uint32_t length = newline != nullptr ? static_cast<uint32_t>(newline - start) + 1 : held;
-            if (length > max_line_) {
-                ++skipped_;
-                skipping_ = newline == nullptr;
-                begin_ += newline != nullptr ? length : held;
+            if (length > m_MaxLine) {
+                ++m_Skipped;
+                m_Skipping = newline == nullptr;
+                m_Begin += newline != nullptr ? length : held;
                 continue;
             }
             memcpy(line, start, length);
             line[length] = 0;
-            begin_ += length;
+            m_Begin += length;
             return static_cast<int32_t>(length);
         }
         const int32_t got = Fill();
         if (got < 0) return got;
         if (got > 0) continue;
         // End of the file: what is held is the last line, without a line end.
-        const uint32_t rest = end_ - begin_;
-        const bool was_skipping = skipping_;
-        skipping_ = false;
+        const uint32_t rest = m_End - m_Begin;
+        const bool was_skipping = m_Skipping;
+        m_Skipping = false;
         if (was_skipping || rest == 0) {
-            begin_ = end_ = 0;
+            m_Begin = m_End = 0;
             return 0;
         }
-        memcpy(line, block_ + begin_, rest);
+        memcpy(line, m_Block + m_Begin, rest);
         line[rest] = 0;
-        begin_ = end_ = 0;
+        m_Begin = m_End = 0;
         return static_cast<int32_t>(rest);
     }
 }

@@ -35,8 +35,8 @@ public:
     // back to the start of the file. The last line is looked at first, so a complete file is not
     // read through. 1 found and rewound; 0 no such line (or the file could not be read or rewound).
     int32_t FindTrailerAndRewind(char* line, uint32_t size);
-    uint32_t SkippedLines() const { return skipped_; }
-    uint32_t MaxLine() const { return max_line_; }
+    uint32_t SkippedLines() const { return m_Skipped; }
+    uint32_t MaxLine() const { return m_MaxLine; }
     // When lines were skipped: one warning "<who> : ..." naming their number and the limit; when
     // reading the file failed (the lines read until then were handed out, Next then answered the
     // error): one warning naming the error; when the look at the file's end failed and the file
@@ -50,15 +50,15 @@ private:
     // and the block's bytes undefined (a Rewind follows).
     bool LastLineIsTrailer();
 
-    MFile& file_;
-    uint32_t max_line_;
-    uint32_t begin_ = 0;
-    uint32_t end_ = 0;
-    uint32_t skipped_ = 0;
-    int32_t read_error_ = 0;  // the file's last read error, 0 when none
-    int32_t tail_error_ = 0;  // a failed read of the file's end, recovered by reading it through
-    bool skipping_ = false;  // inside an over-long line, looking for its end
-    char block_[kBlockSize];
+    MFile& m_File;
+    uint32_t m_MaxLine;
+    uint32_t m_Begin = 0;
+    uint32_t m_End = 0;
+    uint32_t m_Skipped = 0;
+    int32_t m_ReadError = 0;  // the file's last read error, 0 when none
+    int32_t m_TailError = 0;  // a failed read of the file's end, recovered by reading it through
+    bool m_Skipping = false;  // inside an over-long line, looking for its end
+    char m_Block[kBlockSize];
 };
 
 }  // namespace zephyr

@@ -23,44 +23,44 @@ int32_t StoreAtPlace(Table& table, const Record& record, uint32_t position, uint
 }  // namespace
 
 MarketWriter::MarketWriter(CodeTable& codes, SnapshotTable& snapshots, ProductStatusTable& statuses)
-    : codes_(codes), snapshots_(snapshots), statuses_(statuses) {}
+    : m_Codes(codes), m_Snapshots(snapshots), m_Statuses(statuses) {}
 
 void MarketWriter::SetPushSink(PushSink sink, void* context) {
-    push_sink_ = sink;
-    push_context_ = context;
+    m_PushSink = sink;
+    m_PushContext = context;
 }
 
 void MarketWriter::SetWorkingTest(WorkingTest test, void* context) {
-    working_test_ = test;
-    working_context_ = context;
+    m_WorkingTest = test;
+    m_WorkingContext = context;
 }
 
 bool MarketWriter::IsDriverWorking() const {
-    return working_test_ != nullptr && working_test_(working_context_);
+    return m_WorkingTest != nullptr && m_WorkingTest(m_WorkingContext);
 }
 
 bool MarketWriter::UpdateSnapshot(const Snapshot& record) {
-    if (snapshot_clock_ != nullptr) snapshot_clock_->Start();
-    const uint32_t index_count = codes_.IndexCount();
-    if (StoreAtPlace(snapshots_, record, codes_.FindCode(record.code), index_count) <= 0) return false;
+    if (m_SnapshotClock != nullptr) m_SnapshotClock->Start();
+    const uint32_t index_count = m_Codes.IndexCount();
+    if (StoreAtPlace(m_Snapshots, record, m_Codes.FindCode(record.code), index_count) <= 0) return false;
     if (IsDriverWorking()) Push(kSnapshotFrame, &record, sizeof record);
     return true;
 }
 
 bool MarketWriter::UpdateStatus(const ProductStatus& record) {
-    const uint32_t index_count = codes_.IndexCount();
-    if (StoreAtPlace(statuses_, record, codes_.FindCode(record.code), index_count) <= 0) return false;
+    const uint32_t index_count = m_Codes.IndexCount();
+    if (StoreAtPlace(m_Statuses, record, m_Codes.FindCode(record.code), index_count) <= 0) return false;
     if (IsDriverWorking()) Push(kStatusFrame, &record, sizeof record);
     return true;
 }
 
 int32_t MarketWriter::Push(uint8_t type, const void* data, uint32_t length) {
     if ((data == nullptr && length > 0) || length > kMaxPushData) return ERR_BAD_ARGUMENT;
-    if (push_sink_ == nullptr) return 0;
+    if (m_PushSink == nullptr) return 0;
     uint8_t frame[kMaxPushData + 1];
     frame[0] = type;
     if (length > 0) memcpy(frame + 1, data, length);
-    return push_sink_(push_context_, frame, length + 1);
+    return m_PushSink(m_PushContext, frame, length + 1);
 }
 
 }  // namespace zephyr

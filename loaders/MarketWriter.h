@@ -40,7 +40,7 @@ public:
     void SetPushSink(PushSink sink, void* context);
     void SetWorkingTest(WorkingTest test, void* context);
     // Restarted by every UpdateSnapshot, before anything else.
-    void SetSnapshotClock(MTickCounter* clock) { snapshot_clock_ = clock; }
+    void SetSnapshotClock(MTickCounter* clock) { m_SnapshotClock = clock; }
 
     bool IsDriverWorking() const;
     // True when the snapshot table changed; a change is pushed as a type-1 frame of 74 bytes
@@ -55,14 +55,14 @@ public:
 
 private:
 
-    CodeTable& codes_;
-    SnapshotTable& snapshots_;
-    ProductStatusTable& statuses_;
-    MTickCounter* snapshot_clock_ = nullptr;
-    PushSink push_sink_ = nullptr;
-    void* push_context_ = nullptr;
-    WorkingTest working_test_ = nullptr;
-    void* working_context_ = nullptr;
+    CodeTable& m_Codes;
+    SnapshotTable& m_Snapshots;
+    ProductStatusTable& m_Statuses;
+    MTickCounter* m_SnapshotClock = nullptr;
+    PushSink m_PushSink = nullptr;
+    void* m_PushContext = nullptr;
+    WorkingTest m_WorkingTest = nullptr;
+    void* m_WorkingContext = nullptr;
 };
 
 }  // namespace zephyr

@@ -26,10 +26,10 @@ public:
     // Closes any open file; opens the file at path, or creates it when it does not exist; then
     // positions at its start. 1, or the file's negative error.
     int32_t Open(const char* path);
-    void Close() { file_.Close(); }
-    bool IsOpen() const { return file_.IsOpen(); }
+    void Close() { m_File.Close(); }
+    bool IsOpen() const { return m_File.IsOpen(); }
     // Whether the last Open created the file.
-    bool WasCreated() const { return created_; }
+    bool WasCreated() const { return m_Created; }
 
     // Fills table from the price-spread file: 976; -10 not open; the file's error when it cannot
     // be positioned; -12 when the price-spread file could not be read.
@@ -40,11 +40,11 @@ public:
     int32_t Save(const PriceTable& table);
 
 private:
-    HKZxjcLoader& loader_;
-    MFile file_;
-    MString path_;
-    uint8_t header_[kHeaderSize];
-    bool created_ = false;
+    HKZxjcLoader& m_Loader;
+    MFile m_File;
+    MString m_Path;
+    uint8_t m_Header[kHeaderSize];
+    bool m_Created = false;
 };
 
 }  // namespace zephyr

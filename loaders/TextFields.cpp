@@ -27,24 +27,24 @@ double Thousandths(const TextField& field) {
 }  // namespace
 
 bool FieldCursor::Next(TextField* field) {
-    if (position_ >= length_) return false;
-    const char* start = line_ + position_;
-    const uint32_t rest = length_ - position_;
+    if (m_Position >= m_Length) return false;
+    const char* start = m_Line + m_Position;
+    const uint32_t rest = m_Length - m_Position;
     const char* bar = static_cast<const char*>(memchr(start, '|', rest));
     const uint32_t n = bar != nullptr ? static_cast<uint32_t>(bar - start) : rest;
     field->text = start;
     field->length = n;
-    position_ += bar != nullptr ? n + 1 : n;
+    m_Position += bar != nullptr ? n + 1 : n;
     return true;
 }
 
 bool FieldCursor::NextFixed(uint32_t width, TextField* field) {
-    if (position_ >= length_) return false;
-    const uint32_t rest = length_ - position_;
+    if (m_Position >= m_Length) return false;
+    const uint32_t rest = m_Length - m_Position;
     const uint32_t n = rest < width ? rest : width;
-    field->text = line_ + position_;
+    field->text = m_Line + m_Position;
     field->length = n;
-    position_ += n < rest ? n + 1 : n;
+    m_Position += n < rest ? n + 1 : n;
     return true;
 }
 

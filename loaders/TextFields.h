@@ -15,7 +15,7 @@ struct TextField {
 // of the line; a '|' at the very end of the line ends it without an empty last field.
 class FieldCursor {
 public:
-    FieldCursor(const char* line, uint32_t length) : line_(line), length_(line ? length : 0) {}
+    FieldCursor(const char* line, uint32_t length) : m_Line(line), m_Length(line ? length : 0) {}
 
     // False when the line has no more fields.
     bool Next(TextField* field);
@@ -24,9 +24,9 @@ public:
     bool NextFixed(uint32_t width, TextField* field);
 
 private:
-    const char* line_;
-    uint32_t length_;
-    uint32_t position_ = 0;
+    const char* m_Line;
+    uint32_t m_Length;
+    uint32_t m_Position = 0;
 };
 
 // Characters at 1..4 of the field (the first is not examined) read kind (four characters).

@@ -8,22 +8,22 @@
 namespace zephyr {
 
 bool CodeTable::AppendSerial(const CodeEntry* record) {
-    MLocalSection guard(store_.Section());
-    if (!store_.AppendLocked(record)) return false;
-    const uint32_t at = store_.CountLocked() - 1;
+    MLocalSection guard(m_Store.Section());
+    if (!m_Store.AppendLocked(record)) return false;
+    const uint32_t at = m_Store.CountLocked() - 1;
     RecordLocked(at)->serial = static_cast<uint16_t>(at);
     return true;
 }
 
 bool CodeTable::PutSerial(const CodeEntry* record) {
     if (record == nullptr) return false;
-    MLocalSection guard(store_.Section());
-    int32_t at = store_.IndexOfKeyLocked(record->code);
+    MLocalSection guard(m_Store.Section());
+    int32_t at = m_Store.IndexOfKeyLocked(record->code);
     if (at >= 0) {
         *RecordLocked(static_cast<uint32_t>(at)) = *record;
     } else {
-        if (!store_.AppendLocked(record)) return false;
-        at = static_cast<int32_t>(store_.CountLocked() - 1);
+        if (!m_Store.AppendLocked(record)) return false;
+        at = static_cast<int32_t>(m_Store.CountLocked() - 1);
     }
     RecordLocked(static_cast<uint32_t>(at))->serial = static_cast<uint16_t>(at);
     return true;
@@ -41,17 +41,17 @@ bool CodeTable::GetByCode(CodeEntry* out, const char* code) { return GetByCodeIm
 int32_t CodeTable::GetShortName(uint32_t serial, char* out) {
     if (out == nullptr) return -1;
     serial &= 0xFFFFu;
-    MLocalSection guard(store_.Section());
-    if (serial >= store_.CountLocked()) return -1;
+    MLocalSection guard(m_Store.Section());
+    if (serial >= m_Store.CountLocked()) return -1;
     std::memcpy(out, RecordLocked(serial)->short_name, sizeof(CodeEntry::short_name));
     return 1;
 }
 
-uint16_t CodeTable::IndexCount() { return index_count_.load(std::memory_order_acquire); }
+uint16_t CodeTable::IndexCount() { return m_IndexCount.load(std::memory_order_acquire); }
 
 void CodeTable::AddIndexEntries(bool enabled, const IndexDefinition* definitions, size_t n) {
-    MLocalSection guard(store_.Section());
-    if (store_.CountLocked() != 0) return;
+    MLocalSection guard(m_Store.Section());
+    if (m_Store.CountLocked() != 0) return;
     if (enabled && definitions != nullptr) {
         for (size_t i = 0; i < n; ++i) {
             const IndexDefinition& d = definitions[i];
@@ -65,7 +65,7 @@ void CodeTable::AddIndexEntries(bool enabled, const IndexDefinition* definitions
             PutSerial(&entry);
         }
     }
-    index_count_ = static_cast<uint16_t>(store_.CountLocked());
+    m_IndexCount = static_cast<uint16_t>(m_Store.CountLocked());
 }
 
 }  // namespace zephyr

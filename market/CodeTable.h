@@ -42,7 +42,7 @@ public:
     void AddIndexEntries(bool enabled, const IndexDefinition* definitions, size_t n);
 
 private:
-    std::atomic<uint16_t> index_count_{0};  // written under the table's lock
+    std::atomic<uint16_t> m_IndexCount{0};  // written under the table's lock
 };
 
 }  // namespace zephyr

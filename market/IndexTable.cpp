@@ -20,8 +20,8 @@ void IndexTable::BuildFromCodes(CodeTable& codes) {
 
 int32_t IndexTable::SetVolume(uint32_t position, uint32_t low, uint32_t high) {
     position &= 0xFFFFu;
-    MLocalSection guard(store_.Section());
-    if (position >= store_.CountLocked()) return 0;
+    MLocalSection guard(m_Store.Section());
+    if (position >= m_Store.CountLocked()) return 0;
     RecordLocked(position)->volume = (static_cast<uint64_t>(high) << 32) | low;
     return 1;
 }

@@ -21,25 +21,25 @@ inline bool SameBytes(const uint8_t* a, const uint8_t* b, uint32_t n) {
 }  // namespace
 
 KeyIndex::KeyIndex(uint32_t record_size, uint32_t key_offset, uint32_t key_size)
-    : record_size_(record_size),
-      key_offset_(key_offset),
-      key_size_(key_size),
-      hashed_(key_size < kHashedBytes ? key_size : kHashedBytes) {}
+    : m_RecordSize(record_size),
+      m_KeyOffset(key_offset),
+      m_KeySize(key_size),
+      m_Hashed(key_size < kHashedBytes ? key_size : kHashedBytes) {}
 
 KeyIndex::~KeyIndex() { Release(); }
 
 void KeyIndex::Release() {
-    std::free(heads_);
-    std::free(next_);
-    std::free(hashes_);
-    heads_ = next_ = hashes_ = nullptr;
-    mask_ = rows_ = 0;
-    valid_ = false;
+    std::free(m_Heads);
+    std::free(m_Next);
+    std::free(m_Hashes);
+    m_Heads = m_Next = m_Hashes = nullptr;
+    m_Mask = m_Rows = 0;
+    m_Valid = false;
 }
 
 uint32_t KeyIndex::Hash(const uint8_t* key) const {
     uint32_t h = 2166136261u;
-    for (uint32_t i = 0; i < hashed_; ++i) h = (h ^ key[i]) * 16777619u;
+    for (uint32_t i = 0; i < m_Hashed; ++i) h = (h ^ key[i]) * 16777619u;
     return h ^ (h >> 15);
 }
 
@@ -48,40 +48,40 @@ bool KeyIndex::Rebuild(const uint8_t* records, uint32_t count) {
     const uint32_t rows = count + count / 2 + kMinRows;
     uint32_t buckets = kMinRows;
     while (buckets < rows / 2) buckets <<= 1;
-    if (rows > rows_ || buckets - 1 != mask_) {
+    if (rows > m_Rows || buckets - 1 != m_Mask) {
         Release();
-        heads_ = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(buckets) * sizeof(uint32_t)));
-        next_ = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(rows) * sizeof(uint32_t)));
-        hashes_ = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(rows) * sizeof(uint32_t)));
-        if (heads_ == nullptr || next_ == nullptr || hashes_ == nullptr) {
+        m_Heads = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(buckets) * sizeof(uint32_t)));
+        m_Next = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(rows) * sizeof(uint32_t)));
+        m_Hashes = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(rows) * sizeof(uint32_t)));
+        if (m_Heads == nullptr || m_Next == nullptr || m_Hashes == nullptr) {
             Release();
             return false;
         }
-        rows_ = rows;
-        mask_ = buckets - 1;
+        m_Rows = rows;
+        m_Mask = buckets - 1;
     }
-    std::memset(heads_, 0xFF, static_cast<size_t>(mask_ + 1) * sizeof(uint32_t));
-    valid_ = true;
+    std::memset(m_Heads, 0xFF, static_cast<size_t>(m_Mask + 1) * sizeof(uint32_t));
+    m_Valid = true;
     for (uint32_t row = 0; row < count; ++row) Appended(records, row);
     return true;
 }
 
 void KeyIndex::Appended(const uint8_t* records, uint32_t row) {
-    if (!valid_) return;
-    if (row >= rows_) {
-        valid_ = false;  // the next search sizes the index anew
+    if (!m_Valid) return;
+    if (row >= m_Rows) {
+        m_Valid = false;  // the next search sizes the index anew
         return;
     }
     const uint32_t hash = Hash(KeyOf(records, row));
-    hashes_[row] = hash;
-    next_[row] = heads_[hash & mask_];
-    heads_[hash & mask_] = row;
+    m_Hashes[row] = hash;
+    m_Next[row] = m_Heads[hash & m_Mask];
+    m_Heads[hash & m_Mask] = row;
 }
 
 int32_t KeyIndex::Find(const uint8_t* records, uint32_t count, const void* key, uint32_t compare) {
     if (records == nullptr || count == 0) return -1;
-    if (compare > key_size_) compare = key_size_;
-    if (compare < hashed_ || (!valid_ && !Rebuild(records, count))) {
+    if (compare > m_KeySize) compare = m_KeySize;
+    if (compare < m_Hashed || (!m_Valid && !Rebuild(records, count))) {
         for (uint32_t row = 0; row < count; ++row) {
             if (std::memcmp(KeyOf(records, row), key, compare) == 0) return static_cast<int32_t>(row);
         }
@@ -91,8 +91,8 @@ int32_t KeyIndex::Find(const uint8_t* records, uint32_t count, const void* key, 
     const uint8_t* wanted = static_cast<const uint8_t*>(key);
     const uint32_t hash = Hash(wanted);
     int32_t found = -1;
-    for (uint32_t row = heads_[hash & mask_]; row != kEnd; row = next_[row]) {
-        if (hashes_[row] == hash && row < count && SameBytes(KeyOf(records, row), wanted, compare)) {
+    for (uint32_t row = m_Heads[hash & m_Mask]; row != kEnd; row = m_Next[row]) {
+        if (m_Hashes[row] == hash && row < count && SameBytes(KeyOf(records, row), wanted, compare)) {
             found = static_cast<int32_t>(row);
         }
     }

@@ -22,7 +22,7 @@ public:
     KeyIndex(const KeyIndex&) = delete;
     KeyIndex& operator=(const KeyIndex&) = delete;
 
-    void Invalidate() { valid_ = false; }
+    void Invalidate() { m_Valid = false; }
     // Frees the index's memory (it is then invalid).
     void Release();
     // Row `row` was appended behind every other row of records.
@@ -36,22 +36,22 @@ private:
     uint32_t Hash(const uint8_t* key) const;
     bool Rebuild(const uint8_t* records, uint32_t count);
     const uint8_t* KeyOf(const uint8_t* records, uint32_t row) const {
-        return records + static_cast<size_t>(row) * record_size_ + key_offset_;
+        return records + static_cast<size_t>(row) * m_RecordSize + m_KeyOffset;
     }
 
-    const uint32_t record_size_;
-    const uint32_t key_offset_;
-    const uint32_t key_size_;
-    const uint32_t hashed_;
-    // Chains run from heads_[bucket] through next_[row] in descending row order; kEnd ends one.
-    // hashes_[row] holds the row's full hash, so that a chain is walked without reading the
+    const uint32_t m_RecordSize;
+    const uint32_t m_KeyOffset;
+    const uint32_t m_KeySize;
+    const uint32_t m_Hashed;
+    // Chains run from m_Heads[bucket] through m_Next[row] in descending row order; kEnd ends one.
+    // m_Hashes[row] holds the row's full hash, so that a chain is walked without reading the
     // records of other keys (in a full market each such read is a cache miss).
-    uint32_t* heads_ = nullptr;
-    uint32_t* next_ = nullptr;
-    uint32_t* hashes_ = nullptr;
-    uint32_t mask_ = 0;
-    uint32_t rows_ = 0;  // rows next_ has room for
-    bool valid_ = false;
+    uint32_t* m_Heads = nullptr;
+    uint32_t* m_Next = nullptr;
+    uint32_t* m_Hashes = nullptr;
+    uint32_t m_Mask = 0;
+    uint32_t m_Rows = 0;  // rows m_Next has room for
+    bool m_Valid = false;
 };
 
 }  // namespace zephyr

@@ -30,47 +30,47 @@ uint16_t HhmmToMinutes(uint16_t v) { return static_cast<uint16_t>((v / 100) * 60
 
 }  // namespace
 
-Market::Market() : time1_(0), time2_(0), log_(nullptr) { std::memset(&info_, 0, sizeof(info_)); }
+Market::Market() : m_Time1(0), m_Time2(0), m_Log(nullptr) { std::memset(&m_Info, 0, sizeof(m_Info)); }
 
 void Market::Configure(const MarketSetup& setup) {
-    MLocalSection guard(lock_);
-    directory_.Assign(setup.module_directory != nullptr ? setup.module_directory : "");
-    time1_ = setup.time1;
-    time2_ = setup.time2;
-    log_ = setup.log;
+    MLocalSection guard(m_Lock);
+    m_Directory.Assign(setup.module_directory != nullptr ? setup.module_directory : "");
+    m_Time1 = setup.time1;
+    m_Time2 = setup.time2;
+    m_Log = setup.log;
 }
 
 int32_t Market::Init(uint16_t index_count) {
     {
-        MLocalSection guard(lock_);
-        std::memset(&info_, 0, sizeof(info_));
+        MLocalSection guard(m_Lock);
+        std::memset(&m_Info, 0, sizeof(m_Info));
     }
-    categories_.Release();
-    if (!categories_.Allocate(kCategoryCapacity)) return -1;
-    categories_.Clear();
+    m_Categories.Release();
+    if (!m_Categories.Allocate(kCategoryCapacity)) return -1;
+    m_Categories.Clear();
     {
-        MLocalSection guard(lock_);
-        info_.market_number = kMarketNumber;
-        info_.status = 0;
-        info_.date = static_cast<uint32_t>(MDateTime::Current().GetDate());
-        info_.time = 0;
-        info_.item_count = 0;
-        info_.category_count = 0;
-        info_.time_zone = kTimeZone;
-        info_.delay = 0;
+        MLocalSection guard(m_Lock);
+        m_Info.market_number = kMarketNumber;
+        m_Info.status = 0;
+        m_Info.date = static_cast<uint32_t>(MDateTime::Current().GetDate());
+        m_Info.time = 0;
+        m_Info.item_count = 0;
+        m_Info.category_count = 0;
+        m_Info.time_zone = kTimeZone;
+        m_Info.delay = 0;
     }
     AddCategories(index_count);
     return 1;
 }
 
 void Market::AddCategories(uint16_t index_count) {
-    categories_.Clear();
+    m_Categories.Clear();
     const CategoryInfo indices = MakeCategory("香港指数", index_count);
     const CategoryInfo main_board = MakeCategory("香港主板", 0);
-    categories_.Append(&indices);
-    categories_.Append(&main_board);
-    MLocalSection guard(lock_);
-    info_.category_count = 2;
+    m_Categories.Append(&indices);
+    m_Categories.Append(&main_board);
+    MLocalSection guard(m_Lock);
+    m_Info.category_count = 2;
     LoadSessions();
 }
 
@@ -81,11 +81,11 @@ const char* Market::SessionFileName(uint32_t today, uint32_t time1, uint32_t tim
 }
 
 void Market::LoadSessions() {
-    MLocalSection guard(lock_);
-    info_.session_count = 2;
+    MLocalSection guard(m_Lock);
+    m_Info.session_count = 2;
     const uint32_t today = static_cast<uint32_t>(MDateTime::Current().GetDate());
-    MString path(directory_);
-    path.Append(SessionFileName(today, time1_, time2_));
+    MString path(m_Directory);
+    path.Append(SessionFileName(today, m_Time1, m_Time2));
 
     uint8_t buffer[kSessionFileSize];
     uint32_t filled = 0;
@@ -106,51 +106,51 @@ void Market::LoadSessions() {
         file.Close();
     }
     if (filled < kSessionValuesEnd) {
-        info_.session_count = 0;
-        std::memset(info_.sessions, 0, 2 * sizeof(TradingSession));
-        if (log_ != nullptr) {
-            log_->Write(kLogError, "Zephyr", "打开[%s]文件失败,交易时段无法赋值", path.GetData());
+        m_Info.session_count = 0;
+        std::memset(m_Info.sessions, 0, 2 * sizeof(TradingSession));
+        if (m_Log != nullptr) {
+            m_Log->Write(kLogError, "Zephyr", "打开[%s]文件失败,交易时段无法赋值", path.GetData());
         }
         return;
     }
     const uint8_t* values = buffer + kSessionValuesOffset;
-    info_.sessions[0].start = HhmmToMinutes(LoadLe<uint16_t>(values));
-    info_.sessions[0].end = HhmmToMinutes(LoadLe<uint16_t>(values + 2));
-    info_.sessions[1].start = HhmmToMinutes(LoadLe<uint16_t>(values + 4));
-    info_.sessions[1].end = HhmmToMinutes(LoadLe<uint16_t>(values + 6));
+    m_Info.sessions[0].start = HhmmToMinutes(LoadLe<uint16_t>(values));
+    m_Info.sessions[0].end = HhmmToMinutes(LoadLe<uint16_t>(values + 2));
+    m_Info.sessions[1].start = HhmmToMinutes(LoadLe<uint16_t>(values + 4));
+    m_Info.sessions[1].end = HhmmToMinutes(LoadLe<uint16_t>(values + 6));
 }
 
 void Market::GetInfo(MarketInfo* out) {
     if (out == nullptr) return;
-    MLocalSection guard(lock_);
-    *out = info_;
+    MLocalSection guard(m_Lock);
+    *out = m_Info;
 }
 
 void Market::SetInfo(const MarketInfo* in) {
     if (in == nullptr) return;
-    MLocalSection guard(lock_);
-    std::memcpy(&info_, in, kMarketInfoDigestOffset);
+    MLocalSection guard(m_Lock);
+    std::memcpy(&m_Info, in, kMarketInfoDigestOffset);
 }
 
 void Market::SetDigest(const uint8_t* digest) {
     if (digest == nullptr) return;
-    MLocalSection guard(lock_);
-    std::memcpy(info_.digest, digest, sizeof(info_.digest));
+    MLocalSection guard(m_Lock);
+    std::memcpy(m_Info.digest, digest, sizeof(m_Info.digest));
 }
 
 void Market::SetStatus(uint8_t status) {
-    MLocalSection guard(lock_);
-    info_.status = status;
+    MLocalSection guard(m_Lock);
+    m_Info.status = status;
 }
 
 uint8_t Market::CategoryCount() {
-    MLocalSection guard(lock_);
-    return info_.category_count;
+    MLocalSection guard(m_Lock);
+    return m_Info.category_count;
 }
 
 int32_t Market::GetCategory(CategoryInfo* out, int32_t index) {
     if (out == nullptr || index < 0 || index > CategoryCount()) return -1;
-    return categories_.Get(out, static_cast<uint32_t>(index)) ? 1 : 0;
+    return m_Categories.Get(out, static_cast<uint32_t>(index)) ? 1 : 0;
 }
 
 int32_t Market::GetCategoryName(int32_t index, char* out) {
@@ -163,9 +163,9 @@ int32_t Market::GetCategoryName(int32_t index, char* out) {
 
 int32_t Market::UpdateCategory(const CategoryInfo* in) {
     if (in == nullptr) return -1;
-    return categories_.UpdateByKey(in);
+    return m_Categories.UpdateByKey(in);
 }
 
-void Market::Release() { categories_.Release(); }
+void Market::Release() { m_Categories.Release(); }
 
 }  // namespace zephyr

@@ -76,13 +76,13 @@ public:
 private:
     uint8_t CategoryCount();
 
-    MCriticalSection lock_;
-    MarketInfo info_;
-    CategoryTable categories_;
-    MString directory_;
-    uint32_t time1_;
-    uint32_t time2_;
-    MLogger* log_;
+    MCriticalSection m_Lock;
+    MarketInfo m_Info;
+    CategoryTable m_Categories;
+    MString m_Directory;
+    uint32_t m_Time1;
+    uint32_t m_Time2;
+    MLogger* m_Log;
 };
 
 }  // namespace zephyr

@@ -22,11 +22,11 @@ inline bool SameCode(const char* a, const char* b) {
 }
 }
 
-NameLookup::NameLookup() : nodes_(nullptr), capacity_(0), inserted_(0) {
-    for (int32_t& head : heads_) head = -1;
+NameLookup::NameLookup() : m_Nodes(nullptr), m_Capacity(0), m_Inserted(0) {
+    for (int32_t& head : m_Heads) head = -1;
 }
 
-NameLookup::~NameLookup() { std::free(nodes_); }
+NameLookup::~NameLookup() { std::free(m_Nodes); }
 
 uint32_t NameLookup::Bucket(const char* code) {
     int32_t sum = 0;
@@ -39,45 +39,45 @@ uint32_t NameLookup::Bucket(const char* code) {
 }
 
 void NameLookup::ResetLocked() {
-    std::free(nodes_);
-    nodes_ = nullptr;
-    capacity_ = 0;
-    inserted_ = 0;
-    for (int32_t& head : heads_) head = -1;
+    std::free(m_Nodes);
+    m_Nodes = nullptr;
+    m_Capacity = 0;
+    m_Inserted = 0;
+    for (int32_t& head : m_Heads) head = -1;
 }
 
 int32_t NameLookup::Build(uint16_t n) {
-    MLocalSection guard(lock_);
+    MLocalSection guard(m_Lock);
     ResetLocked();
     Node* nodes = static_cast<Node*>(std::calloc(static_cast<size_t>(n) + 1, sizeof(Node)));
     if (nodes == nullptr) return -1;
     for (uint32_t i = 0; i <= n; ++i) nodes[i].next = -1;
-    nodes_ = nodes;
-    capacity_ = n;
+    m_Nodes = nodes;
+    m_Capacity = n;
     return 1;
 }
 
 int32_t NameLookup::Insert(uint32_t serial, const char* code) {
     if (code == nullptr) return -1;
-    MLocalSection guard(lock_);
-    if (serial >= capacity_) return -1;
+    MLocalSection guard(m_Lock);
+    if (serial >= m_Capacity) return -1;
     const uint32_t bucket = Bucket(code);
-    std::memcpy(nodes_[serial].code, code, sizeof(Node::code));
-    nodes_[serial].next = heads_[bucket];
-    heads_[bucket] = static_cast<int32_t>(serial);
-    ++inserted_;
+    std::memcpy(m_Nodes[serial].code, code, sizeof(Node::code));
+    m_Nodes[serial].next = m_Heads[bucket];
+    m_Heads[bucket] = static_cast<int32_t>(serial);
+    ++m_Inserted;
     return 1;
 }
 
 int32_t NameLookup::Find(const char* code) {
     if (code == nullptr) return -2;
-    MLocalSection guard(lock_);
-    int32_t current = heads_[Bucket(code)];
+    MLocalSection guard(m_Lock);
+    int32_t current = m_Heads[Bucket(code)];
     if (current < 0) return -2;
     // A chain can hold at most capacity distinct nodes; more visits mean it loops.
-    for (uint32_t visited = 0; visited <= capacity_; ++visited) {
-        if (current < 0 || static_cast<uint32_t>(current) >= capacity_) return -2;
-        const Node& node = nodes_[current];
+    for (uint32_t visited = 0; visited <= m_Capacity; ++visited) {
+        if (current < 0 || static_cast<uint32_t>(current) >= m_Capacity) return -2;
+        const Node& node = m_Nodes[current];
         if (SameCode(node.code, code)) return current;
         current = node.next;
     }
@@ -85,18 +85,18 @@ int32_t NameLookup::Find(const char* code) {
 }
 
 void NameLookup::Release() {
-    MLocalSection guard(lock_);
+    MLocalSection guard(m_Lock);
     ResetLocked();
 }
 
 uint32_t NameLookup::InsertedCount() {
-    MLocalSection guard(lock_);
-    return inserted_;
+    MLocalSection guard(m_Lock);
+    return m_Inserted;
 }
 
 uint16_t NameLookup::Capacity() {
-    MLocalSection guard(lock_);
-    return capacity_;
+    MLocalSection guard(m_Lock);
+    return m_Capacity;
 }
 
 }  // namespace zephyr

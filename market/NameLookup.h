@@ -44,11 +44,11 @@ private:
         int32_t next;
     };
 
-    MCriticalSection lock_;
-    int32_t heads_[kBuckets];
-    Node* nodes_;
-    uint16_t capacity_;
-    uint32_t inserted_;
+    MCriticalSection m_Lock;
+    int32_t m_Heads[kBuckets];
+    Node* m_Nodes;
+    uint16_t m_Capacity;
+    uint32_t m_Inserted;
 };
 
 }  // namespace zephyr

@@ -36,7 +36,7 @@ public:
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
 
-    const RecordLayout& Layout() const { return layout_; }
+    const RecordLayout& Layout() const { return m_Layout; }
 
     // Replaces the storage by a zeroed block of capacity records; count 0. False (storage and
     // records unchanged) when the block cannot be allocated.
@@ -88,27 +88,27 @@ public:
                       uint32_t buffer_length);
 
     // For the typed tables' own operations: the lock, and record access while holding it.
-    MCriticalSection& Section() { return lock_; }
-    uint32_t CountLocked() const { return count_.load(std::memory_order_relaxed); }
-    uint8_t* RecordLocked(uint32_t index) { return data_ + static_cast<size_t>(index) * layout_.record_size; }
+    MCriticalSection& Section() { return m_Lock; }
+    uint32_t CountLocked() const { return m_Count.load(std::memory_order_relaxed); }
+    uint8_t* RecordLocked(uint32_t index) { return m_Data + static_cast<size_t>(index) * m_Layout.record_size; }
     int32_t IndexOfKeyLocked(const void* key);
     // Position of the first record whose key starts with the first compare bytes of key (at
     // least KeyIndex::kHashedBytes, or the whole key when it is shorter), or -1.
     int32_t IndexOfKeyPrefixLocked(const void* key, uint32_t compare);
     bool AppendLocked(const void* record);
-    void KeysChangedLocked() { keys_.Invalidate(); }
+    void KeysChangedLocked() { m_Keys.Invalidate(); }
 
 private:
     bool GrowLocked();
     // Overwrites the record at index (< count), keeping the key index in step.
     void WriteLocked(uint32_t index, const void* record);
 
-    const RecordLayout layout_;
-    MCriticalSection lock_;
-    uint8_t* data_;
-    std::atomic<uint32_t> count_;
-    uint32_t capacity_;
-    KeyIndex keys_;
+    const RecordLayout m_Layout;
+    MCriticalSection m_Lock;
+    uint8_t* m_Data;
+    std::atomic<uint32_t> m_Count;
+    uint32_t m_Capacity;
+    KeyIndex m_Keys;
 };
 
 }  // namespace zephyr

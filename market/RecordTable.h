@@ -15,59 +15,59 @@ public:
     static constexpr RecordLayout kLayout{sizeof(Record), Record::kGrowthStep, Record::kKeyOffset,
                                           Record::kKeySize};
 
-    RecordTable() : store_(kLayout) {}
+    RecordTable() : m_Store(kLayout) {}
     virtual ~RecordTable() = default;
     RecordTable(const RecordTable&) = delete;
     RecordTable& operator=(const RecordTable&) = delete;
 
-    virtual bool Append(const Record* record) { return store_.Append(record); }
-    virtual bool Put(const Record* record) { return store_.Put(record); }
-    virtual bool AddIfAbsent(const Record* record) { return store_.AddIfAbsent(record); }
-    virtual bool Get(Record* out, uint32_t index) { return store_.Get(out, index); }
+    virtual bool Append(const Record* record) { return m_Store.Append(record); }
+    virtual bool Put(const Record* record) { return m_Store.Put(record); }
+    virtual bool AddIfAbsent(const Record* record) { return m_Store.AddIfAbsent(record); }
+    virtual bool Get(Record* out, uint32_t index) { return m_Store.Get(out, index); }
     virtual uint32_t CopyRange(Record* destination, uint32_t start, uint32_t n) {
-        return store_.CopyRange(destination, start, n);
+        return m_Store.CopyRange(destination, start, n);
     }
-    virtual void Clear() { store_.Clear(); }
+    virtual void Clear() { m_Store.Clear(); }
     virtual int32_t UpdateAt(const Record* record, uint32_t index) {
-        return store_.UpdateAt(record, index, false);
+        return m_Store.UpdateAt(record, index, false);
     }
-    virtual int32_t UpdateByKey(const Record* record) { return store_.UpdateByKey(record); }
+    virtual int32_t UpdateByKey(const Record* record) { return m_Store.UpdateByKey(record); }
     virtual uint32_t FrameCount(uint32_t start, uint32_t frame_size) {
-        return store_.FrameCount(start, frame_size);
+        return m_Store.FrameCount(start, frame_size);
     }
 
-    uint32_t Count() { return store_.Count(); }
-    uint32_t Capacity() { return store_.Capacity(); }
+    uint32_t Count() { return m_Store.Count(); }
+    uint32_t Capacity() { return m_Store.Capacity(); }
     // Pre-allocation by the owner: a zeroed block of capacity records, count 0.
-    bool Allocate(uint32_t capacity) { return store_.Allocate(capacity); }
-    void Release() { store_.Release(); }
+    bool Allocate(uint32_t capacity) { return m_Store.Allocate(capacity); }
+    void Release() { m_Store.Release(); }
 
     // Plain overwrite, no key check: true when index < count.
-    bool SetAt(const Record* record, uint32_t index) { return store_.SetAt(record, index); }
+    bool SetAt(const Record* record, uint32_t index) { return m_Store.SetAt(record, index); }
 
     // The table rule and table body of the pulled data frames (see RecordStore).
     int32_t FramePlan(uint32_t start, uint32_t frame_size, uint32_t budget, uint8_t* last_flag) {
-        return store_.FramePlan(start, frame_size, budget, last_flag);
+        return m_Store.FramePlan(start, frame_size, budget, last_flag);
     }
     int32_t FrameFill(uint32_t start, uint32_t frame_number, uint32_t frame_size, void* buffer,
                       uint32_t buffer_length) {
-        return store_.FrameFill(start, frame_number, frame_size, buffer, buffer_length);
+        return m_Store.FrameFill(start, frame_number, frame_size, buffer, buffer_length);
     }
 
 protected:
-    Record* RecordLocked(uint32_t index) { return reinterpret_cast<Record*>(store_.RecordLocked(index)); }
+    Record* RecordLocked(uint32_t index) { return reinterpret_cast<Record*>(m_Store.RecordLocked(index)); }
     // Position of the first record with this 6-byte code (codes are every code table's key),
     // 0xFFFF when absent.
     uint16_t FindCodeImpl(const char* code) {
         if (code == nullptr) return 0xFFFF;
-        const int32_t at = store_.IndexOfKey(code);
+        const int32_t at = m_Store.IndexOfKey(code);
         return at < 0 ? 0xFFFF : static_cast<uint16_t>(at);
     }
     // True and a copy of the first record with this 6-byte code.
     bool GetByCodeImpl(Record* out, const char* code) {
         if (out == nullptr || code == nullptr) return false;
-        MLocalSection guard(store_.Section());
-        const int32_t at = store_.IndexOfKeyLocked(code);
+        MLocalSection guard(m_Store.Section());
+        const int32_t at = m_Store.IndexOfKeyLocked(code);
         if (at < 0) return false;
         *out = *RecordLocked(static_cast<uint32_t>(at));
         return true;
@@ -75,15 +75,15 @@ protected:
     // Day-end correction of the quote tables (snapshots, index entries): previous close := last
     // price wherever the last price is not 0.
     void RollCloseImpl() {
-        MLocalSection guard(store_.Section());
-        const uint32_t count = store_.CountLocked();
+        MLocalSection guard(m_Store.Section());
+        const uint32_t count = m_Store.CountLocked();
         for (uint32_t i = 0; i < count; ++i) {
             Record* r = RecordLocked(i);
             if (r->last != 0) r->previous_close = r->last;
         }
     }
 
-    RecordStore store_;
+    RecordStore m_Store;
 };
 
 }  // namespace zephyr

@@ -29,36 +29,36 @@ bool ShortNameTable::ReadRow(MRDbFile& file, ShortNameRow* row) {
 }
 
 int32_t ShortNameTable::LoadAll(const char* path) {
-    file_.Close();
+    m_File.Close();
     Release();
-    if (path == nullptr || file_.Load(path) < 0) return -2;
+    if (path == nullptr || m_File.Load(path) < 0) return -2;
     if (!Allocate(kRows)) {
-        file_.Close();
+        m_File.Close();
         return -3;
     }
     Clear();
-    const uint32_t records = file_.GetRecordCount();
+    const uint32_t records = m_File.GetRecordCount();
     for (uint32_t i = 0; i < records; ++i) {
-        if (file_.GoTo(static_cast<int32_t>(i)) < 0) break;
+        if (m_File.GoTo(static_cast<int32_t>(i)) < 0) break;
         ShortNameRow row;
-        if (!ReadRow(file_, &row)) continue;
+        if (!ReadRow(m_File, &row)) continue;
         Append(&row);  // refused once the block is full
     }
-    file_.Close();
+    m_File.Close();
     return 1;
 }
 
 int32_t ShortNameTable::Lookup(const char* code, ShortNameRow* out) {
     if (code == nullptr || out == nullptr) return 0;
-    MLocalSection guard(store_.Section());
-    const int32_t at = store_.IndexOfKeyPrefixLocked(code, 5);
+    MLocalSection guard(m_Store.Section());
+    const int32_t at = m_Store.IndexOfKeyPrefixLocked(code, 5);
     if (at < 0) return 0;
     *out = *RecordLocked(static_cast<uint32_t>(at));
     return 1;
 }
 
 void ShortNameTable::Close() {
-    file_.Close();
+    m_File.Close();
     Release();
 }
 

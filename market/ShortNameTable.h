@@ -27,7 +27,7 @@ public:
     static bool ReadRow(MRDbFile& file, ShortNameRow* row);
 
 private:
-    MRDbFile file_;
+    MRDbFile m_File;
 };
 
 }  // namespace zephyr

@@ -13,7 +13,7 @@ class SnapshotTable : public RecordTable<Snapshot> {
 public:
     // Code-checked: -1 also when the stored record's code differs from the argument's.
     int32_t UpdateAt(const Snapshot* record, uint32_t index) override {
-        return store_.UpdateAt(record, index, true);
+        return m_Store.UpdateAt(record, index, true);
     }
 
     uint16_t FindCode(const char* code) { return FindCodeImpl(code); }

@@ -38,18 +38,18 @@ int32_t Today() { return MDateTime::Current().GetDate(); }
 // Keeps the level-2 handler closed for a scope and leaves it as it found it.
 class Level2Hold {
 public:
-    explicit Level2Hold(Level2PushHandler& handler) : handler_(handler), was_open_(handler.IsOpen()) {
-        handler_.Close();
+    explicit Level2Hold(Level2PushHandler& handler) : m_Handler(handler), m_WasOpen(handler.IsOpen()) {
+        m_Handler.Close();
     }
     ~Level2Hold() {
-        if (was_open_) handler_.Open();
+        if (m_WasOpen) m_Handler.Open();
     }
     Level2Hold(const Level2Hold&) = delete;
     Level2Hold& operator=(const Level2Hold&) = delete;
 
 private:
-    Level2PushHandler& handler_;
-    const bool was_open_;
+    Level2PushHandler& m_Handler;
+    const bool m_WasOpen;
 };
 
 // The directory of a file name, with its trailing '/' ("./" when it has none).

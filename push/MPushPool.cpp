@@ -22,39 +22,39 @@ uint32_t MarketTimeOf(void* context) {
 }  // namespace
 
 MPushPool::MPushPool()
-    : ring_(nullptr),
-      capacity_(0),
-      read_(0),
-      write_(0),
-      put_count_(0),
-      main_type_(kMainType),
-      sub_type_(kSubType),
-      market_number_(kMarketNumber),
-      configured_size_(kRingSize),
-      flush_threshold_(0),
-      push_(nullptr),
-      driver_id_(0),
-      logger_(nullptr),
-      time_source_(nullptr),
-      time_context_(nullptr) {}
+    : m_Ring(nullptr),
+      m_Capacity(0),
+      m_Read(0),
+      m_Write(0),
+      m_PutCount(0),
+      m_MainType(kMainType),
+      m_SubType(kSubType),
+      m_MarketNumber(kMarketNumber),
+      m_ConfiguredSize(kRingSize),
+      m_FlushThreshold(0),
+      m_Push(nullptr),
+      m_DriverId(0),
+      m_Logger(nullptr),
+      m_TimeSource(nullptr),
+      m_TimeContext(nullptr) {}
 
-MPushPool::~MPushPool() { std::free(ring_); }
+MPushPool::~MPushPool() { std::free(m_Ring); }
 
 void MPushPool::SetHost(PushDataCallback push, uint16_t driver_id) {
-    MLocalSection guard(lock_);
-    push_ = push;
-    driver_id_ = driver_id;
+    MLocalSection guard(m_Lock);
+    m_Push = push;
+    m_DriverId = driver_id;
 }
 
 void MPushPool::SetLogger(MLogger* logger) {
-    MLocalSection guard(lock_);
-    logger_ = logger;
+    MLocalSection guard(m_Lock);
+    m_Logger = logger;
 }
 
 void MPushPool::SetMarketTimeSource(MarketTimeSource source, void* context) {
-    MLocalSection guard(lock_);
-    time_source_ = source;
-    time_context_ = context;
+    MLocalSection guard(m_Lock);
+    m_TimeSource = source;
+    m_TimeContext = context;
 }
 
 void MPushPool::SetMarket(Market* market) {
@@ -63,73 +63,73 @@ void MPushPool::SetMarket(Market* market) {
 
 int32_t MPushPool::Init(uint8_t main_type, uint8_t sub_type, uint8_t market_number,
                         uint32_t configured_size, uint16_t flush_threshold) {
-    MLocalSection guard(lock_);
-    main_type_ = main_type;
-    sub_type_ = sub_type;
-    market_number_ = market_number;
-    configured_size_ = configured_size;
-    flush_threshold_ = flush_threshold;
+    MLocalSection guard(m_Lock);
+    m_MainType = main_type;
+    m_SubType = sub_type;
+    m_MarketNumber = market_number;
+    m_ConfiguredSize = configured_size;
+    m_FlushThreshold = flush_threshold;
     Release();
-    ring_ = static_cast<uint8_t*>(std::malloc(kRingSize));
-    if (ring_ == nullptr) return ERR_NO_MEMORY;
-    capacity_ = kRingSize;
+    m_Ring = static_cast<uint8_t*>(std::malloc(kRingSize));
+    if (m_Ring == nullptr) return ERR_NO_MEMORY;
+    m_Capacity = kRingSize;
     return 1;
 }
 
 void MPushPool::Release() {
-    MLocalSection guard(lock_);
-    std::free(ring_);
-    ring_ = nullptr;
-    capacity_ = 0;
-    read_ = 0;
-    write_ = 0;
-    put_count_ = 0;
+    MLocalSection guard(m_Lock);
+    std::free(m_Ring);
+    m_Ring = nullptr;
+    m_Capacity = 0;
+    m_Read = 0;
+    m_Write = 0;
+    m_PutCount = 0;
 }
 
 uint32_t MPushPool::PendingLocked() const {
-    if (capacity_ == 0) return 0;
-    return (write_ + capacity_ - read_) % capacity_;
+    if (m_Capacity == 0) return 0;
+    return (m_Write + m_Capacity - m_Read) % m_Capacity;
 }
 
 uint32_t MPushPool::FreeLocked() const {
-    if (capacity_ == 0) return 0;
-    return (read_ + capacity_ - write_ - 1) % capacity_;
+    if (m_Capacity == 0) return 0;
+    return (m_Read + m_Capacity - m_Write - 1) % m_Capacity;
 }
 
 uint32_t MPushPool::Pending() {
-    MLocalSection guard(lock_);
+    MLocalSection guard(m_Lock);
     return PendingLocked();
 }
 
 uint32_t MPushPool::Capacity() {
-    MLocalSection guard(lock_);
-    return capacity_;
+    MLocalSection guard(m_Lock);
+    return m_Capacity;
 }
 
 uint16_t MPushPool::FlushThreshold() {
-    MLocalSection guard(lock_);
-    return flush_threshold_;
+    MLocalSection guard(m_Lock);
+    return m_FlushThreshold;
 }
 
 void MPushPool::CopyIn(const void* data, uint32_t length) {
     const uint8_t* in = static_cast<const uint8_t*>(data);
-    const uint32_t first = capacity_ - write_ < length ? capacity_ - write_ : length;
-    std::memcpy(ring_ + write_, in, first);
-    if (first < length) std::memcpy(ring_, in + first, length - first);
-    write_ = (write_ + length) % capacity_;
+    const uint32_t first = m_Capacity - m_Write < length ? m_Capacity - m_Write : length;
+    std::memcpy(m_Ring + m_Write, in, first);
+    if (first < length) std::memcpy(m_Ring, in + first, length - first);
+    m_Write = (m_Write + length) % m_Capacity;
 }
 
 void MPushPool::LogError(const char* format, int32_t code) {
-    if (logger_ != nullptr) logger_->Write(kLogWarning, kModule, format, code);
+    if (m_Logger != nullptr) m_Logger->Write(kLogWarning, kModule, format, code);
 }
 
 int32_t MPushPool::PutData(const void* data, uint32_t length) {
     // Read before the pool's lock, in case this put flushes: the pool never holds its lock while
     // it waits for the market's.
     const uint32_t market_time = MarketTime();
-    MLocalSection guard(lock_);
+    MLocalSection guard(m_Lock);
     if (length != 0) {
-        if (data == nullptr || ring_ == nullptr || length > FreeLocked()) {
+        if (data == nullptr || m_Ring == nullptr || length > FreeLocked()) {
             const int32_t flushed = FlushLocked(market_time);
             // A flush that sent something leaves the ring empty, so the frame is tried again
             // even when it is longer than what was sent.
@@ -140,7 +140,7 @@ int32_t MPushPool::PutData(const void* data, uint32_t length) {
             int32_t refused = 0;
             if (data == nullptr) {
                 refused = ERR_BAD_ARGUMENT;
-            } else if (ring_ == nullptr) {
+            } else if (m_Ring == nullptr) {
                 refused = ERR_NOT_INITIALISED;
             } else if (length > FreeLocked()) {
                 refused = ERR_LOOPBUF_FULL;
@@ -152,8 +152,8 @@ int32_t MPushPool::PutData(const void* data, uint32_t length) {
         }
         CopyIn(data, length);
     }
-    ++put_count_;
-    if (put_count_ >= static_cast<int32_t>(flush_threshold_)) {
+    ++m_PutCount;
+    if (m_PutCount >= static_cast<int32_t>(m_FlushThreshold)) {
         const int32_t flushed = FlushLocked(market_time);
         if (flushed < 0) {
             LogError("<MPushPool>PushOutOnce错误[Err:%d]", flushed);
@@ -165,32 +165,32 @@ int32_t MPushPool::PutData(const void* data, uint32_t length) {
 
 uint32_t MPushPool::MarketTime() const {
     // The source is set before the pool is shared between threads; read without the lock.
-    return time_source_ != nullptr ? time_source_(time_context_) : 0;
+    return m_TimeSource != nullptr ? m_TimeSource(m_TimeContext) : 0;
 }
 
 int32_t MPushPool::PushOutOnce() {
     const uint32_t market_time = MarketTime();
-    MLocalSection guard(lock_);
+    MLocalSection guard(m_Lock);
     return FlushLocked(market_time);
 }
 
 int32_t MPushPool::FlushLocked(uint32_t market_time) {
-    if (ring_ == nullptr || capacity_ == 0) return ERR_NOT_INITIALISED;
+    if (m_Ring == nullptr || m_Capacity == 0) return ERR_NOT_INITIALISED;
     const uint32_t n = PendingLocked();
     if (n == 0) return ERR_LOOPBUF_EMPTY;
 
-    StoreLe<uint32_t>(push_buffer_, market_time);
-    const uint32_t first = capacity_ - read_ < n ? capacity_ - read_ : n;
-    std::memcpy(push_buffer_ + kHeaderSize, ring_ + read_, first);
-    if (first < n) std::memcpy(push_buffer_ + kHeaderSize + first, ring_, n - first);
-    read_ = (read_ + n) % capacity_;
+    StoreLe<uint32_t>(m_PushBuffer, market_time);
+    const uint32_t first = m_Capacity - m_Read < n ? m_Capacity - m_Read : n;
+    std::memcpy(m_PushBuffer + kHeaderSize, m_Ring + m_Read, first);
+    if (first < n) std::memcpy(m_PushBuffer + kHeaderSize + first, m_Ring, n - first);
+    m_Read = (m_Read + n) % m_Capacity;
 
     // Held across the callback: pushes reach the host in ring order, one at a time.
-    if (push_ != nullptr) {
-        push_(main_type_, sub_type_, push_buffer_, static_cast<int32_t>(n + kHeaderSize),
-              market_number_, driver_id_, 0);
+    if (m_Push != nullptr) {
+        m_Push(m_MainType, m_SubType, m_PushBuffer, static_cast<int32_t>(n + kHeaderSize),
+              m_MarketNumber, m_DriverId, 0);
     }
-    put_count_ = 0;
+    m_PutCount = 0;
     return static_cast<int32_t>(n);
 }
 

@@ -77,26 +77,26 @@ private:
     uint32_t MarketTime() const;
     int32_t FlushLocked(uint32_t market_time);
 
-    MCriticalSection lock_;
-    uint8_t* ring_;
-    uint32_t capacity_;
-    uint32_t read_;
-    uint32_t write_;
-    int32_t put_count_;
+    MCriticalSection m_Lock;
+    uint8_t* m_Ring;
+    uint32_t m_Capacity;
+    uint32_t m_Read;
+    uint32_t m_Write;
+    int32_t m_PutCount;
 
-    uint8_t main_type_;
-    uint8_t sub_type_;
-    uint8_t market_number_;
-    uint32_t configured_size_;
-    uint16_t flush_threshold_;
+    uint8_t m_MainType;
+    uint8_t m_SubType;
+    uint8_t m_MarketNumber;
+    uint32_t m_ConfiguredSize;
+    uint16_t m_FlushThreshold;
 
-    PushDataCallback push_;
-    uint16_t driver_id_;
-    MLogger* logger_;
-    MarketTimeSource time_source_;
-    void* time_context_;
+    PushDataCallback m_Push;
+    uint16_t m_DriverId;
+    MLogger* m_Logger;
+    MarketTimeSource m_TimeSource;
+    void* m_TimeContext;
 
-    uint8_t push_buffer_[kHeaderSize + kRingSize];
+    uint8_t m_PushBuffer[kHeaderSize + kRingSize];
 };
 
 }  // namespace zephyr

@@ -28,22 +28,22 @@ DriverStatusInfo ReadStatus(const hostkit::DriverLibrary& driver) {
 }
 
 bool Session::Start() {
-    if (!options_.work_dir.empty() && chdir(options_.work_dir.c_str()) != 0) {
-        result_.load_error = "cannot enter " + options_.work_dir + ": " + strerror(errno);
+    if (!m_Options.work_dir.empty() && chdir(m_Options.work_dir.c_str()) != 0) {
+        m_Result.load_error = "cannot enter " + m_Options.work_dir + ": " + strerror(errno);
         return false;
     }
-    driver_.reset(new hostkit::DriverLibrary(options_.driver_path));
-    if (!driver_->IsLoaded()) {
-        result_.load_error = options_.driver_path + ": " + driver_->Error();
+    m_Driver.reset(new hostkit::DriverLibrary(m_Options.driver_path));
+    if (!m_Driver->IsLoaded()) {
+        m_Result.load_error = m_Options.driver_path + ": " + m_Driver->Error();
         return false;
     }
-    const auto base = driver_->BaseInfoBytes(0);
-    result_.description = GbkToUtf8(std::string(reinterpret_cast<const char*>(base.data()) + 43,
+    const auto base = m_Driver->BaseInfoBytes(0);
+    m_Result.description = GbkToUtf8(std::string(reinterpret_cast<const char*>(base.data()) + 43,
                                                  strnlen(reinterpret_cast<const char*>(base.data()) + 43, 128)));
-    if (!options_.record_path.empty()) {
+    if (!m_Options.record_path.empty()) {
         std::string error;
-        if (!shared_.record.Open(options_.record_path, &error)) {
-            result_.load_error = "cannot record the pushes: " + error;
+        if (!m_Shared.record.Open(m_Options.record_path, &error)) {
+            m_Result.load_error = "cannot record the pushes: " + error;
             return false;
         }
     }
@@ -51,17 +51,17 @@ bool Session::Start() {
     std::memset(&params, 0, sizeof params);
     params.record_form = 1;
     params.host_version = kDriverVersionWord;
-    params.driver_id = options_.driver_id;
-    params.request_budget = options_.request_budget;
-    params.frame_size = options_.frame_size;
+    params.driver_id = m_Options.driver_id;
+    params.request_budget = m_Options.request_budget;
+    params.frame_size = m_Options.frame_size;
     SetHostCallbacks(&params);
-    terminal_->Line(ClockText(true) + " HOST  zephyr-host: starting " + options_.driver_path + " (" +
-                    result_.description + ")");
-    result_.begin_result = driver_->Begin(params);
-    if (result_.begin_result != 1) {
-        HostLine("BeginDriverWork answered " + std::to_string(result_.begin_result) +
+    m_Terminal->Line(ClockText(true) + " HOST  zephyr-host: starting " + m_Options.driver_path + " (" +
+                    m_Result.description + ")");
+    m_Result.begin_result = m_Driver->Begin(params);
+    if (m_Result.begin_result != 1) {
+        HostLine("BeginDriverWork answered " + std::to_string(m_Result.begin_result) +
                  ": the driver did not start");
-        driver_->End();
+        m_Driver->End();
         return false;
     }
     return true;
@@ -69,111 +69,111 @@ bool Session::Start() {
 
 void Session::RunCommand(uint32_t console, const std::vector<std::string>& words) {
     if (words.empty()) return;
-    std::lock_guard<std::mutex> lock(command_mutex_);
+    std::lock_guard<std::mutex> lock(m_CommandMutex);
     std::vector<std::string> gbk;
     for (const std::string& word : words) gbk.push_back(hostkit::Utf8ToGbk(word));
-    driver_->Command(console, gbk);
-    terminal_->Flush();
+    m_Driver->Command(console, gbk);
+    m_Terminal->Flush();
 }
 
 void Session::InputLoop() {
     std::string line;
-    while (!StopFlag().load() && terminal_->ReadLine(&line, StopFlag())) {
+    while (!StopFlag().load() && m_Terminal->ReadLine(&line, StopFlag())) {
         const std::vector<std::string> words = hostkit::SplitConsoleWords(line);
         if (words.empty()) continue;
         if (words[0] == "quit" || words[0] == "exit") {
-            quit_ = true;
+            m_Quit = true;
             StopFlag() = true;
             break;
         }
-        ++result_.commands;
+        ++m_Result.commands;
         RunCommand(kOperatorConsole, words);
     }
 }
 
 void Session::Tick(Clock::time_point started) {
     StatusFigures figures;
-    figures.status = ReadStatus(*driver_);
-    figures.totals = shared_.replica.Counters();
-    figures.pushes_per_s = figures.totals.pushes - last_pushes_;
-    figures.snapshots_per_s = figures.totals.snapshot_records - last_snapshots_;
-    last_pushes_ = figures.totals.pushes;
-    last_snapshots_ = figures.totals.snapshot_records;
+    figures.status = ReadStatus(*m_Driver);
+    figures.totals = m_Shared.replica.Counters();
+    figures.pushes_per_s = figures.totals.pushes - m_LastPushes;
+    figures.snapshots_per_s = figures.totals.snapshot_records - m_LastSnapshots;
+    m_LastPushes = figures.totals.pushes;
+    m_LastSnapshots = figures.totals.snapshot_records;
     figures.second =
         static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - started).count());
     figures.rss_kb = ReadRssKb();
-    result_.rss_kb.emplace_back(figures.second, figures.rss_kb);
-    if (!terminal_->StatusArea()) return;
+    m_Result.rss_kb.emplace_back(figures.second, figures.rss_kb);
+    if (!m_Terminal->StatusArea()) return;
     {
-        std::lock_guard<std::mutex> lock(shared_.last_log_mutex);
-        figures.last_log = shared_.last_log;
+        std::lock_guard<std::mutex> lock(m_Shared.last_log_mutex);
+        figures.last_log = m_Shared.last_log;
     }
-    figures.description = result_.description;
-    figures.replica_loaded = shared_.replica.Loaded();
-    figures.categories = categories_text_;
-    figures.live_checks = result_.live_checks;
-    figures.live_check_failures = result_.live_check_failures;
-    terminal_->SetStatus(StatusLines(figures));
+    figures.description = m_Result.description;
+    figures.replica_loaded = m_Shared.replica.Loaded();
+    figures.categories = m_CategoriesText;
+    figures.live_checks = m_Result.live_checks;
+    figures.live_check_failures = m_Result.live_check_failures;
+    m_Terminal->SetStatus(StatusLines(figures));
 }
 
 void Session::Run() {
     InstallStopSignals();
-    FILE* screen = capture_.Begin(options_.json);
-    terminal_.reset(new Terminal(screen));
-    shared_.terminal = terminal_.get();
-    capture_.Show(terminal_.get());
-    AttachCallbacks(&shared_);
-    for (const std::string& note : options_.ini_notes) HostLine(note);
+    FILE* screen = m_Capture.Begin(m_Options.json);
+    m_Terminal.reset(new Terminal(screen));
+    m_Shared.terminal = m_Terminal.get();
+    m_Capture.Show(m_Terminal.get());
+    AttachCallbacks(&m_Shared);
+    for (const std::string& note : m_Options.ini_notes) HostLine(note);
 
     const Clock::time_point started = Clock::now();
     if (Start()) {
-        if (options_.read_console) input_ = std::thread(&Session::InputLoop, this);
+        if (m_Options.read_console) m_Input = std::thread(&Session::InputLoop, this);
         Clock::time_point next_tick = started + std::chrono::seconds(1);
         Clock::time_point next_check =
-            started + std::chrono::seconds(options_.check_every > 0 ? options_.check_every : 1);
-        const auto deadline = started + std::chrono::milliseconds(static_cast<int64_t>(options_.seconds * 1000));
-        while (!StopFlag().load() && (options_.seconds <= 0 || Clock::now() < deadline)) {
+            started + std::chrono::seconds(m_Options.check_every > 0 ? m_Options.check_every : 1);
+        const auto deadline = started + std::chrono::milliseconds(static_cast<int64_t>(m_Options.seconds * 1000));
+        while (!StopFlag().load() && (m_Options.seconds <= 0 || Clock::now() < deadline)) {
             LoadReplicaIfNeeded();
             if (Clock::now() >= next_tick) {
                 Tick(started);
                 next_tick += std::chrono::seconds(1);
             }
-            if (options_.check_every > 0 && Clock::now() >= next_check) {
+            if (m_Options.check_every > 0 && Clock::now() >= next_check) {
                 LiveCheck();
-                next_check = Clock::now() + std::chrono::seconds(options_.check_every);
+                next_check = Clock::now() + std::chrono::seconds(m_Options.check_every);
             }
             fflush(stdout);  // the driver's own printing reaches the catcher line by line
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         Stop(StopFlag().load());
-    } else if (!result_.load_error.empty()) {
-        HostLine(result_.load_error);
+    } else if (!m_Result.load_error.empty()) {
+        HostLine(m_Result.load_error);
     }
-    result_.seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    shared_.record.Close();
-    result_.counters = shared_.replica.Counters();
-    result_.push_bytes = shared_.push_bytes.load();
-    for (int i = 0; i < 4; ++i) result_.logs[i] = shared_.logs[i].load();
-    result_.image = shared_.replica.Image();
-    capture_.End();
+    m_Result.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    m_Shared.record.Close();
+    m_Result.counters = m_Shared.replica.Counters();
+    m_Result.push_bytes = m_Shared.push_bytes.load();
+    for (int i = 0; i < 4; ++i) m_Result.logs[i] = m_Shared.logs[i].load();
+    m_Result.image = m_Shared.replica.Image();
+    m_Capture.End();
     DetachCallbacks();
-    terminal_->Close();
-    terminal_.reset();
-    capture_.CloseScreen();
-    driver_.reset();  // unloaded, as a host unloads a driver it stopped
+    m_Terminal->Close();
+    m_Terminal.reset();
+    m_Capture.CloseScreen();
+    m_Driver.reset();  // unloaded, as a host unloads a driver it stopped
     RestoreDefaultSignals();
 }
 
 // The operator's input ends, the final check is taken, and the driver is stopped.
 void Session::Stop(bool interrupted) {
     StopFlag() = true;  // ends the input thread
-    if (input_.joinable()) input_.join();
-    terminal_->StopEditing();
-    terminal_->SetStatus({});
-    if (interrupted) HostLine(quit_.load() ? "stopping (quit)" : "stopping (Ctrl-C)");
+    if (m_Input.joinable()) m_Input.join();
+    m_Terminal->StopEditing();
+    m_Terminal->SetStatus({});
+    if (interrupted) HostLine(m_Quit.load() ? "stopping (quit)" : "stopping (Ctrl-C)");
     Finish();
     HostLine("EndDriverWork");
-    driver_->End();
+    m_Driver->End();
 }
 
 bool SessionResult::Ok() const {

@@ -26,7 +26,7 @@ constexpr uint32_t kHostConsole = 2;  // the host's own commands (pausing the fe
 
 class Session {
 public:
-    Session(const SessionOptions& options, SessionResult* result) : options_(options), result_(*result) {}
+    Session(const SessionOptions& options, SessionResult* result) : m_Options(options), m_Result(*result) {}
 
     void Run();
 
@@ -44,20 +44,20 @@ private:
     void LiveCheck();
     void Finish();
 
-    const SessionOptions& options_;
-    SessionResult& result_;
-    std::unique_ptr<Terminal> terminal_;
-    std::unique_ptr<hostkit::DriverLibrary> driver_;
-    CallbackState shared_;
-    StdoutCapture capture_;
-    std::thread input_;
-    std::mutex command_mutex_;
-    std::string categories_text_ = "-";
-    std::string pull_error_;
-    std::string last_pull_error_;
-    SessionClock::time_point next_pull_ = SessionClock::now();
-    uint64_t last_pushes_ = 0, last_snapshots_ = 0;
-    std::atomic<bool> quit_{false};
+    const SessionOptions& m_Options;
+    SessionResult& m_Result;
+    std::unique_ptr<Terminal> m_Terminal;
+    std::unique_ptr<hostkit::DriverLibrary> m_Driver;
+    CallbackState m_Shared;
+    StdoutCapture m_Capture;
+    std::thread m_Input;
+    std::mutex m_CommandMutex;
+    std::string m_CategoriesText = "-";
+    std::string m_PullError;
+    std::string m_LastPullError;
+    SessionClock::time_point m_NextPull = SessionClock::now();
+    uint64_t m_LastPushes = 0, m_LastSnapshots = 0;
+    std::atomic<bool> m_Quit{false};
 };
 
 // The driver's status record, read into a copy.

@@ -12,30 +12,30 @@ namespace zephyr::hostapp {
 
 FILE* StdoutCapture::Begin(bool json) {
     fflush(stdout);
-    original_ = dup(STDOUT_FILENO);
-    screen_ = json || original_ < 0 ? stderr : fdopen(original_, "w");
-    if (screen_ == nullptr) screen_ = stderr;
-    capturing_ = original_ >= 0 && pipe(pipe_) == 0;
-    if (capturing_) {
-        dup2(pipe_[1], STDOUT_FILENO);
-        close(pipe_[1]);
+    m_Original = dup(STDOUT_FILENO);
+    m_Screen = json || m_Original < 0 ? stderr : fdopen(m_Original, "w");
+    if (m_Screen == nullptr) m_Screen = stderr;
+    m_Capturing = m_Original >= 0 && pipe(m_Pipe) == 0;
+    if (m_Capturing) {
+        dup2(m_Pipe[1], STDOUT_FILENO);
+        close(m_Pipe[1]);
     }
-    return screen_;
+    return m_Screen;
 }
 
 void StdoutCapture::Show(Terminal* terminal) {
-    terminal_ = terminal;
-    if (capturing_) catcher_ = std::thread(&StdoutCapture::Catch, this);
+    m_Terminal = terminal;
+    if (m_Capturing) m_Catcher = std::thread(&StdoutCapture::Catch, this);
 }
 
 void StdoutCapture::Catch() {
     std::string pending;
     char bytes[1024];
     auto show = [&](const std::string& line) {
-        terminal_->Line(ClockText(true) + " OUT   stdout: " + TrimEnd(hostkit::GbkToUtf8(line)));
+        m_Terminal->Line(ClockText(true) + " OUT   stdout: " + TrimEnd(hostkit::GbkToUtf8(line)));
     };
     for (;;) {
-        const ssize_t n = read(pipe_[0], bytes, sizeof bytes);
+        const ssize_t n = read(m_Pipe[0], bytes, sizeof bytes);
         if (n <= 0) break;
         pending.append(bytes, static_cast<size_t>(n));
         for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
@@ -46,24 +46,24 @@ void StdoutCapture::Catch() {
 }
 
 void StdoutCapture::End() {
-    if (capturing_) {
+    if (m_Capturing) {
         // Back to the real standard output; the catcher sees the pipe end and finishes.
         fflush(stdout);
-        dup2(original_, STDOUT_FILENO);
-        if (catcher_.joinable()) catcher_.join();
-        close(pipe_[0]);
-        capturing_ = false;
+        dup2(m_Original, STDOUT_FILENO);
+        if (m_Catcher.joinable()) m_Catcher.join();
+        close(m_Pipe[0]);
+        m_Capturing = false;
     }
 }
 
 void StdoutCapture::CloseScreen() {
-    if (screen_ != nullptr && screen_ != stderr) {
-        fclose(screen_);  // closes original_ too
-    } else if (original_ >= 0) {
-        close(original_);
+    if (m_Screen != nullptr && m_Screen != stderr) {
+        fclose(m_Screen);  // closes m_Original too
+    } else if (m_Original >= 0) {
+        close(m_Original);
     }
-    screen_ = nullptr;
-    original_ = -1;
+    m_Screen = nullptr;
+    m_Original = -1;
 }
 
 }  // namespace zephyr::hostapp

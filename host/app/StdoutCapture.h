@@ -24,12 +24,12 @@ public:
 private:
     void Catch();
 
-    Terminal* terminal_ = nullptr;
-    FILE* screen_ = nullptr;
-    int original_ = -1;
-    int pipe_[2] = {-1, -1};
-    bool capturing_ = false;
-    std::thread catcher_;
+    Terminal* m_Terminal = nullptr;
+    FILE* m_Screen = nullptr;
+    int m_Original = -1;
+    int m_Pipe[2] = {-1, -1};
+    bool m_Capturing = false;
+    std::thread m_Catcher;
 };
 
 }  // namespace zephyr::hostapp

@@ -68,20 +68,20 @@ std::string FitWidth(const std::string& utf8, size_t columns) {
     return utf8.substr(0, at);
 }
 
-Terminal::Terminal(FILE* out) : out_(out) {
-    status_area_ = isatty(fileno(out_)) != 0;
-    editing_ = status_area_ && isatty(STDIN_FILENO) != 0;
-    if (editing_ && tcgetattr(STDIN_FILENO, &g_saved) == 0) {
+Terminal::Terminal(FILE* out) : m_Out(out) {
+    m_StatusArea = isatty(fileno(m_Out)) != 0;
+    m_Editing = m_StatusArea && isatty(STDIN_FILENO) != 0;
+    if (m_Editing && tcgetattr(STDIN_FILENO, &g_saved) == 0) {
         g_saved_valid = true;
         termios raw = g_saved;
         raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);  // Ctrl-C still raises SIGINT
         raw.c_cc[VMIN] = 0;
         raw.c_cc[VTIME] = 0;
-        raw_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
-        if (!raw_) editing_ = false;
+        m_Raw = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
+        if (!m_Raw) m_Editing = false;
     }
-    if (status_area_) {
-        std::lock_guard<std::mutex> lock(mutex_);
+    if (m_StatusArea) {
+        std::lock_guard<std::mutex> lock(m_Mutex);
         DrawArea();
     }
 }
@@ -93,100 +93,100 @@ void Terminal::RestoreFromSignal() {
 }
 
 void Terminal::Close() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (closed_) return;
-    closed_ = true;
-    if (!partial_.empty()) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (m_Closed) return;
+    m_Closed = true;
+    if (!m_Partial.empty()) {
         EraseArea();
-        WriteOut(partial_ + "\n");
-        partial_.clear();
+        WriteOut(m_Partial + "\n");
+        m_Partial.clear();
     }
     EraseArea();
-    if (raw_) tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
-    raw_ = false;
-    fflush(out_);
+    if (m_Raw) tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
+    m_Raw = false;
+    fflush(m_Out);
 }
 
 void Terminal::StopEditing() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(m_Mutex);
     EraseArea();
-    editing_ = false;
+    m_Editing = false;
     DrawArea();
 }
 
-void Terminal::WriteOut(const std::string& text) { fwrite(text.data(), 1, text.size(), out_); }
+void Terminal::WriteOut(const std::string& text) { fwrite(text.data(), 1, text.size(), m_Out); }
 
 void Terminal::EraseArea() {
-    if (!status_area_ || drawn_ == 0) return;
+    if (!m_StatusArea || m_Drawn == 0) return;
     std::string seq = "\r";
-    if (drawn_ > 1) seq += "\x1b[" + std::to_string(drawn_ - 1) + "A";
+    if (m_Drawn > 1) seq += "\x1b[" + std::to_string(m_Drawn - 1) + "A";
     seq += "\x1b[J";
     WriteOut(seq);
-    drawn_ = 0;
+    m_Drawn = 0;
 }
 
 void Terminal::DrawArea() {
-    if (!status_area_ || closed_) return;
-    const size_t columns = Columns(out_);
+    if (!m_StatusArea || m_Closed) return;
+    const size_t columns = Columns(m_Out);
     std::string text;
-    for (const std::string& line : status_) text += "\x1b[7m" + FitWidth(line, columns - 1) + "\x1b[0m\n";
-    drawn_ = status_.size() + 1;
-    if (editing_) {
+    for (const std::string& line : m_Status) text += "\x1b[7m" + FitWidth(line, columns - 1) + "\x1b[0m\n";
+    m_Drawn = m_Status.size() + 1;
+    if (m_Editing) {
         // Show the part of the line around the cursor that fits beside the prompt.
         const size_t room = columns - sizeof kPrompt;
         size_t from = 0;
-        while (DisplayWidth(edit_.substr(from, cursor_ - from)) > room) {
+        while (DisplayWidth(m_Edit.substr(from, m_Cursor - from)) > room) {
             uint32_t code = 0;
-            from += NextChar(edit_, from, &code);
+            from += NextChar(m_Edit, from, &code);
         }
-        const std::string shown = FitWidth(edit_.substr(from), room);
+        const std::string shown = FitWidth(m_Edit.substr(from), room);
         text += std::string(kPrompt) + shown + "\x1b[K";
-        const size_t column = sizeof kPrompt - 1 + DisplayWidth(edit_.substr(from, cursor_ - from));
+        const size_t column = sizeof kPrompt - 1 + DisplayWidth(m_Edit.substr(from, m_Cursor - from));
         text += "\r";
         if (column > 0) text += "\x1b[" + std::to_string(column) + "C";
     }
     WriteOut(text);
-    fflush(out_);
+    fflush(m_Out);
 }
 
 void Terminal::Line(const std::string& text) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(m_Mutex);
     EraseArea();
     WriteOut(text);
     if (text.empty() || text.back() != '\n') WriteOut("\n");
     DrawArea();
-    fflush(out_);
+    fflush(m_Out);
 }
 
 void Terminal::Text(const std::string& text) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(m_Mutex);
     for (char c : text) {
-        if (c != '\r') partial_ += c;
+        if (c != '\r') m_Partial += c;
     }
-    const size_t end = partial_.rfind('\n');
+    const size_t end = m_Partial.rfind('\n');
     if (end == std::string::npos) return;
     EraseArea();
-    WriteOut(partial_.substr(0, end + 1));
-    partial_.erase(0, end + 1);
+    WriteOut(m_Partial.substr(0, end + 1));
+    m_Partial.erase(0, end + 1);
     DrawArea();
-    fflush(out_);
+    fflush(m_Out);
 }
 
 void Terminal::Flush() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (partial_.empty()) return;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (m_Partial.empty()) return;
     EraseArea();
-    WriteOut(partial_ + "\n");
-    partial_.clear();
+    WriteOut(m_Partial + "\n");
+    m_Partial.clear();
     DrawArea();
-    fflush(out_);
+    fflush(m_Out);
 }
 
 void Terminal::SetStatus(const std::vector<std::string>& lines) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!status_area_) return;
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (!m_StatusArea) return;
     EraseArea();
-    status_ = lines;
+    m_Status = lines;
     DrawArea();
 }
 
@@ -194,126 +194,126 @@ void Terminal::EditKey(unsigned char c, std::string* done, bool* finished, bool*
     auto previous = [&](size_t at) {
         while (at > 0) {
             --at;
-            if ((static_cast<unsigned char>(edit_[at]) & 0xC0) != 0x80) break;
+            if ((static_cast<unsigned char>(m_Edit[at]) & 0xC0) != 0x80) break;
         }
         return at;
     };
     auto next = [&](size_t at) {
         uint32_t code = 0;
-        return at < edit_.size() ? at + NextChar(edit_, at, &code) : at;
+        return at < m_Edit.size() ? at + NextChar(m_Edit, at, &code) : at;
     };
-    if (!escape_.empty()) {
-        escape_ += static_cast<char>(c);
-        if (escape_.size() == 2 && c != '[' && c != 'O') {
-            escape_.clear();
+    if (!m_Escape.empty()) {
+        m_Escape += static_cast<char>(c);
+        if (m_Escape.size() == 2 && c != '[' && c != 'O') {
+            m_Escape.clear();
             return;
         }
-        if (escape_.size() < 3 || (c >= '0' && c <= '9') || c == ';') return;
-        const std::string seq = escape_.substr(2);
-        escape_.clear();
+        if (m_Escape.size() < 3 || (c >= '0' && c <= '9') || c == ';') return;
+        const std::string seq = m_Escape.substr(2);
+        m_Escape.clear();
         if (seq == "A" || seq == "B") {
-            if (history_.empty()) return;
-            if (seq == "A" && history_at_ > 0) --history_at_;
-            if (seq == "B" && history_at_ < history_.size()) ++history_at_;
-            edit_ = history_at_ < history_.size() ? history_[history_at_] : std::string();
-            cursor_ = edit_.size();
+            if (m_History.empty()) return;
+            if (seq == "A" && m_HistoryAt > 0) --m_HistoryAt;
+            if (seq == "B" && m_HistoryAt < m_History.size()) ++m_HistoryAt;
+            m_Edit = m_HistoryAt < m_History.size() ? m_History[m_HistoryAt] : std::string();
+            m_Cursor = m_Edit.size();
         } else if (seq == "C") {
-            cursor_ = next(cursor_);
+            m_Cursor = next(m_Cursor);
         } else if (seq == "D") {
-            cursor_ = previous(cursor_);
+            m_Cursor = previous(m_Cursor);
         } else if (seq == "H" || seq == "1~") {
-            cursor_ = 0;
+            m_Cursor = 0;
         } else if (seq == "F" || seq == "4~") {
-            cursor_ = edit_.size();
-        } else if (seq == "3~" && cursor_ < edit_.size()) {
-            edit_.erase(cursor_, next(cursor_) - cursor_);
+            m_Cursor = m_Edit.size();
+        } else if (seq == "3~" && m_Cursor < m_Edit.size()) {
+            m_Edit.erase(m_Cursor, next(m_Cursor) - m_Cursor);
         }
         return;
     }
     switch (c) {
-        case 0x1B: escape_ = "\x1b"; return;
+        case 0x1B: m_Escape = "\x1b"; return;
         case '\r':
         case '\n':
-            *done = edit_;
+            *done = m_Edit;
             *finished = true;
-            if (!edit_.empty() && (history_.empty() || history_.back() != edit_)) {
-                history_.push_back(edit_);
-                if (history_.size() > kHistory) history_.erase(history_.begin());
+            if (!m_Edit.empty() && (m_History.empty() || m_History.back() != m_Edit)) {
+                m_History.push_back(m_Edit);
+                if (m_History.size() > kHistory) m_History.erase(m_History.begin());
             }
-            history_at_ = history_.size();
+            m_HistoryAt = m_History.size();
             // Leave the typed line on the screen above the area, as a terminal would.
             EraseArea();
-            WriteOut(std::string(kPrompt) + edit_ + "\n");
-            edit_.clear();
-            cursor_ = 0;
+            WriteOut(std::string(kPrompt) + m_Edit + "\n");
+            m_Edit.clear();
+            m_Cursor = 0;
             return;
         case 0x7F:
         case 0x08:
-            if (cursor_ > 0) {
-                const size_t from = previous(cursor_);
-                edit_.erase(from, cursor_ - from);
-                cursor_ = from;
+            if (m_Cursor > 0) {
+                const size_t from = previous(m_Cursor);
+                m_Edit.erase(from, m_Cursor - from);
+                m_Cursor = from;
             }
             return;
-        case 0x01: cursor_ = 0; return;             // Ctrl-A
-        case 0x05: cursor_ = edit_.size(); return;  // Ctrl-E
-        case 0x15: edit_.clear(); cursor_ = 0; return;  // Ctrl-U
+        case 0x01: m_Cursor = 0; return;             // Ctrl-A
+        case 0x05: m_Cursor = m_Edit.size(); return;  // Ctrl-E
+        case 0x15: m_Edit.clear(); m_Cursor = 0; return;  // Ctrl-U
         case 0x0C: return;                          // Ctrl-L: the redraw follows
         case 0x04:                                  // Ctrl-D
-            if (edit_.empty()) *eof = true;
+            if (m_Edit.empty()) *eof = true;
             return;
         default:
             if (c >= 0x20) {
-                edit_.insert(cursor_, 1, static_cast<char>(c));
-                ++cursor_;
+                m_Edit.insert(m_Cursor, 1, static_cast<char>(c));
+                ++m_Cursor;
             }
     }
 }
 
 bool Terminal::ReadLine(std::string* line, const std::atomic<bool>& stop) {
     while (!stop.load()) {
-        if (!editing_) {
-            const size_t end = pending_input_.find('\n');
+        if (!m_Editing) {
+            const size_t end = m_PendingInput.find('\n');
             if (end != std::string::npos) {
-                *line = pending_input_.substr(0, end);
-                pending_input_.erase(0, end + 1);
+                *line = m_PendingInput.substr(0, end);
+                m_PendingInput.erase(0, end + 1);
                 if (!line->empty() && line->back() == '\r') line->pop_back();
                 return true;
             }
         }
         char bytes[256];
         ssize_t n = 0;
-        if (editing_ && !pending_input_.empty()) {
+        if (m_Editing && !m_PendingInput.empty()) {
             // Keys typed (or pasted) behind a finished line.
-            n = static_cast<ssize_t>(std::min(pending_input_.size(), sizeof bytes));
-            memcpy(bytes, pending_input_.data(), static_cast<size_t>(n));
-            pending_input_.erase(0, static_cast<size_t>(n));
+            n = static_cast<ssize_t>(std::min(m_PendingInput.size(), sizeof bytes));
+            memcpy(bytes, m_PendingInput.data(), static_cast<size_t>(n));
+            m_PendingInput.erase(0, static_cast<size_t>(n));
         } else {
             pollfd input{STDIN_FILENO, POLLIN, 0};
             if (poll(&input, 1, 100) <= 0) continue;
             n = read(STDIN_FILENO, bytes, sizeof bytes);
             if (n < 0) continue;
-            if (n == 0 && editing_) return false;
+            if (n == 0 && m_Editing) return false;
         }
-        if (n == 0 && !editing_) {
+        if (n == 0 && !m_Editing) {
             // End of input: a last line without its line end still counts.
-            if (pending_input_.empty()) return false;
-            *line = pending_input_;
-            pending_input_.clear();
+            if (m_PendingInput.empty()) return false;
+            *line = m_PendingInput;
+            m_PendingInput.clear();
             return true;
         }
-        if (!editing_) {
-            pending_input_.append(bytes, static_cast<size_t>(n));
+        if (!m_Editing) {
+            m_PendingInput.append(bytes, static_cast<size_t>(n));
             continue;
         }
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<std::mutex> lock(m_Mutex);
         bool finished = false, eof = false;
         std::string done;
         ssize_t i = 0;
         for (; i < n && !finished && !eof; ++i) {
             EditKey(static_cast<unsigned char>(bytes[i]), &done, &finished, &eof);
         }
-        pending_input_.insert(0, bytes + i, static_cast<size_t>(n - i));
+        m_PendingInput.insert(0, bytes + i, static_cast<size_t>(n - i));
         EraseArea();
         DrawArea();
         if (eof) return false;

@@ -21,8 +21,8 @@ public:
     Terminal& operator=(const Terminal&) = delete;
 
     // Live status area and line editor: only when the output and stdin are terminals.
-    bool StatusArea() const { return status_area_; }
-    bool Editing() const { return editing_; }
+    bool StatusArea() const { return m_StatusArea; }
+    bool Editing() const { return m_Editing; }
 
     // One line of text (UTF-8); the line end is added when missing.
     void Line(const std::string& text);
@@ -48,21 +48,21 @@ private:
     void WriteOut(const std::string& text);
     void EditKey(unsigned char c, std::string* done, bool* finished, bool* eof);
 
-    FILE* out_;
-    std::mutex mutex_;
-    bool status_area_ = false;
-    bool editing_ = false;
-    bool raw_ = false;
-    bool closed_ = false;
-    std::vector<std::string> status_;
-    size_t drawn_ = 0;        // lines of the area on screen, prompt included
-    std::string partial_;     // console text waiting for its line end
-    std::string edit_;        // the line being edited
-    size_t cursor_ = 0;       // byte position in edit_
-    std::vector<std::string> history_;
-    size_t history_at_ = 0;
-    std::string escape_;      // an escape sequence being read
-    std::string pending_input_;  // plain mode: bytes read past a line end
+    FILE* m_Out;
+    std::mutex m_Mutex;
+    bool m_StatusArea = false;
+    bool m_Editing = false;
+    bool m_Raw = false;
+    bool m_Closed = false;
+    std::vector<std::string> m_Status;
+    size_t m_Drawn = 0;        // lines of the area on screen, prompt included
+    std::string m_Partial;     // console text waiting for its line end
+    std::string m_Edit;        // the line being edited
+    size_t m_Cursor = 0;       // byte position in m_Edit
+    std::vector<std::string> m_History;
+    size_t m_HistoryAt = 0;
+    std::string m_Escape;      // an escape sequence being read
+    std::string m_PendingInput;  // plain mode: bytes read past a line end
 };
 
 // Display width of UTF-8 text (wide East Asian characters count two).

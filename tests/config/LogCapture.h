@@ -14,11 +14,11 @@ struct LoggedLine {
 
 class LogCapture {
 public:
-    LogCapture() : logger_(&LogCapture::Sink, this) {}
-    zephyr::MLogger* logger() { return &logger_; }
+    LogCapture() : m_Logger(&LogCapture::Sink, this) {}
+    zephyr::MLogger* logger() { return &m_Logger; }
     std::vector<LoggedLine> lines() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return lines_;
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return m_Lines;
     }
     int Count(const std::string& text) {
         int n = 0;
@@ -29,10 +29,10 @@ public:
 private:
     static void Sink(void* context, int32_t level, const char* module, const char* message) {
         LogCapture* self = static_cast<LogCapture*>(context);
-        std::lock_guard<std::mutex> lock(self->mutex_);
-        self->lines_.push_back(LoggedLine{level, module, message});
+        std::lock_guard<std::mutex> lock(self->m_Mutex);
+        self->m_Lines.push_back(LoggedLine{level, module, message});
     }
-    std::mutex mutex_;
-    std::vector<LoggedLine> lines_;
-    zephyr::MLogger logger_;
+    std::mutex m_Mutex;
+    std::vector<LoggedLine> m_Lines;
+    zephyr::MLogger m_Logger;
 };

@@ -18,29 +18,29 @@ const char kModule[] = "装入恒生指数配置";
 
 class IndexConfigTest : public ::testing::Test {
 protected:
-    IndexConfigTest() : list_(logs_.logger()) {}
+    IndexConfigTest() : m_List(m_Logs.logger()) {}
     int32_t Load(const std::string& text) {
-        folder_.WriteFile("hsindexconfig.ini", text);
-        return list_.Load(folder_.Join("hsindexconfig.ini").c_str());
+        m_Folder.WriteFile("hsindexconfig.ini", text);
+        return m_List.Load(m_Folder.Join("hsindexconfig.ini").c_str());
     }
     HSIndexEntry Entry(uint32_t index) {
         HSIndexEntry entry;
         memset(&entry, 0xEE, sizeof entry);
-        EXPECT_TRUE(list_.Get(index, &entry));
+        EXPECT_TRUE(m_List.Get(index, &entry));
         return entry;
     }
     static std::string Field(const char* field, size_t size) { return std::string(field, size); }
 
-    ScratchFolder folder_;
-    LogCapture logs_;
-    HSIndexConfig list_;
+    ScratchFolder m_Folder;
+    LogCapture m_Logs;
+    HSIndexConfig m_List;
 };
 
 TEST_F(IndexConfigTest, OneIndexByteForByte) {
     testing::internal::CaptureStdout();
     ASSERT_EQ(Load(std::string(kHeader) + "HSI=HSI=恒生指数=恒生指数=01=01\n"), 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "load index from file! no.=1\n");
-    ASSERT_EQ(list_.GetCount(), 1u);
+    ASSERT_EQ(m_List.GetCount(), 1u);
     const HSIndexEntry e = Entry(0);
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&e);
     EXPECT_EQ(Field(e.code, 6), std::string("HSI\0\0\0", 6));
@@ -49,7 +49,7 @@ TEST_F(IndexConfigTest, OneIndexByteForByte) {
     EXPECT_EQ(Field(e.english_name, 8), std::string("HSI\0\0\0\0\0", 8));
     EXPECT_EQ(Field(e.short_name, 16), std::string("恒生指数") + std::string(8, '\0'));
     EXPECT_EQ(Field(e.full_name, 16), std::string("恒生指数") + std::string(8, '\0'));
-    EXPECT_TRUE(logs_.lines().empty());
+    EXPECT_TRUE(m_Logs.lines().empty());
 }
 
 TEST_F(IndexConfigTest, QualifyingRulesAndFallbacks) {
@@ -63,7 +63,7 @@ TEST_F(IndexConfigTest, QualifyingRulesAndFallbacks) {
                    "X5[X5]短>全=123456789=0304\r\n"             // every separator, long types
                    "HSIVERYLONGCODE=ENGLISHNAMELONG=一二三四五六七八九=x=01=01\r\n"),
               1);
-    ASSERT_EQ(list_.GetCount(), 4u);
+    ASSERT_EQ(m_List.GetCount(), 4u);
     HSIndexEntry e = Entry(0);
     EXPECT_EQ(Field(e.short_name, 16), std::string("HSCEI") + std::string(11, '\0'));
     EXPECT_EQ(Field(e.full_name, 16), std::string("国企指数全称") + std::string(4, '\0'));
@@ -84,19 +84,19 @@ TEST_F(IndexConfigTest, QualifyingRulesAndFallbacks) {
 }
 
 TEST_F(IndexConfigTest, BrokenFilesAreAnsweredWithWarnings) {
-    EXPECT_EQ(list_.Load(folder_.Join("absent.ini").c_str()), -1);
+    EXPECT_EQ(m_List.Load(m_Folder.Join("absent.ini").c_str()), -1);
     EXPECT_EQ(Load(""), -2);
     EXPECT_EQ(Load("代码=英文简称=中文简称=中文全称=指数类型\nHSI=HSI=恒生指数=恒生指数=01=01\n"), -2);
-    const std::vector<LoggedLine> lines = logs_.lines();
+    const std::vector<LoggedLine> lines = m_Logs.lines();
     ASSERT_EQ(lines.size(), 3u);
     for (const LoggedLine& line : lines) {
         EXPECT_EQ(line.level, zephyr::kLogWarning);
         EXPECT_EQ(line.module, kModule);
     }
-    EXPECT_EQ(lines[0].text, "恒生指数代码来源文件" + folder_.Join("absent.ini") + "打开失败");
-    EXPECT_EQ(lines[1].text, "恒生指数代码来源文件" + folder_.Join("hsindexconfig.ini") + "内容不对");
+    EXPECT_EQ(lines[0].text, "恒生指数代码来源文件" + m_Folder.Join("absent.ini") + "打开失败");
+    EXPECT_EQ(lines[1].text, "恒生指数代码来源文件" + m_Folder.Join("hsindexconfig.ini") + "内容不对");
     EXPECT_EQ(lines[2].text, "恒生代码来源文件的族内类型字段没有找到，请检查格式");
-    EXPECT_EQ(list_.GetCount(), 0u);
+    EXPECT_EQ(m_List.GetCount(), 0u);
 }
 
 TEST_F(IndexConfigTest, HeaderColumnsMayStandInAnyOrderAndAStartReplacesTheList) {
@@ -104,7 +104,7 @@ TEST_F(IndexConfigTest, HeaderColumnsMayStandInAnyOrderAndAStartReplacesTheList)
     ASSERT_EQ(Load("族内类型=指数类型=中文全称=中文简称=英文简称=代码\n01=02=全称=简称=EN=HSI\n"
                    "01=02=全称=简称=EN=HSCEI\n"),
               1);
-    ASSERT_EQ(list_.GetCount(), 2u);
+    ASSERT_EQ(m_List.GetCount(), 2u);
     const HSIndexEntry e = Entry(1);
     EXPECT_EQ(Field(e.code, 6), std::string("HSCEI\0", 6));
     EXPECT_EQ(Field(e.family_type, 2), "01");
@@ -112,7 +112,7 @@ TEST_F(IndexConfigTest, HeaderColumnsMayStandInAnyOrderAndAStartReplacesTheList)
 
     // In the header "[" does not advance the number: "[代码]" is the first field.
     ASSERT_EQ(Load("[代码]英文简称=中文简称=中文全称=指数类型=族内类型\nHSI=EN=简称=全称=02=03\n"), 1);
-    ASSERT_EQ(list_.GetCount(), 1u);
+    ASSERT_EQ(m_List.GetCount(), 1u);
     EXPECT_EQ(Field(Entry(0).code, 6), std::string("HSI\0\0\0", 6));
     EXPECT_EQ(Field(Entry(0).family_type, 2), "03");
 }

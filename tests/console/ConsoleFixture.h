@@ -108,10 +108,10 @@ protected:
     void SetUp() override {
         hostkit::HostRecorder::Instance().Clear();
         MarketSetup setup{"/nonexistent-zephyr-dir/", 20110307, 20120305, nullptr};
-        services_.market.Configure(setup);
-        services_.market.Init(2);
+        m_Services.market.Configure(setup);
+        m_Services.market.Init(2);
         MarketInfo info;
-        services_.market.GetInfo(&info);
+        m_Services.market.GetInfo(&info);
         info.status = 1;
         info.date = 20151007;
         info.time = 93015;
@@ -119,10 +119,10 @@ protected:
         info.sessions[0] = TradingSession{570, 720};
         info.sessions[1] = TradingSession{780, 960};
         info.session_count = 2;
-        services_.market.SetInfo(&info);
+        m_Services.market.SetInfo(&info);
         uint8_t digest[16];
         for (int i = 0; i < 16; ++i) digest[i] = static_cast<uint8_t>(i * 17);
-        services_.market.SetDigest(digest);
+        m_Services.market.SetDigest(digest);
 
         IndexDefinition definitions[2];
         std::memset(definitions, 0, sizeof definitions);
@@ -132,13 +132,13 @@ protected:
         std::memcpy(definitions[1].code, "999999", 6);
         SetField(definitions[1].chinese_short_name, 16, "港股总量");
         SetField(definitions[1].full_name, 16, "港股总量");
-        services_.codes.AddIndexEntries(true, definitions, 2);
+        m_Services.codes.AddIndexEntries(true, definitions, 2);
         AddShare("00001", "长和", "长江和记实业", 10000);
         AddShare("00700", "腾讯%s控股", "腾讯控股有限公司", 350000);
         AddShare("00005", "汇丰", "汇丰控股", 60000);
-        services_.indexes.BuildFromCodes(services_.codes);
+        m_Services.indexes.BuildFromCodes(m_Services.codes);
         IndexEntry index;
-        ASSERT_TRUE(services_.indexes.Get(&index, 1));
+        ASSERT_TRUE(m_Services.indexes.Get(&index, 1));
         index.high = 21000;
         index.open = 20500;
         index.low = 20400;
@@ -146,20 +146,20 @@ protected:
         index.last = 20900;
         index.amount = 0.5;
         index.volume = 123;
-        services_.indexes.SetAt(&index, 1);
+        m_Services.indexes.SetAt(&index, 1);
     }
 
     void AddShare(const char* code, const char* short_name, const char* full_name, uint32_t base) {
         CodeEntry entry = MakeCode(code, 1, short_name, full_name);
-        ASSERT_TRUE(services_.codes.AppendSerial(&entry));
+        ASSERT_TRUE(m_Services.codes.AppendSerial(&entry));
         Snapshot snapshot = MakeSnapshot(code, base);
-        ASSERT_TRUE(services_.snapshots.Append(&snapshot));
+        ASSERT_TRUE(m_Services.snapshots.Append(&snapshot));
         ProductStatus status;
         std::memset(&status, 0, sizeof status);
         SetField(status.code, sizeof status.code, code);
         SetField(status.board_lot_status, 8, "OPEN");
         SetField(status.odd_lot_status, 8, "CLOSED%d");
-        ASSERT_TRUE(services_.statuses.Append(&status));
+        ASSERT_TRUE(m_Services.statuses.Append(&status));
     }
 
     // Runs one command line; returns ExecuteCommand's result.
@@ -167,7 +167,7 @@ protected:
         std::vector<char*> argv;
         for (std::string& w : words) argv.push_back(&w[0]);
         argv.push_back(nullptr);
-        return handler_.ExecuteCommand(console, argv.data(), static_cast<int32_t>(words.size()));
+        return m_Handler.ExecuteCommand(console, argv.data(), static_cast<int32_t>(words.size()));
     }
 
     static std::vector<hostkit::ConsoleRecord> Texts() { return hostkit::HostRecorder::Instance().Consoles(); }
@@ -182,8 +182,8 @@ protected:
         return all;
     }
 
-    FakeServices services_;
-    DriverCommandHandler handler_{&services_};
+    FakeServices m_Services;
+    DriverCommandHandler m_Handler{&m_Services};
 };
 
 // A field of a packed record by value (test macros must not bind a misaligned field).

@@ -11,18 +11,18 @@ std::string Bytes(const void* record, size_t size) { return std::string(static_c
 
 TEST_F(ConsoleTest, PushdataSendsIndexesThenShares) {
     EXPECT_EQ(1, Run({"pushdata"}));
-    ASSERT_EQ(2u, services_.pushes.size());
-    EXPECT_EQ(4, services_.pushes[0].first);
-    ASSERT_EQ(2u * 42, services_.pushes[0].second.size());
+    ASSERT_EQ(2u, m_Services.pushes.size());
+    EXPECT_EQ(4, m_Services.pushes[0].first);
+    ASSERT_EQ(2u * 42, m_Services.pushes[0].second.size());
     IndexEntry index;
-    services_.indexes.Get(&index, 1);
-    EXPECT_EQ(Bytes(&index, 42), services_.pushes[0].second.substr(42));
-    EXPECT_EQ(1, services_.pushes[1].first);
-    ASSERT_EQ(3u * 74, services_.pushes[1].second.size());
+    m_Services.indexes.Get(&index, 1);
+    EXPECT_EQ(Bytes(&index, 42), m_Services.pushes[0].second.substr(42));
+    EXPECT_EQ(1, m_Services.pushes[1].first);
+    ASSERT_EQ(3u * 74, m_Services.pushes[1].second.size());
     Snapshot share;
-    services_.snapshots.Get(&share, 2);
-    EXPECT_EQ(Bytes(&share, 74), services_.pushes[1].second.substr(148));
-    EXPECT_EQ(1, services_.flushes);
+    m_Services.snapshots.Get(&share, 2);
+    EXPECT_EQ(Bytes(&share, 74), m_Services.pushes[1].second.substr(148));
+    EXPECT_EQ(1, m_Services.flushes);
     ASSERT_EQ(1u, Texts().size());
     EXPECT_TRUE(Texts()[0].reply);
     EXPECT_EQ("执行推送完毕。", Texts()[0].text);
@@ -33,49 +33,49 @@ TEST_F(ConsoleTest, PushdataOfOneKindInBatchesOf100) {
         char code[8];
         std::snprintf(code, sizeof code, "%05d", 10000 + i);
         Snapshot s = MakeSnapshot(code, 100);
-        ASSERT_TRUE(services_.snapshots.Append(&s));
+        ASSERT_TRUE(m_Services.snapshots.Append(&s));
     }
     EXPECT_EQ(1, Run({"pushdata", "STOCK"}));
-    ASSERT_EQ(3u, services_.pushes.size());
+    ASSERT_EQ(3u, m_Services.pushes.size());
     const size_t sizes[] = {100 * 74, 100 * 74, 50 * 74};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(1, services_.pushes[i].first);
-        EXPECT_EQ(sizes[i], services_.pushes[i].second.size());
+        EXPECT_EQ(1, m_Services.pushes[i].first);
+        EXPECT_EQ(sizes[i], m_Services.pushes[i].second.size());
     }
-    EXPECT_EQ("\x30\x30\x30\x30\x31", services_.pushes[0].second.substr(0, 5));  // 00001 first
+    EXPECT_EQ("\x30\x30\x30\x30\x31", m_Services.pushes[0].second.substr(0, 5));  // 00001 first
 
-    services_.pushes.clear();
+    m_Services.pushes.clear();
     EXPECT_EQ(1, Run({"pushdata", "index"}));
-    ASSERT_EQ(1u, services_.pushes.size());
-    EXPECT_EQ(4, services_.pushes[0].first);
-    EXPECT_EQ(2, services_.flushes);
+    ASSERT_EQ(1u, m_Services.pushes.size());
+    EXPECT_EQ(4, m_Services.pushes[0].first);
+    EXPECT_EQ(2, m_Services.flushes);
 }
 
 TEST_F(ConsoleTest, PushdataOnEmptyTablesPushesNothing) {
-    services_.indexes.Clear();
-    services_.snapshots.Clear();
+    m_Services.indexes.Clear();
+    m_Services.snapshots.Clear();
     EXPECT_EQ(1, Run({"pushdata"}));
-    EXPECT_TRUE(services_.pushes.empty());
-    EXPECT_EQ(1, services_.flushes);
+    EXPECT_TRUE(m_Services.pushes.empty());
+    EXPECT_EQ(1, m_Services.flushes);
     EXPECT_EQ("执行推送完毕。", Replies());
 }
 
 TEST_F(ConsoleTest, PushdataOfOneInstrument) {
     EXPECT_EQ(1, Run({"pushdata", "00700"}));
     Snapshot share;
-    ASSERT_TRUE(services_.snapshots.GetByCode(&share, "00700"));
-    ASSERT_EQ(1u, services_.pushes.size());
-    EXPECT_EQ(1, services_.pushes[0].first);
-    EXPECT_EQ(Bytes(&share, 74), services_.pushes[0].second);
-    EXPECT_EQ(1, services_.flushes);
+    ASSERT_TRUE(m_Services.snapshots.GetByCode(&share, "00700"));
+    ASSERT_EQ(1u, m_Services.pushes.size());
+    EXPECT_EQ(1, m_Services.pushes[0].first);
+    EXPECT_EQ(Bytes(&share, 74), m_Services.pushes[0].second);
+    EXPECT_EQ(1, m_Services.flushes);
 
     // 999001 is an index code for pushdata (it is not for print data).
     EXPECT_EQ(1, Run({"pushdata", "999001"}));
     IndexEntry index;
-    ASSERT_TRUE(services_.indexes.Get(&index, 0));
-    ASSERT_EQ(2u, services_.pushes.size());
-    EXPECT_EQ(4, services_.pushes[1].first);
-    EXPECT_EQ(Bytes(&index, 42), services_.pushes[1].second);
+    ASSERT_TRUE(m_Services.indexes.Get(&index, 0));
+    ASSERT_EQ(2u, m_Services.pushes.size());
+    EXPECT_EQ(4, m_Services.pushes[1].first);
+    EXPECT_EQ(Bytes(&index, 42), m_Services.pushes[1].second);
 
     const auto texts = Texts();
     ASSERT_EQ(4u, texts.size());
@@ -110,8 +110,8 @@ TEST_F(ConsoleTest, PushdataFailuresPushNothing) {
     }
     // Known codes whose record is missing: the same text for an index and a share, through the
     // output callback, then the line end.
-    services_.indexes.Clear();
-    services_.snapshots.Clear();
+    m_Services.indexes.Clear();
+    m_Services.snapshots.Clear();
     for (const char* code : {"999999", "00700"}) {
         hostkit::HostRecorder::Instance().Clear();
         Run({"pushdata", code});
@@ -122,20 +122,20 @@ TEST_F(ConsoleTest, PushdataFailuresPushNothing) {
         EXPECT_TRUE(texts[1].reply);
         EXPECT_EQ("\n", texts[1].text);
     }
-    EXPECT_TRUE(services_.pushes.empty());
-    EXPECT_EQ(0, services_.flushes);
+    EXPECT_TRUE(m_Services.pushes.empty());
+    EXPECT_EQ(0, m_Services.flushes);
 }
 
 TEST_F(ConsoleTest, UpdatecloseSetsOneSharesPreviousClose) {
     EXPECT_EQ(1, Run({"updateclose", "00700", "123456"}));
     EXPECT_EQ(1, Run({"updateclose", "0001", "77"}));  // read as a number: 00001
     Snapshot share;
-    ASSERT_TRUE(services_.snapshots.GetByCode(&share, "00700"));
+    ASSERT_TRUE(m_Services.snapshots.GetByCode(&share, "00700"));
     EXPECT_EQ(123456u, V(share.previous_close));
-    ASSERT_TRUE(services_.snapshots.GetByCode(&share, "00001"));
+    ASSERT_TRUE(m_Services.snapshots.GetByCode(&share, "00001"));
     EXPECT_EQ(77u, V(share.previous_close));
     EXPECT_EQ("调整00700昨收价完毕调整0001昨收价完毕", Replies());
-    EXPECT_TRUE(services_.pushes.empty());
+    EXPECT_TRUE(m_Services.pushes.empty());
 }
 
 TEST_F(ConsoleTest, UpdatecloseFailuresChangeNothing) {
@@ -157,19 +157,19 @@ TEST_F(ConsoleTest, UpdatecloseFailuresChangeNothing) {
     const uint32_t expected[] = {9999, 349999, 59999};
     for (uint32_t i = 0; i < 3; ++i) {
         Snapshot share;
-        ASSERT_TRUE(services_.snapshots.Get(&share, i));
+        ASSERT_TRUE(m_Services.snapshots.Get(&share, i));
         EXPECT_EQ(expected[i], V(share.previous_close));
     }
     IndexEntry index;
-    ASSERT_TRUE(services_.indexes.Get(&index, 1));
+    ASSERT_TRUE(m_Services.indexes.Get(&index, 1));
     EXPECT_EQ(20450u, V(index.previous_close));
 }
 
 TEST_F(ConsoleTest, WholeMarketActions) {
     EXPECT_EQ(1, Run({"updateclose"}));
     EXPECT_EQ(1, Run({"ReInstance", "now"}));
-    EXPECT_EQ(1, services_.corrected);
-    EXPECT_EQ(1, services_.reinitialised);
+    EXPECT_EQ(1, m_Services.corrected);
+    EXPECT_EQ(1, m_Services.reinitialised);
     const auto texts = Texts();
     ASSERT_EQ(2u, texts.size());
     EXPECT_EQ("调整全市场昨收价完毕", texts[0].text);

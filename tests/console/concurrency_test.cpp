@@ -19,15 +19,15 @@ long ValueAfter(const std::string& text, const std::string& label) {
 TEST_F(ConsoleTest, ReportsCopyRecordsWhileTheyChange) {
     CodeEntry first = MakeCode("00700", 1, "BB", "FULL");
     first.serial = 3;
-    ASSERT_TRUE(services_.codes.SetAt(&first, 3));
+    ASSERT_TRUE(m_Services.codes.SetAt(&first, 3));
     std::atomic<bool> stop{false};
     std::thread writer([this, &stop] {
         for (uint32_t k = 1000; !stop.load(); ++k) {
             Snapshot s = MakeSnapshot("00700", k);
-            services_.snapshots.UpdateAt(&s, 1);
+            m_Services.snapshots.UpdateAt(&s, 1);
             CodeEntry entry = MakeCode("00700", 1, k % 2 ? "AAAAAAAA" : "BB", "FULL");
             entry.serial = 3;
-            services_.codes.SetAt(&entry, 3);
+            m_Services.codes.SetAt(&entry, 3);
         }
     });
     for (int i = 0; i < 200; ++i) {
@@ -51,14 +51,14 @@ TEST_F(ConsoleTest, TablesEmptiedDuringReportsAndPushes) {
     std::atomic<bool> stop{false};
     std::thread writer([this, &stop] {
         while (!stop.load()) {
-            services_.codes.Release();
-            services_.snapshots.Release();
-            services_.indexes.Release();
+            m_Services.codes.Release();
+            m_Services.snapshots.Release();
+            m_Services.indexes.Release();
             std::this_thread::yield();
             CodeEntry entry = MakeCode("00700", 1, "X", "Y");
-            services_.codes.AppendSerial(&entry);
+            m_Services.codes.AppendSerial(&entry);
             Snapshot s = MakeSnapshot("00700", 5);
-            services_.snapshots.Append(&s);
+            m_Services.snapshots.Append(&s);
         }
     });
     for (int i = 0; i < 300; ++i) {
@@ -69,7 +69,7 @@ TEST_F(ConsoleTest, TablesEmptiedDuringReportsAndPushes) {
     Run({"print", "nametable", "0", "5"});
     stop.store(true);
     writer.join();
-    for (const auto& push : services_.pushes) EXPECT_EQ(74u, push.second.size());
+    for (const auto& push : m_Services.pushes) EXPECT_EQ(74u, push.second.size());
 }
 
 }  // namespace

@@ -53,12 +53,12 @@ TEST_F(ConsoleTest, UsageAndUnsupportedRowsAnswerOneText) {
         }
     }
     // None of them changed or pushed anything.
-    EXPECT_TRUE(services_.pushes.empty());
-    EXPECT_EQ(0, services_.flushes);
-    EXPECT_EQ(0, services_.corrected);
-    EXPECT_TRUE(services_.forwarded.empty());
+    EXPECT_TRUE(m_Services.pushes.empty());
+    EXPECT_EQ(0, m_Services.flushes);
+    EXPECT_EQ(0, m_Services.corrected);
+    EXPECT_TRUE(m_Services.forwarded.empty());
     Snapshot s;
-    ASSERT_TRUE(services_.snapshots.GetByCode(&s, "00700"));
+    ASSERT_TRUE(m_Services.snapshots.GetByCode(&s, "00700"));
     EXPECT_EQ(349999u, V(s.previous_close));
 }
 
@@ -91,24 +91,24 @@ TEST_F(ConsoleTest, HostileWordsGetOrdinaryAnswers) {
     hostkit::HostRecorder::Instance().Clear();
     EXPECT_EQ(1, Run({"print", "nametable", "-1", "-1"}));
     ASSERT_EQ(3u, Texts().size());
-    EXPECT_TRUE(services_.pushes.empty());
+    EXPECT_TRUE(m_Services.pushes.empty());
 }
 
 TEST_F(ConsoleTest, LevelTwoCommandsForwardTheirWords) {
     EXPECT_EQ(1, Run({"l2cmd", "status", "all"}, 5));
     EXPECT_EQ(1, Run({"L2Help", "ignored"}, 6));
-    ASSERT_EQ(2u, services_.forwarded.size());
-    EXPECT_EQ((std::vector<std::string>{"status", "all"}), services_.forwarded[0]);
-    EXPECT_EQ((std::vector<std::string>{"help"}), services_.forwarded[1]);
-    EXPECT_EQ(6u, services_.forwarded_console);
+    ASSERT_EQ(2u, m_Services.forwarded.size());
+    EXPECT_EQ((std::vector<std::string>{"status", "all"}), m_Services.forwarded[0]);
+    EXPECT_EQ((std::vector<std::string>{"help"}), m_Services.forwarded[1]);
+    EXPECT_EQ(6u, m_Services.forwarded_console);
     EXPECT_TRUE(Texts().empty());
 }
 
 TEST_F(ConsoleTest, NullWordsAreAParameterError) {
-    EXPECT_EQ(1, handler_.ExecuteCommand(3, nullptr, 2));
+    EXPECT_EQ(1, m_Handler.ExecuteCommand(3, nullptr, 2));
     char word[] = "ver";
     char* argv[] = {word, nullptr};
-    EXPECT_EQ(1, handler_.ExecuteCommand(3, argv, 2));
+    EXPECT_EQ(1, m_Handler.ExecuteCommand(3, argv, 2));
     const auto texts = Texts();
     ASSERT_EQ(2u, texts.size());
     EXPECT_EQ("参数错误\n", texts[0].text);
@@ -116,7 +116,7 @@ TEST_F(ConsoleTest, NullWordsAreAParameterError) {
 }
 
 TEST_F(ConsoleTest, WithoutCallbacksNothingIsWrittenAndNothingCrashes) {
-    services_.with_callbacks = false;
+    m_Services.with_callbacks = false;
     EXPECT_EQ(1, Run({"help"}));
     EXPECT_EQ(1, Run({"print", "marketinfo"}));
     EXPECT_EQ(4, Run({"print", "nametable"}));
@@ -131,7 +131,7 @@ TEST_F(ConsoleTest, ABaseHandlerAnswersMinusOne) {
 // Before the start and after the stop the tables are not the day's: reports and actions refuse,
 // usage errors and the texts that need no table still answer.
 TEST_F(ConsoleTest, ANotRunningDriverRefusesReportsAndActions) {
-    services_.running = false;
+    m_Services.running = false;
     const std::vector<std::vector<std::string>> refused = {
         {"print", "marketinfo"}, {"print", "pricetbl"}, {"print", "nametable", "0", "10"},
         {"print", "data", "00700"}, {"pushdata"}, {"pushdata", "00700"}, {"reinstance"},
@@ -144,12 +144,12 @@ TEST_F(ConsoleTest, ANotRunningDriverRefusesReportsAndActions) {
         ASSERT_EQ(1u, texts.size()) << words[0];
         EXPECT_EQ("驱动未运行\n", texts[0].text);
     }
-    EXPECT_TRUE(services_.pushes.empty());
-    EXPECT_EQ(0, services_.flushes);
-    EXPECT_EQ(0, services_.reinitialised);
-    EXPECT_EQ(0, services_.corrected);
+    EXPECT_TRUE(m_Services.pushes.empty());
+    EXPECT_EQ(0, m_Services.flushes);
+    EXPECT_EQ(0, m_Services.reinitialised);
+    EXPECT_EQ(0, m_Services.corrected);
     Snapshot s;
-    ASSERT_TRUE(services_.snapshots.GetByCode(&s, "00700"));
+    ASSERT_TRUE(m_Services.snapshots.GetByCode(&s, "00700"));
     EXPECT_EQ(349999u, V(s.previous_close));
 
     hostkit::HostRecorder::Instance().Clear();

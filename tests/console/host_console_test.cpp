@@ -31,7 +31,7 @@ constexpr uint32_t kConsole = 4242;
 class HostConsoleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_.EnterAsWorkingDirectory();
+        m_Folder.EnterAsWorkingDirectory();
         HostRecorder::Instance().Clear();
         zephyr::sampleday::Options options;
         options.date = kDate;
@@ -40,22 +40,22 @@ protected:
         options.time = 100000;
         options.driverIni = true;
         std::string error;
-        ASSERT_TRUE(zephyr::sampleday::WriteSampleDay(options, folder_.Path(), error)) << error;
+        ASSERT_TRUE(zephyr::sampleday::WriteSampleDay(options, m_Folder.Path(), error)) << error;
         HostClock::SetLocal(2015, 10, 13, 10, 0, 0);
-        driver_.reset(new DriverLibrary(zephyr::hostkit::CopyDriverInto(folder_, ZEPHYR_SO_PATH)));
-        ASSERT_TRUE(driver_->IsLoaded()) << driver_->Error();
+        m_Driver.reset(new DriverLibrary(zephyr::hostkit::CopyDriverInto(m_Folder, ZEPHYR_SO_PATH)));
+        ASSERT_TRUE(m_Driver->IsLoaded()) << m_Driver->Error();
     }
     void TearDown() override {
-        if (driver_) driver_->End();
-        driver_.reset();
+        if (m_Driver) m_Driver->End();
+        m_Driver.reset();
         HostClock::UseRealTime();
     }
-    void Begin() { ASSERT_EQ(1, driver_->Begin(zephyr::hostkit::MakeWorkParams())) << HostRecorder::Instance().LogDump(); }
+    void Begin() { ASSERT_EQ(1, m_Driver->Begin(zephyr::hostkit::MakeWorkParams())) << HostRecorder::Instance().LogDump(); }
 
     // Runs a command and returns the console texts it produced.
     std::vector<ConsoleRecord> Run(const std::vector<std::string>& words, int32_t* result = nullptr) {
         const size_t before = HostRecorder::Instance().Consoles().size();
-        const int32_t r = driver_->Command(kConsole, words);
+        const int32_t r = m_Driver->Command(kConsole, words);
         if (result != nullptr) *result = r;
         const auto all = HostRecorder::Instance().Consoles();
         return std::vector<ConsoleRecord>(all.begin() + static_cast<long>(before), all.end());
@@ -95,8 +95,8 @@ protected:
         return records;
     }
 
-    zephyr::hostkit::ScratchFolder folder_;
-    std::unique_ptr<DriverLibrary> driver_;
+    zephyr::hostkit::ScratchFolder m_Folder;
+    std::unique_ptr<DriverLibrary> m_Driver;
 };
 
 TEST_F(HostConsoleTest, TextsReachTheCallbackEachIsMeantFor) {
@@ -211,7 +211,7 @@ TEST_F(HostConsoleTest, AfterTheStopNothingChanges) {
     Begin();
     const std::string code = FirstShareCode();
     ASSERT_EQ(5u, code.size());
-    ASSERT_EQ(1, driver_->End());
+    ASSERT_EQ(1, m_Driver->End());
     HostRecorder::Instance().Clear();
     for (const auto& words : std::vector<std::vector<std::string>>{
              {"updateclose", code, "1"}, {"updateclose"}, {"pushdata"}, {"pushdata", code},
@@ -249,7 +249,7 @@ TEST_F(HostConsoleTest, WholeMarketActions) {
 // With the stand-in level-2 module beside the driver, l2help and l2cmd reach its console object,
 // which answers on the same console through the host's reply callback.
 TEST_F(HostConsoleTest, LevelTwoCommandsReachTheModule) {
-    folder_.CopyIn(NIMBUS_SO_PATH, "nimbus.so");
+    m_Folder.CopyIn(NIMBUS_SO_PATH, "nimbus.so");
     Begin();
     auto texts = Run({"L2HELP", "ignored"});
     ASSERT_EQ(1u, texts.size()) << HostRecorder::Instance().LogDump();
@@ -281,13 +281,13 @@ TEST_F(HostConsoleTest, CommandsDuringTheStop) {
             const bool was_stopped = stopped.load();
             for (const auto& words : std::vector<std::vector<std::string>>{
                      {"print", "data", code}, {"pushdata", code}, {"updateclose", code, "7"}, {"print", "marketinfo"}}) {
-                EXPECT_EQ(1, driver_->Command(kConsole, words));
+                EXPECT_EQ(1, m_Driver->Command(kConsole, words));
             }
             if (was_stopped) ++after_stop;
         }
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(1, driver_->End());
+    EXPECT_EQ(1, m_Driver->End());
     stopped.store(true);
     console.join();
     const auto texts = HostRecorder::Instance().Consoles();

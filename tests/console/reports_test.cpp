@@ -12,21 +12,21 @@ class ReportTest : public ConsoleTest {
 protected:
     void SetUp() override {
         ConsoleTest::SetUp();
-        services_.quota.remaining_quota = 10000000000LL;
-        services_.quota.quota_state = 'A';
-        std::memcpy(services_.quota.trading_state, "TRADE%sX", 8);  // all 8 bytes, no terminator
-        services_.rates = ExchangeRate{88000, 90000, 89000};
-        services_.l2_time = 1444181415;
+        m_Services.quota.remaining_quota = 10000000000LL;
+        m_Services.quota.quota_state = 'A';
+        std::memcpy(m_Services.quota.trading_state, "TRADE%sX", 8);  // all 8 bytes, no terminator
+        m_Services.rates = ExchangeRate{88000, 90000, 89000};
+        m_Services.l2_time = 1444181415;
     }
 
     // A code table of n entries 00001.. (the first two indexes), short name S<i>, full name F<i>.
     void FillCodes(uint32_t n) {
-        services_.codes.Clear();
+        m_Services.codes.Clear();
         for (uint32_t i = 0; i < n; ++i) {
             char code[8];
             std::snprintf(code, sizeof code, "%05u", i + 1);
             CodeEntry entry = MakeCode(code, i < 2 ? 0 : 1, ("S" + Num(i)).c_str(), ("F%" + Num(i)).c_str());
-            ASSERT_TRUE(services_.codes.AppendSerial(&entry));
+            ASSERT_TRUE(m_Services.codes.AppendSerial(&entry));
         }
     }
     static std::string NameLine(uint32_t serial) {
@@ -67,11 +67,11 @@ TEST_F(ReportTest, MarketInfoPrintsTheMarketOrOneCategory) {
 
 TEST_F(ReportTest, MarketInfoShowsAtMostFourPeriods) {
     MarketInfo info;
-    services_.market.GetInfo(&info);
+    m_Services.market.GetInfo(&info);
     info.session_count = 9;
     info.sessions[2] = TradingSession{0, 1439};
     info.sessions[3] = TradingSession{61, 62};
-    services_.market.SetInfo(&info);
+    m_Services.market.SetInfo(&info);
     Run({"print", "marketinfo"});
     const std::string text = Texts().at(0).text;
     EXPECT_NE(std::string::npos, text.find("交易时段:9\n交易段 0:930 -- 1200\n交易段 1:1300 -- 1600\n"
@@ -79,13 +79,13 @@ TEST_F(ReportTest, MarketInfoShowsAtMostFourPeriods) {
 }
 
 TEST_F(ReportTest, PriceTableInCapitals) {
-    PriceSection& first = services_.prices.sections[0];
+    PriceSection& first = m_Services.prices.sections[0];
     std::memcpy(first.price_code, "01", 2);
     first.lowest_limit = 10;
     first.level_count = 2;
     first.levels[0] = PriceLevel{10, 1};
     first.levels[1] = PriceLevel{250, 5};
-    PriceSection& second = services_.prices.sections[1];
+    PriceSection& second = m_Services.prices.sections[1];
     std::memcpy(second.price_code, "%d", 2);
     second.lowest_limit = -1;
     second.level_count = 60;  // more than the table holds: 52 are shown
@@ -213,8 +213,8 @@ TEST_F(ReportTest, DataFailures) {
         }
     }
     // An index without its quote, and a share without its snapshot.
-    services_.indexes.Clear();
-    services_.snapshots.Clear();
+    m_Services.indexes.Clear();
+    m_Services.snapshots.Clear();
     hostkit::HostRecorder::Instance().Clear();
     Run({"print", "data", "999999"});
     Run({"print", "data", "00001"});

@@ -14,23 +14,23 @@
 class DriverFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_.EnterAsWorkingDirectory();
+        m_Folder.EnterAsWorkingDirectory();
         zephyr::hostkit::HostClock::SetLocal(2015, 10, 10, 8, 0, 0);  // a Saturday: a start without exchange files is tolerated
         zephyr::hostkit::HostRecorder::Instance().Clear();
     }
-    void TearDown() override { driver_.reset(); }
+    void TearDown() override { m_Driver.reset(); }
 
     // Loads the driver copied into the folder under `name`.
     zephyr::hostkit::DriverLibrary& Load(const std::string& name = "Zephyr.so") {
-        const std::string path = folder_.CopyIn(ZEPHYR_SO_PATH, name);
-        driver_.reset(new zephyr::hostkit::DriverLibrary(path));
-        EXPECT_TRUE(driver_->IsLoaded()) << driver_->Error();
-        return *driver_;
+        const std::string path = m_Folder.CopyIn(ZEPHYR_SO_PATH, name);
+        m_Driver.reset(new zephyr::hostkit::DriverLibrary(path));
+        EXPECT_TRUE(m_Driver->IsLoaded()) << m_Driver->Error();
+        return *m_Driver;
     }
     static zephyr::hostkit::HostRecorder& Host() {
         return zephyr::hostkit::HostRecorder::Instance();
     }
 
-    zephyr::hostkit::ScratchFolder folder_;
-    std::unique_ptr<zephyr::hostkit::DriverLibrary> driver_;
+    zephyr::hostkit::ScratchFolder m_Folder;
+    std::unique_ptr<zephyr::hostkit::DriverLibrary> m_Driver;
 };

@@ -66,7 +66,7 @@ TEST_F(ExportsTest, StatusInfoOfADriverThatIsNotStarted) {
     driver.get_driver_status_info(nullptr);  // ignored
     // A stop without a start is harmless and writes nothing.
     EXPECT_EQ(driver.End(), 1);
-    EXPECT_FALSE(folder_.Exists("Zephyr.ini"));
+    EXPECT_FALSE(m_Folder.Exists("Zephyr.ini"));
 }
 
 TEST_F(ExportsTest, ADriverThatDoesNotServeAnswersMinusOne) {

@@ -49,10 +49,10 @@ using LifecycleTest = DriverFixture;
 TEST_F(LifecycleTest, FirstRunWritesTheDocumentedIniAndLaterRunsLeaveItAlone) {
     auto& driver = Load();
     ASSERT_EQ(driver.Begin(MakeWorkParams(7)), 1) << Host().LogDump();
-    EXPECT_FALSE(folder_.Exists("Zephyr.ini"));
+    EXPECT_FALSE(m_Folder.Exists("Zephyr.ini"));
     EXPECT_EQ(driver.End(), 1);
     bool exists = false;
-    EXPECT_EQ(folder_.ReadFile("Zephyr.ini", &exists), kDocumentedIni);
+    EXPECT_EQ(m_Folder.ReadFile("Zephyr.ini", &exists), kDocumentedIni);
     ASSERT_TRUE(exists);
 
     // The missing holiday file was a warning of the driver, with the host's id.
@@ -65,22 +65,22 @@ TEST_F(LifecycleTest, FirstRunWritesTheDocumentedIniAndLaterRunsLeaveItAlone) {
 
     ASSERT_EQ(driver.Begin(MakeWorkParams(7)), 1);
     EXPECT_EQ(driver.End(), 1);
-    EXPECT_EQ(folder_.ReadFile("Zephyr.ini"), kDocumentedIni);
+    EXPECT_EQ(m_Folder.ReadFile("Zephyr.ini"), kDocumentedIni);
     // The holiday file is only read: still missing, still a warning.
-    EXPECT_FALSE(folder_.Exists("holiday.ini"));
+    EXPECT_FALSE(m_Folder.Exists("holiday.ini"));
     EXPECT_EQ(Host().LogsContaining("加载节假日文件出错，请检查配置和文件是否存在").size(), 2u);
 }
 
 TEST_F(LifecycleTest, AnExistingIniIsNeverRewritten) {
     const std::string ini = "; operator's notes\r\n[Time]\r\nKPTime=930\r\n\r\n[Other]\r\nuseholiday=true\r\n";
-    folder_.WriteFile("Zephyr.ini", ini);
+    m_Folder.WriteFile("Zephyr.ini", ini);
     auto& driver = Load();
     // "useholiday" makes every day a working day, and this folder holds no exchange files.
     ASSERT_EQ(driver.Begin(MakeWorkParams()), -15);
     EXPECT_TRUE(Logged(2, "Zephyr", "短路节假日判断逻辑!"));
     EXPECT_TRUE(Logged(3, "Zephyr", "启动处理主单元错误[Err:-15]\n")) << Host().LogDump();
     EXPECT_EQ(driver.End(), 1);
-    EXPECT_EQ(folder_.ReadFile("Zephyr.ini"), ini);
+    EXPECT_EQ(m_Folder.ReadFile("Zephyr.ini"), ini);
 }
 
 TEST_F(LifecycleTest, StatusInfoAfterStartFollowsTheHostClock) {
@@ -99,12 +99,12 @@ TEST_F(LifecycleTest, StatusInfoAfterStartFollowsTheHostClock) {
 }
 
 TEST_F(LifecycleTest, CommentWithoutOwnerFailsTheStartWithTheExceptionText) {
-    folder_.WriteFile("Zephyr.ini", "[Time]\r\nKPTime\r\n;whose comment?\r\n");
+    m_Folder.WriteFile("Zephyr.ini", "[Time]\r\nKPTime\r\n;whose comment?\r\n");
     auto& driver = Load();
     EXPECT_EQ(driver.Begin(MakeWorkParams()), -1);
     EXPECT_TRUE(Logged(3, "Zephyr", "<MIniFile>当前Section指针发生异常")) << Host().LogDump();
     EXPECT_EQ(driver.End(), 1);
-    EXPECT_EQ(folder_.ReadFile("Zephyr.ini"), "[Time]\r\nKPTime\r\n;whose comment?\r\n");
+    EXPECT_EQ(m_Folder.ReadFile("Zephyr.ini"), "[Time]\r\nKPTime\r\n;whose comment?\r\n");
 }
 
 TEST_F(LifecycleTest, HostWithoutLogCallbackIsNotLoggedTo) {
@@ -118,18 +118,18 @@ TEST_F(LifecycleTest, HostWithoutLogCallbackIsNotLoggedTo) {
 
 TEST_F(LifecycleTest, LibraryNameWithoutSuffixGetsDefaultsAndNoIni) {
     auto& driver = Load("Zephyr.lib");
-    const std::string before = folder_.ReadFile("Zephyr.lib");
+    const std::string before = m_Folder.ReadFile("Zephyr.lib");
     ASSERT_EQ(driver.Begin(MakeWorkParams()), 1);
     EXPECT_FALSE(Host().LogsContaining("<ConfigUnit>").empty()) << Host().LogDump();
     EXPECT_EQ(driver.End(), 1);
-    EXPECT_EQ(folder_.ReadFile("Zephyr.lib"), before);
-    EXPECT_FALSE(folder_.Exists("Zephyr.ini"));
-    EXPECT_FALSE(folder_.Exists("Zephyr.lib.ini"));
+    EXPECT_EQ(m_Folder.ReadFile("Zephyr.lib"), before);
+    EXPECT_FALSE(m_Folder.Exists("Zephyr.ini"));
+    EXPECT_FALSE(m_Folder.Exists("Zephyr.lib.ini"));
 }
 
 TEST_F(LifecycleTest, IndexListIsLoadedBetweenConfigurationAndProcessing) {
-    folder_.WriteFile("Zephyr.ini", "[HSI]\nEnable=true\n");
-    folder_.WriteFile("hsindexconfig.ini",
+    m_Folder.WriteFile("Zephyr.ini", "[HSI]\nEnable=true\n");
+    m_Folder.WriteFile("hsindexconfig.ini",
                       "代码=英文简称=中文简称=中文全称=指数类型=族内类型\nHSI=HSI=恒生指数=恒生指数=01=01\n");
     auto& driver = Load();
     testing::internal::CaptureStdout();
@@ -139,7 +139,7 @@ TEST_F(LifecycleTest, IndexListIsLoadedBetweenConfigurationAndProcessing) {
     EXPECT_EQ(driver.End(), 1);
 
     // A broken list is a warning; the start goes on.
-    folder_.WriteFile("hsindexconfig.ini", "代码=英文简称\n");
+    m_Folder.WriteFile("hsindexconfig.ini", "代码=英文简称\n");
     Host().Clear();
     EXPECT_EQ(driver.Begin(MakeWorkParams()), 1);
     EXPECT_TRUE(Logged(2, "装入恒生指数配置", "恒生代码来源文件的中文简称字段没有找到，请检查格式"))

@@ -57,13 +57,13 @@ protected:
     void SetUp() override {
         char pattern[] = "/tmp/zephyr_dbf_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        m_Dir = pattern;
     }
     void TearDown() override {
         std::remove(Path().c_str());
-        rmdir(dir_.c_str());
+        rmdir(m_Dir.c_str());
     }
-    std::string Path() const { return dir_ + "/t.dbf"; }
+    std::string Path() const { return m_Dir + "/t.dbf"; }
     void WriteFile(const std::vector<uint8_t>& bytes) {
         FILE* f = std::fopen(Path().c_str(), "wb");
         ASSERT_NE(f, nullptr);
@@ -71,7 +71,7 @@ protected:
         std::fclose(f);
     }
 
-    std::string dir_;
+    std::string m_Dir;
 };
 
 TEST_F(DbfFileTest, ReadsFileWrittenByShapelib) {
@@ -162,7 +162,7 @@ TEST_F(DbfFileTest, RejectsBrokenFilesAndHoldsNothingAfterwards) {
         EXPECT_EQ(dbf.GetRecordCount(), 0u);
         EXPECT_EQ(dbf.ReadField("CODE", text, sizeof(text)), ERR_NOT_INITIALISED);
     }
-    EXPECT_EQ(dbf.Load((dir_ + "/missing.dbf").c_str()), SystemError(ENOENT));
+    EXPECT_EQ(dbf.Load((m_Dir + "/missing.dbf").c_str()), SystemError(ENOENT));
 }
 
 TEST_F(DbfFileTest, EmptyTableAndFieldEndingAtRecordEnd) {

@@ -70,18 +70,18 @@ protected:
     void SetUp() override {
         char pattern[] = "/tmp/zephyr_ini_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        m_Dir = pattern;
     }
     void TearDown() override {
         for (const char* name : {"t.ini", "t.ini.tmp", "new.ini"}) {
-            std::remove((dir_ + "/" + name).c_str());
+            std::remove((m_Dir + "/" + name).c_str());
         }
-        rmdir((dir_ + "/t.ini.tmp").c_str());
-        rmdir(dir_.c_str());
+        rmdir((m_Dir + "/t.ini.tmp").c_str());
+        rmdir(m_Dir.c_str());
     }
-    std::string Path(const char* name = "t.ini") const { return dir_ + "/" + name; }
+    std::string Path(const char* name = "t.ini") const { return m_Dir + "/" + name; }
 
-    std::string dir_;
+    std::string m_Dir;
 };
 
 TEST_F(IniFileTest, ReadsGbkCommentsAndSavesFixedLayout) {
@@ -210,7 +210,7 @@ TEST_F(IniFileTest, FailedSaveKeepsTheOldFile) {
 TEST_F(IniFileTest, ModelNeverOpenedHasNowhereToSave) {
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    ASSERT_EQ(chdir(m_Dir.c_str()), 0);
     WriteAll(".tmp", "someone's file");
     int32_t saved = 0;
     {
@@ -285,7 +285,7 @@ TEST_F(IniFileTest, BareNameIsTakenFromTheExecutableDirectory) {
     ASSERT_GT(readlink("/proc/self/exe", exe, sizeof(exe) - 1), 0);
     std::string dir(exe);
     dir.erase(dir.rfind('/') + 1);
-    const std::string name = "zephyr_ini_test_" + std::to_string(getpid()) + ".ini";
+    const std::string name = "m_ZephyrIniTest" + std::to_string(getpid()) + ".ini";
     {
         MIniFile ini;
         EXPECT_LT(ini.Open(name.c_str(), MIniFile::kLineMode), 0);

@@ -75,10 +75,10 @@ int32_t StandInOneFrame(const FrameRequest* request, void* const* output) {
 
 class MarketPull : public ::testing::Test {
 protected:
-    MarketPull() : driver_("/nonexistent/Zephyr.so") {
-        driver_.get_market_info = &StandInMarketInfo;
-        driver_.get_data_frame_count = &StandInFrameCount;
-        driver_.get_one_data_frame = &StandInOneFrame;
+    MarketPull() : m_Driver("/nonexistent/Zephyr.so") {
+        m_Driver.get_market_info = &StandInMarketInfo;
+        m_Driver.get_data_frame_count = &StandInFrameCount;
+        m_Driver.get_one_data_frame = &StandInOneFrame;
         g_driver = StandIn();
         g_driver.image = hosttest::SmallMarket();
         // Enough shares that a small budget needs several frame series.
@@ -90,7 +90,7 @@ protected:
         quota.assign(kQuotaStatusSize, 'Q');
         g_driver.image.Of(Table::kExchangeRate).bytes.assign(kExchangeRateSize, 'R');
     }
-    DriverLibrary driver_;
+    DriverLibrary m_Driver;
 };
 
 TEST_F(MarketPull, FollowsFramesAndSeriesToTheEndOfEveryTable) {
@@ -99,7 +99,7 @@ TEST_F(MarketPull, FollowsFramesAndSeriesToTheEndOfEveryTable) {
         g_driver.budget = budget;
         MarketImage image;
         std::string error;
-        ASSERT_EQ(PullMarketImage(driver_, 8192, &image, &error), PullResult::kPulled) << error;
+        ASSERT_EQ(PullMarketImage(m_Driver, 8192, &image, &error), PullResult::kPulled) << error;
         EXPECT_EQ(image.market, g_driver.image.market);
         EXPECT_EQ(image.categories, g_driver.image.categories);
         for (Table table : kAllTables) {
@@ -112,18 +112,18 @@ TEST_F(MarketPull, NotServingAndBrokenFramesAreTold) {
     MarketImage image;
     std::string error;
     g_driver.serving = false;
-    EXPECT_EQ(PullMarketImage(driver_, 8192, &image, &error), PullResult::kNotServing);
+    EXPECT_EQ(PullMarketImage(m_Driver, 8192, &image, &error), PullResult::kNotServing);
     EXPECT_TRUE(image.Empty());
 
     g_driver.serving = true;
     g_driver.lie_in_frame = 0;
-    EXPECT_EQ(PullMarketImage(driver_, 8192, &image, &error), PullResult::kBroken);
+    EXPECT_EQ(PullMarketImage(m_Driver, 8192, &image, &error), PullResult::kBroken);
     EXPECT_NE(error.find("next index"), std::string::npos) << error;
     EXPECT_TRUE(image.Empty());  // nothing half-pulled is handed out
 
     // A buffer below the driver's frame size gets no frame at all.
     g_driver.lie_in_frame = -1;
-    EXPECT_EQ(PullMarketImage(driver_, 4000, &image, &error), PullResult::kBroken);
+    EXPECT_EQ(PullMarketImage(m_Driver, 4000, &image, &error), PullResult::kBroken);
 }
 
 }  // namespace

@@ -41,39 +41,39 @@ struct RecordingTarget : Level2PushTarget {
 class Level2PushHandlerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        clock_.Install();
+        m_Clock.Install();
         SetMarketTime(100000);
-        handler_.Open();
+        m_Handler.Open();
     }
     void TearDown() override { MClock::SetSource(nullptr); }
 
     void SetMarketTime(uint32_t time) {
         MarketInfo info{};
-        market_.GetInfo(&info);
+        m_Market.GetInfo(&info);
         info.time = time;
-        market_.SetInfo(&info);
+        m_Market.SetInfo(&info);
     }
     uint32_t MarketTime() {
         MarketInfo info{};
-        market_.GetInfo(&info);
+        m_Market.GetInfo(&info);
         return info.time;
     }
     // The push is handed over in a buffer of exactly its length, so a read past it is caught
     // by the address sanitizer.
     int32_t Push(const Bytes& push) {
         std::vector<uint8_t> exact(push);
-        return handler_.OnLevel2Push(2, 41, exact.data(), static_cast<uint16_t>(exact.size()), 30);
+        return m_Handler.OnLevel2Push(2, 41, exact.data(), static_cast<uint16_t>(exact.size()), 30);
     }
     std::vector<std::string> Codes() const {
         std::vector<std::string> codes;
-        for (const Snapshot& s : target_.snapshots) codes.emplace_back(s.code);
+        for (const Snapshot& s : m_Target.snapshots) codes.emplace_back(s.code);
         return codes;
     }
 
-    MManualClock clock_{kNow, 5000};
-    Market market_;
-    RecordingTarget target_;
-    Level2PushHandler handler_{&market_, &target_};
+    MManualClock m_Clock{kNow, 5000};
+    Market m_Market;
+    RecordingTarget m_Target;
+    Level2PushHandler m_Handler{&m_Market, &m_Target};
 };
 
 struct WalkCase {
@@ -115,10 +115,10 @@ TEST_F(Level2PushHandlerTest, WalksRecordsByTheirLengths) {
     for (const WalkCase& c : cases) {
         SCOPED_TRACE(c.name);
         SetMarketTime(c.market_time_before);
-        target_ = RecordingTarget();
+        m_Target = RecordingTarget();
         Push(c.push);
         EXPECT_EQ(MarketTime(), c.market_time_after);
-        EXPECT_EQ(target_.last_l2_time, c.l2_time_refreshed ? kNow : 0);
+        EXPECT_EQ(m_Target.last_l2_time, c.l2_time_refreshed ? kNow : 0);
         EXPECT_EQ(Codes(), c.codes);
     }
 }
@@ -148,14 +148,14 @@ TEST_F(Level2PushHandlerTest, CountsAppliedRecords) {
 }
 
 TEST_F(Level2PushHandlerTest, ClosedHandlerChangesNothing) {
-    handler_.Close();
-    EXPECT_FALSE(handler_.IsOpen());
+    m_Handler.Close();
+    EXPECT_FALSE(m_Handler.IsOpen());
     EXPECT_EQ(Push(Cat({Header(120000), MarketTimeRecord(120000), SnapshotRecord("00001")})), 0);
     EXPECT_EQ(MarketTime(), 100000u);
-    EXPECT_EQ(target_.last_l2_time, 0);
-    EXPECT_TRUE(target_.snapshots.empty());
+    EXPECT_EQ(m_Target.last_l2_time, 0);
+    EXPECT_TRUE(m_Target.snapshots.empty());
 
-    handler_.Open();
+    m_Handler.Open();
     EXPECT_EQ(Push(Cat({Header(0), SnapshotRecord("00001")})), 1);
 }
 

@@ -51,44 +51,44 @@ const std::string kUnload = "卸载港股L2传输";
 // and a list of snapshots; every push is also kept as it arrived.
 class TestSink : public Level2Sink, public Level2PushTarget {
 public:
-    TestSink() : logger_(&TestSink::Collect, this), handler_(&market_, this) { handler_.Open(); }
+    TestSink() : m_Logger(&TestSink::Collect, this), m_Handler(&m_Market, this) { m_Handler.Open(); }
 
     void OnLevel2Push(uint8_t main_type, uint8_t sub_type, const uint8_t* data, uint16_t length,
                       uint8_t market) override {
         {
-            std::lock_guard<std::mutex> lock(mutex_);
-            pushes_.emplace_back(data, data + length);
-            markets_.push_back(market);
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            m_Pushes.emplace_back(data, data + length);
+            m_Markets.push_back(market);
         }
-        handler_.OnLevel2Push(main_type, sub_type, data, length, market);
+        m_Handler.OnLevel2Push(main_type, sub_type, data, length, market);
     }
     bool IsLevel2Stopped() const override { return stopped.load(); }
-    MLogger* Level2Logger() override { return &logger_; }
+    MLogger* Level2Logger() override { return &m_Logger; }
     MString Level2ModulePath() const override { return MString(path.c_str()); }
     ConsoleReplyCallback Level2ConsoleReply() const override { return &hostkit::RecordConsoleReply; }
 
     bool UpdateSnapshot(const Snapshot& s) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        codes_.emplace_back(s.code);
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Codes.emplace_back(s.code);
         return true;
     }
     void SetLastL2Time(int64_t) override {}
 
     std::vector<Bytes> Pushes() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return pushes_;
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return m_Pushes;
     }
     std::vector<uint8_t> Markets() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return markets_;
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return m_Markets;
     }
     std::vector<std::string> Codes() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return codes_;
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return m_Codes;
     }
     std::vector<LogLine> Logs() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return logs_;
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return m_Logs;
     }
     // The bridge's own lines, in order (the module's lines left out).
     std::vector<LogLine> BridgeLines() const {
@@ -99,8 +99,8 @@ public:
         return lines;
     }
     void ClearLogs() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        logs_.clear();
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Logs.clear();
     }
     bool HasLog(const std::string& needle) const {
         for (const LogLine& l : Logs()) {
@@ -110,7 +110,7 @@ public:
     }
     uint32_t MarketTime() {
         MarketInfo info{};
-        market_.GetInfo(&info);
+        m_Market.GetInfo(&info);
         return info.time;
     }
     bool WaitForPushes(size_t n) const {
@@ -127,18 +127,18 @@ public:
 private:
     static void Collect(void* self, int32_t level, const char* module, const char* text) {
         TestSink* sink = static_cast<TestSink*>(self);
-        std::lock_guard<std::mutex> lock(sink->mutex_);
-        sink->logs_.push_back({level, module, text});
+        std::lock_guard<std::mutex> lock(sink->m_Mutex);
+        sink->m_Logs.push_back({level, module, text});
     }
 
-    mutable std::mutex mutex_;
-    std::vector<Bytes> pushes_;
-    std::vector<uint8_t> markets_;
-    std::vector<std::string> codes_;
-    std::vector<LogLine> logs_;
-    MLogger logger_;
-    Market market_;
-    Level2PushHandler handler_;
+    mutable std::mutex m_Mutex;
+    std::vector<Bytes> m_Pushes;
+    std::vector<uint8_t> m_Markets;
+    std::vector<std::string> m_Codes;
+    std::vector<LogLine> m_Logs;
+    MLogger m_Logger;
+    Market m_Market;
+    Level2PushHandler m_Handler;
 };
 
 class TransLoaderTest : public ::testing::Test {
@@ -150,21 +150,21 @@ protected:
     }
     // Starts nimbus with these [Feed] lines and waits for `pushes` pushes.
     std::vector<Bytes> RunFeed(TestSink& sink, const std::string& lines, size_t pushes) {
-        l2test::ConfigureNimbus(folder_, lines);
+        l2test::ConfigureNimbus(m_Folder, lines);
         EXPECT_EQ(HKTransLoader::initialize(&sink), 0);
         EXPECT_TRUE(sink.WaitForPushes(pushes));
         HKTransLoader::release();
         return sink.Pushes();
     }
 
-    hostkit::ScratchFolder folder_;
+    hostkit::ScratchFolder m_Folder;
     // Owners outlive the module: TearDown releases it before they go.
     TestSink sink;
     TestSink other;
 };
 
 TEST_F(TransLoaderTest, StartsTheModuleWithTheHostRecordOfTheBridge) {
-    l2test::ConfigureNimbus(folder_, "Rate=0\n");
+    l2test::ConfigureNimbus(m_Folder, "Rate=0\n");
     ASSERT_EQ(HKTransLoader::initialize(&sink), 0);
     EXPECT_EQ(HKTransLoader::GetStartedCount(), 1);
 
@@ -230,7 +230,7 @@ TEST_F(TransLoaderTest, PackedPushesArriveAsThePlainOnes) {
 }
 
 TEST_F(TransLoaderTest, ModuleLogTextIsNeverAFormatAgain) {
-    sink.path = folder_.Join("absent.so");
+    sink.path = m_Folder.Join("absent.so");
     HKTransLoader::initialize(&sink);  // attaches the owner even though no module loads
     HKTransLoader::OnCbLog(3, 9, 0, "whatever", "disk %s at %d%%", "%s%n%s", 95);
     HKTransLoader::OnCbLog(3, 9, 0, "whatever", nullptr);
@@ -251,7 +251,7 @@ TEST_F(TransLoaderTest, ConsoleCommandsReachTheModule) {
     EXPECT_EQ(HKTransLoader::ForwardCommand(5, help_argv, 1), 0);  // no module: nothing at all
     EXPECT_TRUE(HostRecorder::Instance().Consoles().empty());
 
-    l2test::ConfigureNimbus(folder_, "Rate=0\n");
+    l2test::ConfigureNimbus(m_Folder, "Rate=0\n");
     ASSERT_EQ(HKTransLoader::initialize(&sink), 0);
     char rate[] = "rate";
     char fifty[] = "50";
@@ -266,7 +266,7 @@ TEST_F(TransLoaderTest, ConsoleCommandsReachTheModule) {
 }
 
 TEST_F(TransLoaderTest, RefusesPushesItMustNotRead) {
-    sink.path = folder_.Join("absent.so");
+    sink.path = m_Folder.Join("absent.so");
     HKTransLoader::initialize(&sink);
     const Bytes push = l2test::Cat({l2test::Header(0), l2test::SnapshotRecord("00001")});
     const Bytes packet = [&] {
@@ -322,8 +322,8 @@ TEST_F(TransLoaderTest, RefusesPushesItMustNotRead) {
 }
 
 TEST_F(TransLoaderTest, FailedStartsLeaveNoModule) {
-    l2test::ConfigureNimbus(folder_, "Replay=" + folder_.Join("no-such-feed") + "\n");
-    const std::string absent = folder_.Join("absent.so");
+    l2test::ConfigureNimbus(m_Folder, "Replay=" + m_Folder.Join("no-such-feed") + "\n");
+    const std::string absent = m_Folder.Join("absent.so");
     const std::string nimbus = NIMBUS_SO_PATH;
     const std::string loaded = "HKTransLoader::initialize() : 加载L2传输成功! [VER:V1.00 B044]";
     struct {
@@ -356,7 +356,7 @@ TEST_F(TransLoaderTest, FailedStartsLeaveNoModule) {
 }
 
 TEST_F(TransLoaderTest, ReleaseTwiceLogsTwiceAndStaysAtZero) {
-    l2test::ConfigureNimbus(folder_, "Rate=0\n");
+    l2test::ConfigureNimbus(m_Folder, "Rate=0\n");
     ASSERT_EQ(HKTransLoader::initialize(&sink), 0);
     // A second initialize starts clean: release first, then load and start again.
     ASSERT_EQ(HKTransLoader::initialize(&sink), 0);

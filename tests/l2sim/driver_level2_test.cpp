@@ -43,25 +43,25 @@ protected:
         const std::string generator = std::string(ZEPHYR_BINARY_DIR) + "/tools/zephyr-sampleday";
         if (access(generator.c_str(), X_OK) != 0) GTEST_SKIP() << "no sample-day generator built";
         const std::string command = generator + " --date 20151007 --time 95900 --shares 60 --ini --out " +
-                                    folder_.Path() + " >/dev/null";
+                                    m_Folder.Path() + " >/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0);
         l2test::ClearNimbusEnvironment();  // nimbus.ini beside the module is the one read
-        folder_.CopyIn(NIMBUS_SO_PATH, "nimbus.so");
-        folder_.WriteFile("nimbus.ini", "[Feed]\nMktdt = ./data/mktdt04.txt\nRate = 2000\nBatch = 10\nCompress = 1\n");
-        folder_.EnterAsWorkingDirectory();
+        m_Folder.CopyIn(NIMBUS_SO_PATH, "nimbus.so");
+        m_Folder.WriteFile("nimbus.ini", "[Feed]\nMktdt = ./data/mktdt04.txt\nRate = 2000\nBatch = 10\nCompress = 1\n");
+        m_Folder.EnterAsWorkingDirectory();
         HostRecorder::Instance().Clear();
-        driver_.reset(new DriverLibrary(hostkit::CopyDriverInto(folder_, ZEPHYR_SO_PATH)));
-        ASSERT_TRUE(driver_->IsLoaded()) << driver_->Error();
+        m_Driver.reset(new DriverLibrary(hostkit::CopyDriverInto(m_Folder, ZEPHYR_SO_PATH)));
+        ASSERT_TRUE(m_Driver->IsLoaded()) << m_Driver->Error();
     }
     void TearDown() override {
-        if (driver_) driver_->End();
-        driver_.reset();  // unloads the driver, which unloads the module
+        if (m_Driver) m_Driver->End();
+        m_Driver.reset();  // unloads the driver, which unloads the module
     }
 
     bool Serving() {
         for (int tick = 0; tick < 4; ++tick) {
             HostClock::AdvanceMs(2100);
-            if (WaitUntil([&] { return driver_->IsWorking() == 1; }, 1500)) return true;
+            if (WaitUntil([&] { return m_Driver->IsWorking() == 1; }, 1500)) return true;
         }
         return false;
     }
@@ -69,7 +69,7 @@ protected:
     size_t Level2Snapshots(uint32_t* market_time) {
         hostkit::MarketImage image;
         std::string error;
-        if (hostkit::PullMarketImage(*driver_, 8192, &image, &error) != hostkit::PullResult::kPulled) return 0;
+        if (hostkit::PullMarketImage(*m_Driver, 8192, &image, &error) != hostkit::PullResult::kPulled) return 0;
         *market_time = image.MarketTime();
         const hostkit::RecordBlock& snapshots = image.Of(hostkit::Table::kSnapshots);
         size_t n = 0;
@@ -79,13 +79,13 @@ protected:
         return n;
     }
 
-    hostkit::ScratchFolder folder_;
-    std::unique_ptr<DriverLibrary> driver_;
+    hostkit::ScratchFolder m_Folder;
+    std::unique_ptr<DriverLibrary> m_Driver;
 };
 
 TEST_F(DriverLevel2Test, FeedReachesTheHostAndStopsMatteringAtTheDriversStop) {
     HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
-    ASSERT_EQ(driver_->Begin(hostkit::MakeWorkParams()), 1) << HostRecorder::Instance().LogDump();
+    ASSERT_EQ(m_Driver->Begin(hostkit::MakeWorkParams()), 1) << HostRecorder::Instance().LogDump();
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
     ASSERT_TRUE(Serving()) << HostRecorder::Instance().LogDump();
     EXPECT_EQ(HostRecorder::Instance().LogsContaining("启动传输模块成功").size(), 1u);
@@ -98,14 +98,14 @@ TEST_F(DriverLevel2Test, FeedReachesTheHostAndStopsMatteringAtTheDriversStop) {
 
     // The driver's console reaches the module's.
     HostRecorder::Instance().Clear();
-    EXPECT_GE(driver_->Command(4, {"l2cmd", "rate", "3000"}), 0);
+    EXPECT_GE(m_Driver->Command(4, {"l2cmd", "rate", "3000"}), 0);
     const auto replies = HostRecorder::Instance().Consoles();
     ASSERT_EQ(replies.size(), 1u) << HostRecorder::Instance().LogDump();
     EXPECT_EQ(replies[0].text, "nimbus: rate 3000 snapshots per second\n");
     EXPECT_EQ(replies[0].console, 4u);
 
     // The module keeps pushing after the driver's stop; nothing reaches the host any more.
-    EXPECT_EQ(driver_->End(), 1);
+    EXPECT_EQ(m_Driver->End(), 1);
     const size_t pushes = HostRecorder::Instance().Pushes().size();
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(HostRecorder::Instance().Pushes().size(), pushes);

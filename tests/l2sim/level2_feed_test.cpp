@@ -153,36 +153,36 @@ protected:
         folder.WriteFile("nimbus.ini", "[Feed]\nMktdt = ./data/mktdt04.txt\n" + feed);
         folder.EnterAsWorkingDirectory();
         HostRecorder::Instance().Clear();
-        driver_.reset(new DriverLibrary(hostkit::CopyDriverInto(folder, ZEPHYR_SO_PATH)));
-        ASSERT_TRUE(driver_->IsLoaded()) << driver_->Error();
+        m_Driver.reset(new DriverLibrary(hostkit::CopyDriverInto(folder, ZEPHYR_SO_PATH)));
+        ASSERT_TRUE(m_Driver->IsLoaded()) << m_Driver->Error();
         HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
-        ASSERT_EQ(driver_->Begin(hostkit::MakeWorkParams()), 1) << HostRecorder::Instance().LogDump();
+        ASSERT_EQ(m_Driver->Begin(hostkit::MakeWorkParams()), 1) << HostRecorder::Instance().LogDump();
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
         // The first status tick opens the day (its re-initialisation restarts the module), the
         // second opens the market record.
         bool open = false;
         for (int tick = 0; tick < 4 && !open; ++tick) {
             HostClock::AdvanceMs(2100);
-            open = WaitUntil([&] { return driver_->IsWorking() == 1 && MarketWord(2) == kDate; }, 1500);
+            open = WaitUntil([&] { return m_Driver->IsWorking() == 1 && MarketWord(2) == kDate; }, 1500);
         }
         ASSERT_TRUE(open) << HostRecorder::Instance().LogDump();
     }
     void Stop() {
-        if (driver_) driver_->End();
-        driver_.reset();  // unloads the driver, which unloads the module
+        if (m_Driver) m_Driver->End();
+        m_Driver.reset();  // unloads the driver, which unloads the module
     }
     static std::string Generator() { return std::string(ZEPHYR_BINARY_DIR) + "/tools/zephyr-sampleday"; }
 
     // A u32 of MarketInfo (2: date, 6: market time); 0 when it cannot be read.
     uint32_t MarketWord(size_t offset) const {
         std::vector<uint8_t> market, categories;
-        if (driver_->MarketInfo(16, &market, &categories) < 0) return 0;
+        if (m_Driver->MarketInfo(16, &market, &categories) < 0) return 0;
         return hostkit::ReadU32(market.data() + offset);
     }
     // One console line through the driver; the module's reply text ("" when none or several).
     std::string Console(const std::vector<std::string>& words) {
         const size_t before = HostRecorder::Instance().Consoles().size();
-        EXPECT_GE(driver_->Command(4, words), 0);
+        EXPECT_GE(m_Driver->Command(4, words), 0);
         const auto replies = HostRecorder::Instance().Consoles();
         if (replies.size() != before + 1 || replies.back().console != 4) return "";
         return replies.back().text;
@@ -213,12 +213,12 @@ protected:
         return run;
     }
 
-    hostkit::ScratchFolder folder_, second_folder_;  // outlive the driver (TearDown)
-    std::unique_ptr<DriverLibrary> driver_;
+    hostkit::ScratchFolder m_Folder, m_SecondFolder;  // outlive the driver (TearDown)
+    std::unique_ptr<DriverLibrary> m_Driver;
 };
 
 TEST_F(Level2FeedTest, ModuleSnapshotsReachTheHostMappedUnderTheModulesMarketTime) {
-    const FedRun run = RunFeed(folder_, false);
+    const FedRun run = RunFeed(m_Folder, false);
     ASSERT_EQ(run.sent.size(), 120u);
     // In order, byte for byte, each under the market time of the record before it.
     ASSERT_EQ(run.received.size(), run.sent.size());
@@ -235,8 +235,8 @@ TEST_F(Level2FeedTest, ModuleSnapshotsReachTheHostMappedUnderTheModulesMarketTim
 }
 
 TEST_F(Level2FeedTest, PackedPushesGiveTheSameFramesAsPlainOnes) {
-    const FedRun plain = RunFeed(folder_, false);
-    const FedRun packed = RunFeed(second_folder_, true);
+    const FedRun plain = RunFeed(m_Folder, false);
+    const FedRun packed = RunFeed(m_SecondFolder, true);
     ASSERT_EQ(plain.received.size(), 120u);
     EXPECT_TRUE(packed.sent == plain.sent);  // the same seeded feed
     EXPECT_TRUE(packed.received == plain.received);
@@ -259,12 +259,12 @@ std::map<std::string, uint64_t> ManifestVolumes(const hostkit::ScratchFolder& fo
 }
 
 TEST_F(Level2FeedTest, MarketDataFileIsReadAgainOnlyAfter31SecondsOfSilence) {
-    Start(folder_, "Rate = 0\nBatch = 5\n");
+    Start(m_Folder, "Rate = 0\nBatch = 5\n");
     ASSERT_FALSE(HasFailure());
     // A later market data file (10:10:00) lies there all along: a read of it moves the market
     // time to 10:10:00, which the feed (from 09:59:00, a second per real second) never reaches.
     const std::string refresh = Generator() + " --date " + std::to_string(kDate) + " --shares " +
-                                std::to_string(kShares) + " --out " + folder_.Path() + " --refresh 101000 >/dev/null";
+                                std::to_string(kShares) + " --out " + m_Folder.Path() + " --refresh 101000 >/dev/null";
     ASSERT_EQ(std::system(refresh.c_str()), 0);
     HostRecorder::Instance().Clear();
     ASSERT_EQ(Console({"l2cmd", "rate", "50"}), "nimbus: rate 50 snapshots per second\n");
@@ -303,7 +303,7 @@ TEST_F(Level2FeedTest, MarketDataFileIsReadAgainOnlyAfter31SecondsOfSilence) {
         << "market time " << MarketWord(6) << ", " << view.snapshots.size() - before << " snapshots pushed";
 
     // The pushed snapshots carry the file's quotes (over the level-2 values of the rest).
-    const auto volumes = ManifestVolumes(folder_);
+    const auto volumes = ManifestVolumes(m_Folder);
     ASSERT_EQ(volumes.size(), kShares);
     for (size_t i = before; i < view.snapshots.size(); ++i) {
         const std::string& record = view.snapshots[i].mapped;
@@ -315,7 +315,7 @@ TEST_F(Level2FeedTest, MarketDataFileIsReadAgainOnlyAfter31SecondsOfSilence) {
 }
 
 TEST_F(Level2FeedTest, L2helpShowsTheModulesHelp) {
-    Start(folder_, "Rate = 0\n");
+    Start(m_Folder, "Rate = 0\n");
     ASSERT_FALSE(HasFailure());
     const std::string help = Console({"l2help"});
     EXPECT_EQ(help.rfind("nimbus commands:\n", 0), 0u) << help;

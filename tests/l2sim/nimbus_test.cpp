@@ -71,20 +71,20 @@ class NimbusTest : public ::testing::Test {
 protected:
     void SetUp() override {
         HostRecorder::Instance().Clear();
-        ASSERT_TRUE(nimbus_.IsLoaded()) << nimbus_.Error();
+        ASSERT_TRUE(m_Nimbus.IsLoaded()) << m_Nimbus.Error();
     }
-    void TearDown() override { nimbus_.End(); }
+    void TearDown() override { m_Nimbus.End(); }
 
     // Starts the module with these [Feed] lines, waits for `pushes` pushes, stops it.
     std::vector<PushRecord> Run(const std::string& lines, size_t pushes,
                                 HostPackService pack = nullptr) {
-        l2test::ConfigureNimbus(folder_, lines);
+        l2test::ConfigureNimbus(m_Folder, lines);
         HostRecorder::Instance().Clear();
         DriverWorkParams params = hostkit::MakeWorkParams(9);
         params.pack_service = pack;
-        EXPECT_EQ(nimbus_.Begin(params), 1) << HostRecorder::Instance().LogDump();
+        EXPECT_EQ(m_Nimbus.Begin(params), 1) << HostRecorder::Instance().LogDump();
         WaitForPushes(pushes);
-        nimbus_.End();
+        m_Nimbus.End();
         return HostRecorder::Instance().Pushes();
     }
     static bool WaitForPushes(size_t n) {
@@ -100,8 +100,8 @@ protected:
         return data;
     }
 
-    hostkit::ScratchFolder folder_;
-    DriverLibrary nimbus_{NIMBUS_SO_PATH};
+    hostkit::ScratchFolder m_Folder;
+    DriverLibrary m_Nimbus{NIMBUS_SO_PATH};
 };
 
 // Names of the defined global symbols in the dynamic symbol table of an ELF file of this build's
@@ -143,13 +143,13 @@ TEST(NimbusLibraryTest, ExportsExactlyTheNineDriverEntries) {
 }
 
 TEST_F(NimbusTest, DescribesItselfAsAModuleWithAConsole) {
-    EXPECT_EQ(nimbus_.DllVersion(), 0x0064012Cu);
-    const auto info = nimbus_.BaseInfoBytes();
+    EXPECT_EQ(m_Nimbus.DllVersion(), 0x0064012Cu);
+    const auto info = m_Nimbus.BaseInfoBytes();
     EXPECT_EQ(info[0], 30);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(info.data()) + 3), "nimbus");
-    EXPECT_NE(nimbus_.Console(), nullptr);
-    EXPECT_EQ(nimbus_.IsWorking(), 0);
-    EXPECT_EQ(nimbus_.FrameCount(2, 0x54, 0, 3, nullptr), -1);
+    EXPECT_NE(m_Nimbus.Console(), nullptr);
+    EXPECT_EQ(m_Nimbus.IsWorking(), 0);
+    EXPECT_EQ(m_Nimbus.FrameCount(2, 0x54, 0, 3, nullptr), -1);
 }
 
 TEST_F(NimbusTest, PushesMarketTimeSkippedKindsAndSnapshotsOfTheDay) {
@@ -192,17 +192,17 @@ TEST_F(NimbusTest, SameSettingsGiveTheSameFeedAndAnotherSeedAnother) {
 }
 
 TEST_F(NimbusTest, ARecordedFeedReplaysExactly) {
-    const std::string file = folder_.Join("day.feed");
+    const std::string file = m_Folder.Join("day.feed");
     const auto recorded = Data(Run("Rate=6000\nBatch=3\nLimit=7\nSeed=3\nRecord=" + file + "\n", 7));
     ASSERT_EQ(recorded.size(), 7u);
     // Replay ignores the generator's settings: another seed and batch change nothing.
     const auto replayed = Data(Run("Seed=99\nBatch=9\nReplay=" + file + "\n", 7));
     EXPECT_EQ(replayed, recorded);
 
-    folder_.WriteFile("broken.feed", "NIMBUSFEED1\n\x10\x00\x00\x00\x40\x00" "abc");
-    l2test::ConfigureNimbus(folder_, "Replay=" + folder_.Join("broken.feed") + "\n");
-    EXPECT_EQ(nimbus_.Begin(hostkit::MakeWorkParams()), -3);
-    EXPECT_EQ(nimbus_.IsWorking(), 0);
+    m_Folder.WriteFile("broken.feed", "NIMBUSFEED1\n\x10\x00\x00\x00\x40\x00" "abc");
+    l2test::ConfigureNimbus(m_Folder, "Replay=" + m_Folder.Join("broken.feed") + "\n");
+    EXPECT_EQ(m_Nimbus.Begin(hostkit::MakeWorkParams()), -3);
+    EXPECT_EQ(m_Nimbus.IsWorking(), 0);
 }
 
 TEST_F(NimbusTest, PackedPushesGoThroughTheHostsPackService) {
@@ -232,8 +232,8 @@ TEST_F(NimbusTest, PackedPushesGoThroughTheHostsPackService) {
 }
 
 TEST_F(NimbusTest, ConsoleAnswersItsCommands) {
-    l2test::ConfigureNimbus(folder_, "Rate=0\n");
-    ASSERT_EQ(nimbus_.Begin(hostkit::MakeWorkParams()), 1);
+    l2test::ConfigureNimbus(m_Folder, "Rate=0\n");
+    ASSERT_EQ(m_Nimbus.Begin(hostkit::MakeWorkParams()), 1);
     struct {
         std::vector<std::string> words;
         int32_t result;
@@ -252,14 +252,14 @@ TEST_F(NimbusTest, ConsoleAnswersItsCommands) {
     };
     for (const auto& c : cases) {
         HostRecorder::Instance().Clear();
-        EXPECT_EQ(nimbus_.Command(3, c.words), c.result) << c.words[0];
+        EXPECT_EQ(m_Nimbus.Command(3, c.words), c.result) << c.words[0];
         const auto consoles = HostRecorder::Instance().Consoles();
         ASSERT_EQ(consoles.size(), 1u) << c.words[0];
         EXPECT_EQ(consoles[0].text, c.reply);
         EXPECT_EQ(consoles[0].console, 3u);
     }
     HostRecorder::Instance().Clear();
-    EXPECT_EQ(nimbus_.Command(3, {"help"}), 1);
+    EXPECT_EQ(m_Nimbus.Command(3, {"help"}), 1);
     const std::string help = HostRecorder::Instance().Consoles().at(0).text;
     for (const char* word : {"help", "rate", "batch", "compress", "status"}) {
         EXPECT_NE(help.find(word), std::string::npos) << word;
@@ -267,12 +267,12 @@ TEST_F(NimbusTest, ConsoleAnswersItsCommands) {
 }
 
 TEST_F(NimbusTest, StopsCleanlyAndSendsNothingAfterwards) {
-    l2test::ConfigureNimbus(folder_, "Rate=2000\nBatch=1\n");
-    ASSERT_EQ(nimbus_.Begin(hostkit::MakeWorkParams()), 1);
-    EXPECT_EQ(nimbus_.IsWorking(), 1);
+    l2test::ConfigureNimbus(m_Folder, "Rate=2000\nBatch=1\n");
+    ASSERT_EQ(m_Nimbus.Begin(hostkit::MakeWorkParams()), 1);
+    EXPECT_EQ(m_Nimbus.IsWorking(), 1);
     ASSERT_TRUE(WaitForPushes(3));
-    EXPECT_EQ(nimbus_.End(), 1);
-    EXPECT_EQ(nimbus_.IsWorking(), 0);
+    EXPECT_EQ(m_Nimbus.End(), 1);
+    EXPECT_EQ(m_Nimbus.IsWorking(), 0);
     const size_t after_stop = HostRecorder::Instance().Pushes().size();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(HostRecorder::Instance().Pushes().size(), after_stop);
@@ -280,11 +280,11 @@ TEST_F(NimbusTest, StopsCleanlyAndSendsNothingAfterwards) {
 }
 
 TEST_F(NimbusTest, WithoutAMarketDataFileOnlyMarketTimesGoOut) {
-    l2test::ConfigureNimbus(folder_, "Rate=6000\nBatch=5\nLimit=3\nStartTime=93000\n");
-    setenv("NIMBUS_MKTDT", folder_.Join("missing.txt").c_str(), 1);
-    ASSERT_EQ(nimbus_.Begin(hostkit::MakeWorkParams()), 1);
+    l2test::ConfigureNimbus(m_Folder, "Rate=6000\nBatch=5\nLimit=3\nStartTime=93000\n");
+    setenv("NIMBUS_MKTDT", m_Folder.Join("missing.txt").c_str(), 1);
+    ASSERT_EQ(m_Nimbus.Begin(hostkit::MakeWorkParams()), 1);
     ASSERT_TRUE(WaitForPushes(3));
-    nimbus_.End();
+    m_Nimbus.End();
     unsetenv("NIMBUS_MKTDT");
     const auto pushes = HostRecorder::Instance().Pushes();
     EXPECT_EQ(U32(pushes[0].data, 0), 93000u);

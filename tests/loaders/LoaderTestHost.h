@@ -37,11 +37,11 @@ struct PushedFrame {
 
 class LoaderTestHost : public LoaderHost {
 public:
-    LoaderTestHost() : clock_(0, 0), log_(&Collect, &lines), writer(codes, snapshots, statuses) {
+    LoaderTestHost() : m_Clock(0, 0), m_Log(&Collect, &lines), writer(codes, snapshots, statuses) {
         setenv("TZ", "Asia/Hong_Kong", 1);
         tzset();
         SetTime(2014, 12, 8, 10, 0, 0);
-        clock_.Install();
+        m_Clock.Install();
         writer.SetPushSink(&Record, &pushes);
         writer.SetWorkingTest(&Working, &working);
         market.Configure({folder.Path().c_str(), 0, 0, nullptr});
@@ -58,7 +58,7 @@ public:
     ~LoaderTestHost() override { MClock::SetSource(nullptr); }
 
     void SetTime(int year, int month, int day, int hour, int minute, int second) {
-        clock_.Set(hostkit::HostClock::LocalSeconds(year, month, day, hour, minute, second));
+        m_Clock.Set(hostkit::HostClock::LocalSeconds(year, month, day, hour, minute, second));
     }
     void SetMarketTime(uint32_t hhmmss) {
         MarketInfo info;
@@ -106,7 +106,7 @@ public:
     PriceTable& Prices() override { return prices; }
     void MarkPriceTableDirty() override { price_dirty = 1; }
     const LoaderSettings& Settings() override { return settings; }
-    MLogger& Logger() override { return log_; }
+    MLogger& Logger() override { return m_Log; }
     void SignalReferenceLoaded() override { ++reference_signals; }
 
     hostkit::ScratchFolder folder;
@@ -123,13 +123,13 @@ private:
     }
     static bool Working(void* context) { return *static_cast<bool*>(context); }
 
-    MManualClock clock_;
+    MManualClock m_Clock;
 
 public:
     std::vector<LogLine> lines;
     std::vector<PushedFrame> pushes;
     bool working = false;
-    MLogger log_;
+    MLogger m_Log;
     CodeTable codes;
     SnapshotTable snapshots;
     ProductStatusTable statuses;

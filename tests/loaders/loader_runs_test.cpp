@@ -16,7 +16,7 @@ namespace {
 TEST(LoaderRuns, BuildWaitsForARefreshInProgress) {
     constexpr uint32_t kShares = 1500;
     LoaderTestHost host;
-    host.log_.SetSink(nullptr, nullptr);  // both threads would log
+    host.m_Log.SetSink(nullptr, nullptr);  // both threads would log
     host.writer.SetPushSink(nullptr, nullptr);
     host.working = true;
     std::string body = MdHeader("20141208-10:00:00");

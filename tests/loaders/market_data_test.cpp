@@ -15,22 +15,22 @@ std::string Text(const char* field, size_t size) { return std::string(field, str
 
 class MarketDataTest : public ::testing::Test {
 protected:
-    void Write(const std::string& body) { host_.folder.WriteFile("mktdt04.txt", body); }
+    void Write(const std::string& body) { m_Host.folder.WriteFile("mktdt04.txt", body); }
     Snapshot SnapshotOf(const char* code) {
         Snapshot s;
         memset(&s, 0, sizeof s);
-        EXPECT_TRUE(host_.snapshots.GetByCode(&s, code)) << code;
+        EXPECT_TRUE(m_Host.snapshots.GetByCode(&s, code)) << code;
         return s;
     }
     CodeEntry EntryOf(const char* code) {
         CodeEntry e;
         memset(&e, 0, sizeof e);
-        EXPECT_TRUE(host_.codes.GetByCode(&e, code)) << code;
+        EXPECT_TRUE(m_Host.codes.GetByCode(&e, code)) << code;
         return e;
     }
 
-    LoaderTestHost host_;
-    HKMktdtLoader loader_{host_};
+    LoaderTestHost m_Host;
+    HKMktdtLoader m_Loader{m_Host};
 };
 
 TEST_F(MarketDataTest, BuildModeFillsTheTablesAndKeepsTheDay) {
@@ -40,9 +40,9 @@ TEST_F(MarketDataTest, BuildModeFillsTheTablesAndKeepsTheDay) {
     Write(MdHeader("20141208-10:00:00") + MdShare("00700", u"腾讯控股", "TENCENT", q) +
           MdShare("00005", u"汇丰控股", "HSBC") + kTrailer);
 
-    EXPECT_EQ(loader_(HKMktdtLoader::kBuild), 0);
+    EXPECT_EQ(m_Loader(HKMktdtLoader::kBuild), 0);
 
-    ASSERT_EQ(host_.codes.Count(), 2u);
+    ASSERT_EQ(m_Host.codes.Count(), 2u);
     const CodeEntry tencent = EntryOf("00700");
     EXPECT_EQ(+tencent.serial, 0);
     EXPECT_EQ(tencent.category, 1);
@@ -60,21 +60,21 @@ TEST_F(MarketDataTest, BuildModeFillsTheTablesAndKeepsTheDay) {
     EXPECT_EQ(+s.bid_volume, 500u);
     EXPECT_EQ(+s.ask_price, 10100u);
     EXPECT_EQ(+s.ask_volume, 600u);
-    EXPECT_EQ(host_.statuses.Count(), 2u);
+    EXPECT_EQ(m_Host.statuses.Count(), 2u);
 
-    EXPECT_TRUE(loader_.HasCode(700));
-    EXPECT_TRUE(loader_.HasCode(5));
-    EXPECT_FALSE(loader_.HasCode(1));
-    EXPECT_EQ(loader_.PreviousClose(700), 12346u);
-    EXPECT_EQ(loader_.PreviousClose(1), 0u);
-    EXPECT_EQ(loader_.DayRecords().begin()->first, 5u);  // ascending
+    EXPECT_TRUE(m_Loader.HasCode(700));
+    EXPECT_TRUE(m_Loader.HasCode(5));
+    EXPECT_FALSE(m_Loader.HasCode(1));
+    EXPECT_EQ(m_Loader.PreviousClose(700), 12346u);
+    EXPECT_EQ(m_Loader.PreviousClose(1), 0u);
+    EXPECT_EQ(m_Loader.DayRecords().begin()->first, 5u);  // ascending
 
-    EXPECT_EQ(host_.MarketTime(), 0u);  // build mode leaves the market time
-    EXPECT_EQ(host_.market_data_path_flag.load(), 0);
-    ASSERT_NE(host_.FindLog("HKMktdtLoader::operator() : path ["), nullptr);
-    EXPECT_EQ(host_.FindLog("path [")->module, "加载实时数据文件");
-    ASSERT_NE(host_.FindLog("今天交易股票数为 = 2"), nullptr);
-    EXPECT_TRUE(host_.pushes.empty());  // not working
+    EXPECT_EQ(m_Host.MarketTime(), 0u);  // build mode leaves the market time
+    EXPECT_EQ(m_Host.market_data_path_flag.load(), 0);
+    ASSERT_NE(m_Host.FindLog("HKMktdtLoader::operator() : path ["), nullptr);
+    EXPECT_EQ(m_Host.FindLog("path [")->module, "加载实时数据文件");
+    ASSERT_NE(m_Host.FindLog("今天交易股票数为 = 2"), nullptr);
+    EXPECT_TRUE(m_Host.pushes.empty());  // not working
 }
 
 TEST_F(MarketDataTest, ResultCodesAndTheirLogLines) {
@@ -142,31 +142,31 @@ TEST_F(MarketDataTest, RefreshMovesTheMarketTimeAndPushesOnlyChanges) {
     const std::string a = MdShare("00700", u"腾讯控股", "TENCENT");
     const std::string b = MdShare("00005", u"汇丰控股", "HSBC");
     Write(MdHeader("20141208-09:30:00") + a + b + kTrailer);
-    ASSERT_EQ(loader_(HKMktdtLoader::kBuild), 0);
+    ASSERT_EQ(m_Loader(HKMktdtLoader::kBuild), 0);
 
     // Not working: a refresh does nothing at all.
-    EXPECT_EQ(loader_(HKMktdtLoader::kRefresh), 0);
-    EXPECT_EQ(host_.MarketTime(), 0u);
+    EXPECT_EQ(m_Loader(HKMktdtLoader::kRefresh), 0);
+    EXPECT_EQ(m_Host.MarketTime(), 0u);
 
-    host_.working = true;
-    host_.SetMarketTime(93000);
+    m_Host.working = true;
+    m_Host.SetMarketTime(93000);
     Quote moved;
     moved.last = "10.060";
     Write(MdHeader("20141208-09:30:05") + MdShare("00700", u"腾讯控股", "TENCENT", moved) + b + kTrailer);
-    EXPECT_EQ(loader_(HKMktdtLoader::kRefresh), 0);
-    EXPECT_EQ(host_.MarketTime(), 93005u);
-    ASSERT_EQ(host_.CountPushes(MarketWriter::kSnapshotFrame), 1u);
+    EXPECT_EQ(m_Loader(HKMktdtLoader::kRefresh), 0);
+    EXPECT_EQ(m_Host.MarketTime(), 93005u);
+    ASSERT_EQ(m_Host.CountPushes(MarketWriter::kSnapshotFrame), 1u);
     Snapshot pushed;
-    memcpy(&pushed, host_.pushes[0].data.data(), sizeof pushed);
+    memcpy(&pushed, m_Host.pushes[0].data.data(), sizeof pushed);
     EXPECT_STREQ(pushed.code, "00700");
     EXPECT_EQ(+pushed.last, 10060u);
 
     // The same file again is stale: nothing read, nothing pushed, no message.
-    host_.pushes.clear();
-    host_.lines.clear();
-    EXPECT_EQ(loader_(HKMktdtLoader::kRefresh), -100);
-    EXPECT_TRUE(host_.pushes.empty());
-    EXPECT_TRUE(host_.lines.empty());
+    m_Host.pushes.clear();
+    m_Host.lines.clear();
+    EXPECT_EQ(m_Loader(HKMktdtLoader::kRefresh), -100);
+    EXPECT_TRUE(m_Host.pushes.empty());
+    EXPECT_TRUE(m_Host.lines.empty());
 }
 
 TEST_F(MarketDataTest, NominalPriceSettingAndOpenPrice) {
@@ -241,12 +241,12 @@ TEST_F(MarketDataTest, RepeatedCodeAndShortLines) {
           "MD401|00005|" + NameField(u"丙") + "|C|100\n" +  // 5 fields: listed, no quote
           "MD401|00000|" + NameField(u"丁") + "|D|1|1|1|1|1|1|1|1|1|1|1\n" +  // code 0: skipped
           "XX\n" + kTrailer);
-    ASSERT_EQ(loader_(HKMktdtLoader::kBuild), 0);
-    EXPECT_EQ(host_.codes.Count(), 2u);  // 00700 once (PutSerial replaces), 00005
-    EXPECT_EQ(host_.snapshots.Count(), 3u);
-    EXPECT_EQ(host_.statuses.Count(), 3u);
-    EXPECT_EQ(loader_.DayCount(), 2u);
-    EXPECT_EQ(Text(loader_.DayRecords()[700].full_name, 16), "乙");
+    ASSERT_EQ(m_Loader(HKMktdtLoader::kBuild), 0);
+    EXPECT_EQ(m_Host.codes.Count(), 2u);  // 00700 once (PutSerial replaces), 00005
+    EXPECT_EQ(m_Host.snapshots.Count(), 3u);
+    EXPECT_EQ(m_Host.statuses.Count(), 3u);
+    EXPECT_EQ(m_Loader.DayCount(), 2u);
+    EXPECT_EQ(Text(m_Loader.DayRecords()[700].full_name, 16), "乙");
     const Snapshot listed = SnapshotOf("00005");
     EXPECT_EQ(+listed.volume, 100u);
     EXPECT_EQ(+listed.last, 0u);
@@ -280,8 +280,8 @@ TEST_F(MarketDataTest, Level2DataKeepsWhatTheFileDoesNotCarry) {
 
 TEST_F(MarketDataTest, LastLineWithoutLineEndAndHeaderWithoutTime) {
     Write(MdHeader("20141208-10:00:00") + MdShare("00700", u"腾讯", "TC") + "TRAILER");
-    EXPECT_EQ(loader_(HKMktdtLoader::kBuild), 0);
-    EXPECT_EQ(host_.codes.Count(), 1u);
+    EXPECT_EQ(m_Loader(HKMktdtLoader::kBuild), 0);
+    EXPECT_EQ(m_Host.codes.Count(), 1u);
 
     // A stamp without its time part is never later than the market time.
     LoaderTestHost host;

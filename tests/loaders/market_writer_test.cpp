@@ -31,20 +31,20 @@ protected:
     MarketWriterTest() {
         IndexDefinition index{};
         memcpy(index.code, "999001", 6);
-        codes_.AddIndexEntries(true, &index, 1);
+        m_Codes.AddIndexEntries(true, &index, 1);
         for (const char* code : {"00700", "00005"}) {
             CodeEntry e{};
             memcpy(e.code, code, 5);
-            codes_.PutSerial(&e);
+            m_Codes.PutSerial(&e);
             Snapshot s{};
             memcpy(s.code, code, 5);
-            snapshots_.Append(&s);
+            m_Snapshots.Append(&s);
             ProductStatus st{};
             memcpy(st.code, code, 5);
-            statuses_.Append(&st);
+            m_Statuses.Append(&st);
         }
-        writer_.SetPushSink(&Record, &frames_);
-        writer_.SetWorkingTest(&Working, &working_);
+        m_Writer.SetPushSink(&Record, &m_Frames);
+        m_Writer.SetWorkingTest(&Working, &m_Working);
     }
     static Snapshot Quote(const char* code, uint32_t last) {
         Snapshot s{};
@@ -53,12 +53,12 @@ protected:
         return s;
     }
 
-    CodeTable codes_;
-    SnapshotTable snapshots_;
-    ProductStatusTable statuses_;
-    MarketWriter writer_{codes_, snapshots_, statuses_};
-    std::vector<Frame> frames_;
-    bool working_ = false;
+    CodeTable m_Codes;
+    SnapshotTable m_Snapshots;
+    ProductStatusTable m_Statuses;
+    MarketWriter m_Writer{m_Codes, m_Snapshots, m_Statuses};
+    std::vector<Frame> m_Frames;
+    bool m_Working = false;
 };
 
 TEST_F(MarketWriterTest, SnapshotsArePlacedByCodeAndPushedOnlyWhenChangedWhileWorking) {
@@ -79,53 +79,53 @@ TEST_F(MarketWriterTest, SnapshotsArePlacedByCodeAndPushedOnlyWhenChangedWhileWo
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(std::string(step.code) + " " + std::to_string(step.last));
-        working_ = step.working;
-        frames_.clear();
+        m_Working = step.working;
+        m_Frames.clear();
         const Snapshot s = Quote(step.code, step.last);
-        EXPECT_EQ(writer_.UpdateSnapshot(s), step.stored);
-        ASSERT_EQ(frames_.size(), step.pushed ? 1u : 0u);
+        EXPECT_EQ(m_Writer.UpdateSnapshot(s), step.stored);
+        ASSERT_EQ(m_Frames.size(), step.pushed ? 1u : 0u);
         if (step.pushed) {
-            EXPECT_EQ(frames_[0].type, MarketWriter::kSnapshotFrame);
-            EXPECT_EQ(frames_[0].data, std::string(reinterpret_cast<const char*>(&s), sizeof s));
+            EXPECT_EQ(m_Frames[0].type, MarketWriter::kSnapshotFrame);
+            EXPECT_EQ(m_Frames[0].data, std::string(reinterpret_cast<const char*>(&s), sizeof s));
         }
     }
     Snapshot s;
-    ASSERT_TRUE(snapshots_.Get(&s, 1));
+    ASSERT_TRUE(m_Snapshots.Get(&s, 1));
     EXPECT_STREQ(s.code, "00005");
     EXPECT_EQ(+s.last, 101u);
 }
 
 TEST_F(MarketWriterTest, Statuses) {
-    working_ = true;
+    m_Working = true;
     ProductStatus st{};
     memcpy(st.code, "00005", 5);
     memcpy(st.board_lot_status, "T       ", 8);
-    EXPECT_TRUE(writer_.UpdateStatus(st));
-    EXPECT_FALSE(writer_.UpdateStatus(st));
-    ASSERT_EQ(frames_.size(), 1u);
-    EXPECT_EQ(frames_[0].type, MarketWriter::kStatusFrame);
-    EXPECT_EQ(frames_[0].data.size(), 22u);
+    EXPECT_TRUE(m_Writer.UpdateStatus(st));
+    EXPECT_FALSE(m_Writer.UpdateStatus(st));
+    ASSERT_EQ(m_Frames.size(), 1u);
+    EXPECT_EQ(m_Frames[0].type, MarketWriter::kStatusFrame);
+    EXPECT_EQ(m_Frames[0].data.size(), 22u);
     ProductStatus stored;
-    ASSERT_TRUE(statuses_.Get(&stored, 1));
+    ASSERT_TRUE(m_Statuses.Get(&stored, 1));
     EXPECT_EQ(memcmp(&stored, &st, sizeof st), 0);
-    ASSERT_TRUE(statuses_.Get(&stored, 0));
+    ASSERT_TRUE(m_Statuses.Get(&stored, 0));
     EXPECT_EQ(stored.board_lot_status[0], 0);
-    EXPECT_TRUE(writer_.UpdateSnapshot(Quote("00005", 9)));
+    EXPECT_TRUE(m_Writer.UpdateSnapshot(Quote("00005", 9)));
 }
 
 TEST_F(MarketWriterTest, PushFrames) {
     const char data[] = "abc";
-    EXPECT_EQ(writer_.Push(3, data, 3), 1);
-    ASSERT_EQ(frames_.size(), 1u);
-    EXPECT_EQ(frames_[0].type, 3);
-    EXPECT_EQ(frames_[0].data, "abc");
+    EXPECT_EQ(m_Writer.Push(3, data, 3), 1);
+    ASSERT_EQ(m_Frames.size(), 1u);
+    EXPECT_EQ(m_Frames[0].type, 3);
+    EXPECT_EQ(m_Frames[0].data, "abc");
     std::string big(MarketWriter::kMaxPushData + 1, 'x');
-    EXPECT_EQ(writer_.Push(1, big.data(), MarketWriter::kMaxPushData), 1);
-    EXPECT_EQ(writer_.Push(1, big.data(), MarketWriter::kMaxPushData + 1), ERR_BAD_ARGUMENT);
-    EXPECT_EQ(writer_.Push(1, nullptr, 4), ERR_BAD_ARGUMENT);
-    writer_.SetPushSink(nullptr, nullptr);
-    EXPECT_EQ(writer_.Push(1, data, 3), 0);
-    EXPECT_EQ(frames_.size(), 2u);
+    EXPECT_EQ(m_Writer.Push(1, big.data(), MarketWriter::kMaxPushData), 1);
+    EXPECT_EQ(m_Writer.Push(1, big.data(), MarketWriter::kMaxPushData + 1), ERR_BAD_ARGUMENT);
+    EXPECT_EQ(m_Writer.Push(1, nullptr, 4), ERR_BAD_ARGUMENT);
+    m_Writer.SetPushSink(nullptr, nullptr);
+    EXPECT_EQ(m_Writer.Push(1, data, 3), 0);
+    EXPECT_EQ(m_Frames.size(), 2u);
 }
 
 }  // namespace

@@ -27,34 +27,34 @@ std::string RefShare(const std::string& code, const std::string& name, const std
 class ReferenceDataTest : public ::testing::Test {
 protected:
     ReferenceDataTest() {
-        host_.folder.WriteFile("mktdt04.txt", MdHeader("20141208-10:00:00") + MdShare("00700", u"腾讯", "TC") +
+        m_Host.folder.WriteFile("mktdt04.txt", MdHeader("20141208-10:00:00") + MdShare("00700", u"腾讯", "TC") +
                                                   MdShare("00005", u"汇丰", "HSBC") + kTrailer);
     }
-    void WriteReference(const std::string& body) { host_.folder.WriteFile("reff041208.txt", body); }
+    void WriteReference(const std::string& body) { m_Host.folder.WriteFile("reff041208.txt", body); }
     CodeEntry EntryOf(const char* code) {
         CodeEntry e;
         memset(&e, 0, sizeof e);
-        EXPECT_TRUE(host_.codes.GetByCode(&e, code)) << code;
+        EXPECT_TRUE(m_Host.codes.GetByCode(&e, code)) << code;
         return e;
     }
 
-    LoaderTestHost host_;
-    HKMktdtLoader market_data_{host_};
-    HKRefDbf loader_{host_, market_data_};
+    LoaderTestHost m_Host;
+    HKMktdtLoader m_MarketData{m_Host};
+    HKRefDbf m_Loader{m_Host, m_MarketData};
 };
 
 TEST_F(ReferenceDataTest, MergesTheSharesOfTheDay) {
-    host_.rates.selling = 1;
+    m_Host.rates.selling = 1;
     WriteReference("HREFF04|20141208\n" + RefShare("00700", "腾讯控股", "TENCENT") +
                    RefShare("00005", "汇丰控股", "HSBC HOLDINGS", "80.00", 18) +  // 18 fields: nothing
                    RefShare("00001", "长和", "CKH") +                                // not traded today
                    "R0402|7.75|HKD|CNY\n" + kTrailer);
 
-    EXPECT_EQ(loader_.Instance(), 0);
+    EXPECT_EQ(m_Loader.Instance(), 0);
 
-    EXPECT_EQ(host_.codes.Count(), 2u);
-    EXPECT_EQ(host_.snapshots.Count(), 2u);
-    EXPECT_EQ(host_.statuses.Count(), 2u);
+    EXPECT_EQ(m_Host.codes.Count(), 2u);
+    EXPECT_EQ(m_Host.snapshots.Count(), 2u);
+    EXPECT_EQ(m_Host.statuses.Count(), 2u);
     const CodeEntry e = EntryOf("00700");
     EXPECT_EQ(Text(e.full_name, 16), "腾讯控股");
     EXPECT_EQ(Text(e.second_name, 16), "TENCENT");
@@ -64,18 +64,18 @@ TEST_F(ReferenceDataTest, MergesTheSharesOfTheDay) {
     EXPECT_EQ(Text(e.reference_text, 8), "SZHK\n");  // the line end stays in the last field
     EXPECT_EQ(e.category, 1);
     Snapshot s;
-    ASSERT_TRUE(host_.snapshots.GetByCode(&s, "00700"));
+    ASSERT_TRUE(m_Host.snapshots.GetByCode(&s, "00700"));
     EXPECT_EQ(+s.previous_close, 12346u);
     EXPECT_EQ(+s.open, 12346u);
     EXPECT_EQ(+s.last, 0u);  // the reference snapshot carries only the previous close
     // The share with a short line keeps what the market data file gave.
     EXPECT_EQ(Text(EntryOf("00005").full_name, 16), "汇丰");
-    EXPECT_EQ(host_.codes.FindCode("00001\0"), 0xFFFF);
+    EXPECT_EQ(m_Host.codes.FindCode("00001\0"), 0xFFFF);
 
-    EXPECT_EQ(+host_.rates.middle, 775000u);
-    EXPECT_EQ(+host_.rates.buying, 775000u);
-    EXPECT_EQ(+host_.rates.selling, 1u);  // only a rate still 0 takes the middle rate
-    EXPECT_EQ(host_.reference_signals, 1);
+    EXPECT_EQ(+m_Host.rates.middle, 775000u);
+    EXPECT_EQ(+m_Host.rates.buying, 775000u);
+    EXPECT_EQ(+m_Host.rates.selling, 1u);  // only a rate still 0 takes the middle rate
+    EXPECT_EQ(m_Host.reference_signals, 1);
 
     const char* expected[] = {"HKRefDbf::Instance() : 准备构建码表!", "HKRefDbf::Instance() : path [",
                               "reff041208.txt]",
@@ -83,7 +83,7 @@ TEST_F(ReferenceDataTest, MergesTheSharesOfTheDay) {
                               "case1:HREFF04|20141208\n", "case1:TRAILER\n", "case2:R0402|7.75|HKD|CNY\n"};
     for (const char* text : expected) {
         SCOPED_TRACE(text);
-        const LogLine* line = host_.FindLog(text);
+        const LogLine* line = m_Host.FindLog(text);
         ASSERT_NE(line, nullptr);
         EXPECT_EQ(line->level, kLogInfo);
         EXPECT_EQ(line->module, text[0] == 'c' ? "调试专用" : "加载基础数据文件");
@@ -122,19 +122,19 @@ TEST_F(ReferenceDataTest, FullNameCleanUpAndRepeatedCodes) {
 }
 
 TEST_F(ReferenceDataTest, WithoutReferenceFileTheMarketDataFileBuildsTheTable) {
-    EXPECT_EQ(loader_.Instance(), 0);
-    const LogLine* line = host_.FindLog("HKRefDbf::Instance() : 加载基础数据文件失败，转从实时文件构建码表!");
+    EXPECT_EQ(m_Loader.Instance(), 0);
+    const LogLine* line = m_Host.FindLog("HKRefDbf::Instance() : 加载基础数据文件失败，转从实时文件构建码表!");
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->level, kLogWarning);
-    EXPECT_EQ(host_.codes.Count(), 2u);
+    EXPECT_EQ(m_Host.codes.Count(), 2u);
     EXPECT_EQ(Text(EntryOf("00700").full_name, 16), "腾讯");
     EXPECT_EQ(Text(EntryOf("00700").second_name, 16), "TC");
     Snapshot s;
-    ASSERT_TRUE(host_.snapshots.GetByCode(&s, "00005"));
+    ASSERT_TRUE(m_Host.snapshots.GetByCode(&s, "00005"));
     EXPECT_EQ(+s.previous_close, 10000u);
     EXPECT_EQ(+s.open, 10000u);
     EXPECT_EQ(+s.volume, 0u);
-    EXPECT_EQ(host_.reference_signals, 1);
+    EXPECT_EQ(m_Host.reference_signals, 1);
 }
 
 TEST_F(ReferenceDataTest, FailureResults) {
@@ -167,10 +167,10 @@ TEST_F(ReferenceDataTest, OverLongLineIsSkippedWhole) {
     // The rest of the long line looks like a share line: it must not be taken for one.
     const std::string long_line = "R0401|00005|" + std::string(3000, 'x') + "|" + RefShare("00005", "假", "FAKE");
     WriteReference(long_line + RefShare("00700", "腾讯控股", "TENCENT"));
-    EXPECT_EQ(loader_.Instance(), 0);
+    EXPECT_EQ(m_Loader.Instance(), 0);
     EXPECT_EQ(Text(EntryOf("00700").full_name, 16), "腾讯控股");
     EXPECT_EQ(Text(EntryOf("00005").full_name, 16), "汇丰");
-    const LogLine* line = host_.FindLog("HKRefDbf::Instance() : 跳过超长行1行");
+    const LogLine* line = m_Host.FindLog("HKRefDbf::Instance() : 跳过超长行1行");
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->level, kLogWarning);
 }

@@ -20,17 +20,17 @@ std::string TsHeader(const std::string& stamp) {
 class SessionStatusTest : public ::testing::Test {
 protected:
     SessionStatusTest() {
-        host_.folder.WriteFile("mktdt04.txt", MdHeader("20141208-10:00:00") + MdShare("00700", u"腾讯", "TC") +
+        m_Host.folder.WriteFile("mktdt04.txt", MdHeader("20141208-10:00:00") + MdShare("00700", u"腾讯", "TC") +
                                                   MdShare("00005", u"汇丰", "HSBC") + kTrailer);
-        EXPECT_EQ(market_data_(HKMktdtLoader::kBuild), 0);
-        host_.working = true;
-        host_.lines.clear();
+        EXPECT_EQ(m_MarketData(HKMktdtLoader::kBuild), 0);
+        m_Host.working = true;
+        m_Host.lines.clear();
     }
-    void Write(const std::string& body) { host_.folder.WriteFile("trdses04.txt", body); }
+    void Write(const std::string& body) { m_Host.folder.WriteFile("trdses04.txt", body); }
 
-    LoaderTestHost host_;
-    HKMktdtLoader market_data_{host_};
-    HKTrdsesLoader loader_{host_, market_data_};
+    LoaderTestHost m_Host;
+    HKMktdtLoader m_MarketData{m_Host};
+    HKTrdsesLoader m_Loader{m_Host, m_MarketData};
 };
 
 const std::string kBody = TsHeader("20141208-100000") + "MD402|52000000000|-5|Y\n" +
@@ -40,44 +40,44 @@ const std::string kBody = TsHeader("20141208-100000") + "MD402|52000000000|-5|Y\
 
 TEST_F(SessionStatusTest, QuotaAndInstrumentStatesArePushedOncePerChange) {
     Write(kBody);
-    EXPECT_EQ(loader_.Instance(true), 0);
+    EXPECT_EQ(m_Loader.Instance(true), 0);
 
-    const MarketQuotaStatus& kept = loader_.KeptQuotaStatus();
+    const MarketQuotaStatus& kept = m_Loader.KeptQuotaStatus();
     const int64_t first_quota = kept.first_quota;  // packed fields: compare copies
     const int64_t remaining_quota = kept.remaining_quota;
     EXPECT_EQ(first_quota, 52000000000);
     EXPECT_EQ(remaining_quota, 0);  // -5 in the file
     EXPECT_EQ(kept.quota_state, 'Y');
     EXPECT_EQ(std::string(kept.trading_state, 8), "CT      ");
-    ASSERT_EQ(host_.CountPushes(HKTrdsesLoader::kQuotaFrame), 1u);
-    EXPECT_EQ(host_.pushes[0].data, std::string(reinterpret_cast<const char*>(&kept), 25));
+    ASSERT_EQ(m_Host.CountPushes(HKTrdsesLoader::kQuotaFrame), 1u);
+    EXPECT_EQ(m_Host.pushes[0].data, std::string(reinterpret_cast<const char*>(&kept), 25));
 
-    ASSERT_EQ(host_.CountPushes(MarketWriter::kStatusFrame), 1u);
+    ASSERT_EQ(m_Host.CountPushes(MarketWriter::kStatusFrame), 1u);
     ProductStatus status;
-    ASSERT_TRUE(host_.statuses.Get(&status, 0));
+    ASSERT_TRUE(m_Host.statuses.Get(&status, 0));
     EXPECT_STREQ(status.code, "00700");
     EXPECT_EQ(std::string(status.board_lot_status, 8), "T       ");
     EXPECT_EQ(std::string(status.odd_lot_status, 8), "O       ");
-    EXPECT_EQ(host_.statuses.FindCode("00001\0"), 0xFFFF);
+    EXPECT_EQ(m_Host.statuses.FindCode("00001\0"), 0xFFFF);
 
-    const LogLine* path = host_.FindLog("HKTrdsesLoader::Instance() : path [");
+    const LogLine* path = m_Host.FindLog("HKTrdsesLoader::Instance() : path [");
     ASSERT_NE(path, nullptr);
     EXPECT_EQ(path->module, "加载交易盘实时状态数据文件");
 
     // The same file again: nothing changed, nothing pushed; no path line without the flag.
-    host_.pushes.clear();
-    host_.lines.clear();
-    EXPECT_EQ(loader_.Instance(false), 0);
-    EXPECT_TRUE(host_.pushes.empty());
-    EXPECT_TRUE(host_.lines.empty());
+    m_Host.pushes.clear();
+    m_Host.lines.clear();
+    EXPECT_EQ(m_Loader.Instance(false), 0);
+    EXPECT_TRUE(m_Host.pushes.empty());
+    EXPECT_TRUE(m_Host.lines.empty());
 
     // A change of the market state alone changes the quota record.
     std::string changed = kBody;
     changed.replace(changed.find("CT      "), 8, "E       ");
     Write(changed);
-    EXPECT_EQ(loader_.Instance(false), 0);
-    EXPECT_EQ(host_.CountPushes(HKTrdsesLoader::kQuotaFrame), 1u);
-    EXPECT_EQ(host_.CountPushes(MarketWriter::kStatusFrame), 0u);
+    EXPECT_EQ(m_Loader.Instance(false), 0);
+    EXPECT_EQ(m_Host.CountPushes(HKTrdsesLoader::kQuotaFrame), 1u);
+    EXPECT_EQ(m_Host.CountPushes(MarketWriter::kStatusFrame), 0u);
 }
 
 TEST_F(SessionStatusTest, RunsThatChangeNothing) {
@@ -101,40 +101,40 @@ TEST_F(SessionStatusTest, RunsThatChangeNothing) {
         if (c.body != nullptr) {
             Write(*c.body);
         } else {
-            host_.folder.WriteFile("trdses04.txt", "");
-            host_.settings.trdses = host_.folder.Join("absent.txt").c_str();
+            m_Host.folder.WriteFile("trdses04.txt", "");
+            m_Host.settings.trdses = m_Host.folder.Join("absent.txt").c_str();
         }
-        host_.working = c.working;
-        host_.lines.clear();
-        EXPECT_EQ(loader_.Instance(false), c.result);
-        EXPECT_TRUE(host_.pushes.empty());
+        m_Host.working = c.working;
+        m_Host.lines.clear();
+        EXPECT_EQ(m_Loader.Instance(false), c.result);
+        EXPECT_TRUE(m_Host.pushes.empty());
         const MarketQuotaStatus zero{};
-        EXPECT_EQ(memcmp(&loader_.KeptQuotaStatus(), &zero, sizeof zero), 0);
+        EXPECT_EQ(memcmp(&m_Loader.KeptQuotaStatus(), &zero, sizeof zero), 0);
         ProductStatus status;
-        ASSERT_TRUE(host_.statuses.Get(&status, 0));
+        ASSERT_TRUE(m_Host.statuses.Get(&status, 0));
         EXPECT_EQ(status.board_lot_status[0], 0);
         if (c.warning == nullptr) {
-            EXPECT_TRUE(host_.lines.empty());
+            EXPECT_TRUE(m_Host.lines.empty());
         } else {
-            ASSERT_EQ(host_.lines.size(), 1u);
-            EXPECT_EQ(host_.lines[0].message, c.warning);
-            EXPECT_EQ(host_.lines[0].level, kLogWarning);
-            EXPECT_EQ(host_.lines[0].module, "加载实时数据文件");
+            ASSERT_EQ(m_Host.lines.size(), 1u);
+            EXPECT_EQ(m_Host.lines[0].message, c.warning);
+            EXPECT_EQ(m_Host.lines[0].level, kLogWarning);
+            EXPECT_EQ(m_Host.lines[0].module, "加载实时数据文件");
         }
-        host_.settings.trdses = host_.folder.Join("trdses04.txt").c_str();
+        m_Host.settings.trdses = m_Host.folder.Join("trdses04.txt").c_str();
     }
 }
 
 TEST_F(SessionStatusTest, OverLongLineIsSkippedAndReadingGoesOn) {
     Write(TsHeader("20141208-100000") + "MD403|00005|" + std::string(9000, 'L') + "\n" +
           "MD403|00700|T       |O       \n" + kTrailer);
-    EXPECT_EQ(loader_.Instance(false), 0);
+    EXPECT_EQ(m_Loader.Instance(false), 0);
     ProductStatus status;
-    ASSERT_TRUE(host_.statuses.Get(&status, 0));
+    ASSERT_TRUE(m_Host.statuses.Get(&status, 0));
     EXPECT_EQ(std::string(status.board_lot_status, 8), "T       ");
-    ASSERT_TRUE(host_.statuses.Get(&status, 1));
+    ASSERT_TRUE(m_Host.statuses.Get(&status, 1));
     EXPECT_EQ(status.board_lot_status[0], 0);
-    EXPECT_NE(host_.FindLog("跳过超长行1行"), nullptr);
+    EXPECT_NE(m_Host.FindLog("跳过超长行1行"), nullptr);
 }
 
 TEST(SessionStatusParse, ResultCodes) {

@@ -23,14 +23,14 @@ constexpr uint32_t kRecords = 300;
 // Lets writers start only once the readers run, so the two really overlap.
 class StartGate {
 public:
-    explicit StartGate(int readers) : waiting_(readers) {}
-    void ReaderRunning() { --waiting_; }
+    explicit StartGate(int readers) : m_Waiting(readers) {}
+    void ReaderRunning() { --m_Waiting; }
     void WaitForReaders() const {
-        while (waiting_.load() > 0) std::this_thread::yield();
+        while (m_Waiting.load() > 0) std::this_thread::yield();
     }
 
 private:
-    std::atomic<int> waiting_;
+    std::atomic<int> m_Waiting;
 };
 
 Snapshot Generation(uint32_t position, uint32_t generation) {

@@ -43,30 +43,30 @@ std::string SessionFile(uint16_t a, uint16_t b, uint16_t c, uint16_t d, size_t s
 
 class MarketTest : public ::testing::Test {
 protected:
-    MarketTest() : clock_(0, 0), log_(&Collect, &lines_) {
+    MarketTest() : m_Clock(0, 0), m_Log(&Collect, &m_Lines) {
         setenv("TZ", "Asia/Hong_Kong", 1);
         tzset();
-        clock_.Set(hostkit::HostClock::LocalSeconds(2014, 12, 8, 10, 0, 0));
-        clock_.Install();
+        m_Clock.Set(hostkit::HostClock::LocalSeconds(2014, 12, 8, 10, 0, 0));
+        m_Clock.Install();
     }
     ~MarketTest() override { MClock::SetSource(nullptr); }
 
     void Configure(uint32_t time1, uint32_t time2) {
-        directory_ = folder_.Path() + "/";
-        market_.Configure({directory_.c_str(), time1, time2, &log_});
+        m_Directory = m_Folder.Path() + "/";
+        m_Market.Configure({m_Directory.c_str(), time1, time2, &m_Log});
     }
     MarketInfo Info() {
         MarketInfo info;
-        market_.GetInfo(&info);
+        m_Market.GetInfo(&info);
         return info;
     }
 
-    hostkit::ScratchFolder folder_;
-    MManualClock clock_;
-    std::vector<LogLine> lines_;
-    MLogger log_;
-    std::string directory_;
-    Market market_;
+    hostkit::ScratchFolder m_Folder;
+    MManualClock m_Clock;
+    std::vector<LogLine> m_Lines;
+    MLogger m_Log;
+    std::string m_Directory;
+    Market m_Market;
 };
 
 TEST(MarketSessions, FileChoiceByDate) {
@@ -88,10 +88,10 @@ TEST(MarketSessions, FileChoiceByDate) {
 }
 
 TEST_F(MarketTest, InitBuildsTheMarketOfToday) {
-    folder_.WriteFile("lonkind1.cfg", SessionFile(930, 1200, 1300, 1600));
-    folder_.WriteFile("lonkind.cfg", SessionFile(1000, 1100, 1400, 1500));
+    m_Folder.WriteFile("lonkind1.cfg", SessionFile(930, 1200, 1300, 1600));
+    m_Folder.WriteFile("lonkind.cfg", SessionFile(1000, 1100, 1400, 1500));
     Configure(20141208, 20150101);  // today equals Time1: lonkind1.cfg
-    ASSERT_EQ(market_.Init(3), 1);
+    ASSERT_EQ(m_Market.Init(3), 1);
 
     const MarketInfo info = Info();
     EXPECT_EQ(V(info.market_number), 30);
@@ -109,7 +109,7 @@ TEST_F(MarketTest, InitBuildsTheMarketOfToday) {
     EXPECT_EQ(V(info.time_zone), 8);
     EXPECT_EQ(V(info.delay), 0);
     for (uint8_t b : info.digest) EXPECT_EQ(b, 0);
-    EXPECT_TRUE(lines_.empty());
+    EXPECT_TRUE(m_Lines.empty());
 
     struct Case {
         int32_t index;
@@ -121,9 +121,9 @@ TEST_F(MarketTest, InitBuildsTheMarketOfToday) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
         CategoryInfo category;
-        EXPECT_EQ(market_.GetCategory(&category, c.index), c.result);
+        EXPECT_EQ(m_Market.GetCategory(&category, c.index), c.result);
         char name[8];
-        EXPECT_EQ(market_.GetCategoryName(c.index, name), c.result == 1 ? 1 : -1);
+        EXPECT_EQ(m_Market.GetCategoryName(c.index, name), c.result == 1 ? 1 : -1);
         if (c.result == 1) {
             EXPECT_EQ(std::string(category.name, 8), c.name);
             EXPECT_EQ(std::string(name, 8), c.name);
@@ -132,8 +132,8 @@ TEST_F(MarketTest, InitBuildsTheMarketOfToday) {
             EXPECT_EQ(V(category.count), c.count);
         }
     }
-    EXPECT_EQ(market_.GetCategory(nullptr, 0), -1);
-    EXPECT_EQ(market_.GetCategoryName(0, nullptr), -1);
+    EXPECT_EQ(m_Market.GetCategory(nullptr, 0), -1);
+    EXPECT_EQ(m_Market.GetCategoryName(0, nullptr), -1);
 }
 
 TEST_F(MarketTest, UnusableSessionFileGivesNoSessions) {
@@ -151,53 +151,53 @@ TEST_F(MarketTest, UnusableSessionFileGivesNoSessions) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        lines_.clear();
-        folder_.WriteFile("lonkind.cfg", SessionFile(915, 1200, 1300, 1610));
+        m_Lines.clear();
+        m_Folder.WriteFile("lonkind.cfg", SessionFile(915, 1200, 1300, 1610));
         Configure(20150101, 20150101);  // lonkind.cfg
-        ASSERT_EQ(market_.Init(0), 1);
+        ASSERT_EQ(m_Market.Init(0), 1);
         ASSERT_EQ(Info().session_count, 2);
         // Sessions 3 and 4 are not the loader's.
         MarketInfo info = Info();
         info.sessions[2] = {1, 2};
-        market_.SetInfo(&info);
+        m_Market.SetInfo(&info);
 
-        std::remove(folder_.Join("lonkind.cfg").c_str());
-        if (c.write) folder_.WriteFile("lonkind.cfg", SessionFile(915, 1200, 1300, 1610, c.size));
-        market_.LoadSessions();
+        std::remove(m_Folder.Join("lonkind.cfg").c_str());
+        if (c.write) m_Folder.WriteFile("lonkind.cfg", SessionFile(915, 1200, 1300, 1610, c.size));
+        m_Market.LoadSessions();
         info = Info();
         EXPECT_EQ(V(info.session_count), c.sessions);
         EXPECT_EQ(V(info.sessions[0].start), c.sessions ? 555 : 0);
         EXPECT_EQ(V(info.sessions[1].end), c.sessions ? 970 : 0);
         EXPECT_EQ(V(info.sessions[2].start), 1);
         if (c.sessions == 0) {
-            ASSERT_EQ(lines_.size(), 1u);
-            EXPECT_EQ(lines_[0].level, 3);
-            EXPECT_EQ(lines_[0].module, "Zephyr");
-            EXPECT_EQ(lines_[0].message, "打开[" + directory_ + "lonkind.cfg]文件失败,交易时段无法赋值");
+            ASSERT_EQ(m_Lines.size(), 1u);
+            EXPECT_EQ(m_Lines[0].level, 3);
+            EXPECT_EQ(m_Lines[0].module, "Zephyr");
+            EXPECT_EQ(m_Lines[0].message, "打开[" + m_Directory + "lonkind.cfg]文件失败,交易时段无法赋值");
         } else {
-            EXPECT_TRUE(lines_.empty());
+            EXPECT_TRUE(m_Lines.empty());
         }
     }
     // Init itself still succeeds without a session file.
-    std::remove(folder_.Join("lonkind.cfg").c_str());
-    EXPECT_EQ(market_.Init(0), 1);
+    std::remove(m_Folder.Join("lonkind.cfg").c_str());
+    EXPECT_EQ(m_Market.Init(0), 1);
     EXPECT_EQ(Info().session_count, 0);
     EXPECT_EQ(Info().category_count, 2);
 }
 
 TEST_F(MarketTest, SetInfoKeepsTheDigest) {
     Configure(0, 0);
-    ASSERT_EQ(market_.Init(0), 1);
+    ASSERT_EQ(m_Market.Init(0), 1);
     uint8_t digest[16];
     for (int i = 0; i < 16; ++i) digest[i] = static_cast<uint8_t>(i + 1);
-    market_.SetDigest(digest);
+    m_Market.SetDigest(digest);
 
     MarketInfo changed = Info();
     changed.time = 93005;
     changed.item_count = 250;
     std::memset(changed.digest, 0xEE, sizeof(changed.digest));
-    market_.SetInfo(&changed);
-    market_.SetStatus(1);
+    m_Market.SetInfo(&changed);
+    m_Market.SetStatus(1);
 
     MarketInfo info = Info();
     EXPECT_EQ(V(info.time), 93005u);
@@ -206,7 +206,7 @@ TEST_F(MarketTest, SetInfoKeepsTheDigest) {
     EXPECT_EQ(std::memcmp(info.digest, digest, 16), 0);
     EXPECT_EQ(V(info.date), 20141208u);
 
-    ASSERT_EQ(market_.Init(0), 1);
+    ASSERT_EQ(m_Market.Init(0), 1);
     info = Info();
     for (uint8_t b : info.digest) EXPECT_EQ(b, 0);
     EXPECT_EQ(V(info.time), 0u);
@@ -214,27 +214,27 @@ TEST_F(MarketTest, SetInfoKeepsTheDigest) {
 
 TEST_F(MarketTest, UpdateCategory) {
     Configure(0, 0);
-    ASSERT_EQ(market_.Init(2), 1);
+    ASSERT_EQ(m_Market.Init(2), 1);
     CategoryInfo board;
-    ASSERT_EQ(market_.GetCategory(&board, 1), 1);
+    ASSERT_EQ(m_Market.GetCategory(&board, 1), 1);
     board.count = 2000;
-    EXPECT_EQ(market_.UpdateCategory(&board), 1);
-    EXPECT_EQ(market_.UpdateCategory(&board), 0);
+    EXPECT_EQ(m_Market.UpdateCategory(&board), 1);
+    EXPECT_EQ(m_Market.UpdateCategory(&board), 0);
     CategoryInfo unknown = board;
     std::memcpy(unknown.name, "OTHER\0\0\0", 8);
-    EXPECT_EQ(market_.UpdateCategory(&unknown), -1);
-    EXPECT_EQ(market_.UpdateCategory(nullptr), -1);
+    EXPECT_EQ(m_Market.UpdateCategory(&unknown), -1);
+    EXPECT_EQ(m_Market.UpdateCategory(nullptr), -1);
     CategoryInfo back;
-    ASSERT_EQ(market_.GetCategory(&back, 1), 1);
+    ASSERT_EQ(m_Market.GetCategory(&back, 1), 1);
     EXPECT_EQ(V(back.count), 2000);
 
     // AddCategories starts the table again.
-    market_.AddCategories(7);
-    ASSERT_EQ(market_.GetCategory(&back, 0), 1);
+    m_Market.AddCategories(7);
+    ASSERT_EQ(m_Market.GetCategory(&back, 0), 1);
     EXPECT_EQ(V(back.count), 7);
-    ASSERT_EQ(market_.GetCategory(&back, 1), 1);
+    ASSERT_EQ(m_Market.GetCategory(&back, 1), 1);
     EXPECT_EQ(V(back.count), 0);
-    EXPECT_EQ(market_.GetCategory(&back, 2), 0);
+    EXPECT_EQ(m_Market.GetCategory(&back, 2), 0);
 }
 
 }  // namespace

@@ -59,10 +59,10 @@ const std::vector<DbfField> kFields = {
 class ShortNames : public ::testing::Test {
 protected:
     std::string Write(const std::string& name, const std::string& bytes) {
-        folder_.WriteFile(name, bytes);
-        return folder_.Join(name);
+        m_Folder.WriteFile(name, bytes);
+        return m_Folder.Join(name);
     }
-    hostkit::ScratchFolder folder_;
+    hostkit::ScratchFolder m_Folder;
 };
 
 TEST_F(ShortNames, LoadsRowsAndLooksUpByTheFirstFiveBytes) {
@@ -124,7 +124,7 @@ TEST_F(ShortNames, RowsWithAnUnreadableFieldAreSkipped) {
 
 TEST_F(ShortNames, MissingFileAndClose) {
     ShortNameTable table;
-    EXPECT_EQ(table.LoadAll(folder_.Join("absent.dbf").c_str()), -2);
+    EXPECT_EQ(table.LoadAll(m_Folder.Join("absent.dbf").c_str()), -2);
     EXPECT_EQ(table.LoadAll(nullptr), -2);
     EXPECT_EQ(table.Capacity(), 0u);
     EXPECT_EQ(table.LoadAll(Write("broken.dbf", "short").c_str()), -2);

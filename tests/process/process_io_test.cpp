@@ -89,9 +89,9 @@ std::vector<uint8_t> Level2Snapshot(const char* code, uint32_t last) {
 
 class ProcessIOTest : public ::testing::Test {
 protected:
-    ProcessIOTest() : logger_(&Collect, nullptr) {}
+    ProcessIOTest() : m_Logger(&Collect, nullptr) {}
     void SetUp() override {
-        folder_.EnterAsWorkingDirectory();
+        m_Folder.EnterAsWorkingDirectory();
         std::lock_guard<std::mutex> lock(g_mutex);
         g_lines.clear();
         g_push_types.clear();
@@ -99,29 +99,29 @@ protected:
     }
     void TearDown() override {
         g_on_reset = nullptr;
-        if (process_) process_->Stop();
-        process_.reset();
-        if (config_) config_->Stop();
+        if (m_Process) m_Process->Stop();
+        m_Process.reset();
+        if (m_Config) m_Config->Stop();
     }
 
     void WriteDay(uint32_t date, uint32_t hhmmss, uint32_t shares) {
-        options_.date = date;
-        options_.seed = date;
-        options_.shares = shares;
-        options_.time = hhmmss;
-        options_.driverIni = true;
+        m_Options.date = date;
+        m_Options.seed = date;
+        m_Options.shares = shares;
+        m_Options.time = hhmmss;
+        m_Options.driverIni = true;
         std::string error;
-        ASSERT_TRUE(sampleday::WriteSampleDay(options_, folder_.Path(), error)) << error;
+        ASSERT_TRUE(sampleday::WriteSampleDay(m_Options, m_Folder.Path(), error)) << error;
     }
     // The configuration and a processing unit as the start-up sequence makes them.
     ProcessIO& Make() {
-        if (process_) process_->Stop();
-        process_.reset();
-        config_.reset(new ConfigUnit(&logger_, nullptr));
-        config_->SetLibraryFileName(folder_.Join("Zephyr.so").c_str());
-        EXPECT_EQ(config_->Start(), 1);
-        config_->GetIndexConfig().LoadIndexConfig(*config_);
-        process_.reset(new ProcessIO(config_.get(), &logger_));
+        if (m_Process) m_Process->Stop();
+        m_Process.reset();
+        m_Config.reset(new ConfigUnit(&m_Logger, nullptr));
+        m_Config->SetLibraryFileName(m_Folder.Join("Zephyr.so").c_str());
+        EXPECT_EQ(m_Config->Start(), 1);
+        m_Config->GetIndexConfig().LoadIndexConfig(*m_Config);
+        m_Process.reset(new ProcessIO(m_Config.get(), &m_Logger));
         DriverWorkParams params;
         memset(&params, 0, sizeof params);
         params.driver_id = 7;
@@ -129,12 +129,12 @@ protected:
         params.request_budget = 819200;
         params.push_data = &CountPush;
         params.market_reset = &CountReset;
-        process_->SetWorkParams(params);
-        return *process_;
+        m_Process->SetWorkParams(params);
+        return *m_Process;
     }
     std::string Digest() {
         MarketInfo info;
-        process_->GetMarket().GetInfo(&info);
+        m_Process->GetMarket().GetInfo(&info);
         return std::string(reinterpret_cast<const char*>(info.digest), 16);
     }
     // A started unit over a small day at 10:00, and one of its shares.
@@ -142,28 +142,28 @@ protected:
         WriteDay(20151007, 95900, 50);
         HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
         ASSERT_EQ(Make().Start(), 1);
-        ASSERT_TRUE(process_->Codes().Get(share, 7));
+        ASSERT_TRUE(m_Process->Codes().Get(share, 7));
     }
     uint32_t MarketTime() {
         MarketInfo info;
-        process_->GetMarket().GetInfo(&info);
+        m_Process->GetMarket().GetInfo(&info);
         return info.time;
     }
     void Feed(const std::vector<uint8_t>& push) {
-        process_->OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30);
+        m_Process->OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30);
     }
     bool SnapshotLast(const char* code, uint32_t* last) {
         Snapshot s;
-        if (!process_->Snapshots().GetByCode(&s, code)) return false;
+        if (!m_Process->Snapshots().GetByCode(&s, code)) return false;
         *last = s.last;
         return true;
     }
 
-    hostkit::ScratchFolder folder_;
-    MLogger logger_;
-    sampleday::Options options_;
-    std::unique_ptr<ConfigUnit> config_;
-    std::unique_ptr<ProcessIO> process_;
+    hostkit::ScratchFolder m_Folder;
+    MLogger m_Logger;
+    sampleday::Options m_Options;
+    std::unique_ptr<ConfigUnit> m_Config;
+    std::unique_ptr<ProcessIO> m_Process;
 };
 
 TEST_F(ProcessIOTest, StartLoadsTheDayAndReinitialisationRunsOncePerDate) {
@@ -216,7 +216,7 @@ TEST_F(ProcessIOTest, StartLoadsTheDayAndReinitialisationRunsOncePerDate) {
 TEST_F(ProcessIOTest, LevelTwoFeedDoesNotMoveTheMarketWhileItIsRebuilt) {
     CodeEntry share;
     ASSERT_NO_FATAL_FAILURE(StartSmallDay(&share));
-    ProcessIO& process = *process_;
+    ProcessIO& process = *m_Process;
 
     // The module pushes a later market time and a quote in the middle of a forced rebuild: the
     // day's market data file must still count as current, and the quote is not taken.
@@ -261,8 +261,8 @@ TEST_F(ProcessIOTest, FailedPriceTableSaveKeepsTheOldFile) {
     using Operation = testing::FileFaults::Operation;
     CodeEntry share;
     StartSmallDay(&share);
-    ASSERT_EQ(process_->SavePriceTable(), 960);
-    std::string saved = folder_.ReadFile("hkpricetb.dat");
+    ASSERT_EQ(m_Process->SavePriceTable(), 960);
+    std::string saved = m_Folder.ReadFile("hkpricetb.dat");
     ASSERT_EQ(saved.size(), 976u);
     // A later day, so that a save that goes through changes the file (its date).
     int day = 8;
@@ -277,12 +277,12 @@ TEST_F(ProcessIOTest, FailedPriceTableSaveKeepsTheOldFile) {
             bool fired;
             {
                 testing::FileFaults faults(operation, "hkpricetb.dat", n);
-                result = process_->SavePriceTable();
+                result = m_Process->SavePriceTable();
                 fired = faults.Fired();
             }
             if (!fired) {  // past the save's last call of that kind: it went through
                 EXPECT_EQ(result, 960);
-                const std::string now = folder_.ReadFile("hkpricetb.dat");
+                const std::string now = m_Folder.ReadFile("hkpricetb.dat");
                 EXPECT_TRUE(now.size() == 976u && now != saved);
                 saved = now;
                 HostClock::SetLocal(2015, 10, ++day, 10, 0, 0);
@@ -290,8 +290,8 @@ TEST_F(ProcessIOTest, FailedPriceTableSaveKeepsTheOldFile) {
             }
             ++failures;
             EXPECT_LT(result, 0);
-            EXPECT_TRUE(folder_.ReadFile("hkpricetb.dat") == saved) << "the old file changed";
-            EXPECT_FALSE(folder_.Exists("hkpricetb.dat.tmp"));
+            EXPECT_TRUE(m_Folder.ReadFile("hkpricetb.dat") == saved) << "the old file changed";
+            EXPECT_FALSE(m_Folder.Exists("hkpricetb.dat.tmp"));
             EXPECT_EQ(Logged("价位表文件存盘出错"), failures);
         }
     }
@@ -306,7 +306,7 @@ TEST_F(ProcessIOTest, FailedReadOfEachStartFileIsLoggedAndTheNextStartLoadsTheDa
     WriteDay(20151007, 95900, 50);
     HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
     ASSERT_EQ(Make().Start(), 1);
-    const uint32_t codes = process_->Codes().Count(), short_names = process_->ShortNames().Count();
+    const uint32_t codes = m_Process->Codes().Count(), short_names = m_Process->ShortNames().Count();
     ASSERT_EQ(codes, 57u);
     ASSERT_GT(short_names, 0u);
     const char* files[] = {"reff04", "mktdt04", "exra04", "zxjc", "namehk.dbf", "hsindexconfig.ini", "lonkind"};
@@ -330,9 +330,9 @@ TEST_F(ProcessIOTest, FailedReadOfEachStartFileIsLoggedAndTheNextStartLoadsTheDa
                 EXPECT_GE(warnings, 1u);
             }
             ASSERT_EQ(Make().Start(), 1);
-            EXPECT_EQ(process_->Codes().Count(), codes);
-            EXPECT_EQ(process_->Snapshots().Count(), 50u);
-            EXPECT_EQ(process_->ShortNames().Count(), short_names);
+            EXPECT_EQ(m_Process->Codes().Count(), codes);
+            EXPECT_EQ(m_Process->Snapshots().Count(), 50u);
+            EXPECT_EQ(m_Process->ShortNames().Count(), short_names);
         }
     }
 }
@@ -356,7 +356,7 @@ TEST_F(ProcessIOTest, StartResults) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.files) WriteDay(20151000 + c.day, 75900, 50);
-        if (c.ini != nullptr) folder_.WriteFile("Zephyr.ini", c.ini);
+        if (c.ini != nullptr) m_Folder.WriteFile("Zephyr.ini", c.ini);
         HostClock::SetLocal(2015, 10, c.day, 8, 0, 0);
         ProcessIO& process = Make();
         EXPECT_EQ(process.Start(), c.result);
@@ -373,12 +373,12 @@ TEST_F(ProcessIOTest, PriceTableIsLoadedFromOneOClockOn) {
     const PriceTable zero{};
     HostClock::SetLocal(2015, 10, 7, 0, 30, 0);
     EXPECT_EQ(Make().Start(), 1);
-    EXPECT_EQ(memcmp(&process_->Prices(), &zero, sizeof zero), 0);
+    EXPECT_EQ(memcmp(&m_Process->Prices(), &zero, sizeof zero), 0);
     EXPECT_EQ(Logged("存盘价位表文件装入成功。"), 0u);
 
     HostClock::SetLocal(2015, 10, 7, 1, 0, 0);
     EXPECT_EQ(Make().Start(), 1);
-    EXPECT_NE(memcmp(&process_->Prices(), &zero, sizeof zero), 0);
+    EXPECT_NE(memcmp(&m_Process->Prices(), &zero, sizeof zero), 0);
     EXPECT_EQ(Logged("存盘价位表文件装入成功。"), 1u);
 }
 
@@ -392,7 +392,7 @@ TEST_F(ProcessIOTest, LevelTwoFeedKeepsTheMarketDataFileUnreadUntilItFallsSilent
     // The processing thread notes the time of day when it begins to run.
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
     std::string error;
-    ASSERT_TRUE(sampleday::RefreshMarketData(options_, folder_.Path(), 100100, error)) << error;
+    ASSERT_TRUE(sampleday::RefreshMarketData(m_Options, m_Folder.Path(), 100100, error)) << error;
 
     // A market-time record every second: the file stays unread, the header goes out each second.
     for (uint32_t s = 1; s <= 40; ++s) {
@@ -423,7 +423,7 @@ TEST_F(ProcessIOTest, OutsideTheWorkingWindowOnlyThePriceTableIsSaved) {
     ASSERT_EQ(process.Start(), 1);
     process.SetServiceFlag(1);
     process.SetProcessState(1);
-    EXPECT_EQ(folder_.ReadFile("hkpricetb.dat").size(), 0u);  // created by the start, not written
+    EXPECT_EQ(m_Folder.ReadFile("hkpricetb.dat").size(), 0u);  // created by the start, not written
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
 
     // Six seconds before the opening: no header, no file read, but the 5-second save.
@@ -432,10 +432,10 @@ TEST_F(ProcessIOTest, OutsideTheWorkingWindowOnlyThePriceTableIsSaved) {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
     }
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-    while (folder_.ReadFile("hkpricetb.dat").size() != 976u && std::chrono::steady_clock::now() < end) {
+    while (m_Folder.ReadFile("hkpricetb.dat").size() != 976u && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    const std::string saved = folder_.ReadFile("hkpricetb.dat");
+    const std::string saved = m_Folder.ReadFile("hkpricetb.dat");
     ASSERT_EQ(saved.size(), 976u);
     EXPECT_EQ(saved.substr(0, 4), "RVPT");
     EXPECT_EQ(Pushed(0), 0u);
@@ -445,7 +445,7 @@ TEST_F(ProcessIOTest, OutsideTheWorkingWindowOnlyThePriceTableIsSaved) {
 TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
     CodeEntry share;
     ASSERT_NO_FATAL_FAILURE(StartSmallDay(&share));
-    ProcessIO& process = *process_;
+    ProcessIO& process = *m_Process;
 
     // Running: a level-2 snapshot lands, the close correction runs once.
     Feed(Level2Snapshot(share.code, 123456));

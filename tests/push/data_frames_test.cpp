@@ -42,68 +42,68 @@ protected:
         setenv("TZ", "Asia/Hong_Kong", 1);
         tzset();
         // Friday 14 November 2014, 10:00 local time.
-        clock_.Set(MDateTime(2014, 11, 14).GetValue() + 10 * 3600);
-        clock_.Install();
+        m_Clock.Set(MDateTime(2014, 11, 14).GetValue() + 10 * 3600);
+        m_Clock.Install();
 
-        FillTable(codes_, 250);
-        FillTable(snapshots_, 40);
-        FillTable(indexes_, 3);
-        ASSERT_TRUE(short_names_.Allocate(10));
-        FillTable(short_names_, 5);
-        FillTable(product_status_, 30);
-        for (uint32_t i = 0; i < sizeof prices_; ++i) reinterpret_cast<uint8_t*>(&prices_)[i] = static_cast<uint8_t>(i * 7);
-        rates_ = {79000, 80000, 79500};
-        std::memset(&quota_, 0, sizeof quota_);
-        quota_.first_quota = 10500000000;
-        quota_.remaining_quota = 9000000000;
-        quota_.quota_state = 'N';
-        std::memcpy(quota_.trading_state, "OCALLCON", 8);
-        sources_ = {&codes_, &snapshots_, &indexes_, &short_names_, &product_status_,
-                    &prices_, &rates_, &quota_, &holidays_};
-        buffer_.assign(9000, kUnwritten);
+        FillTable(m_Codes, 250);
+        FillTable(m_Snapshots, 40);
+        FillTable(m_Indexes, 3);
+        ASSERT_TRUE(m_ShortNames.Allocate(10));
+        FillTable(m_ShortNames, 5);
+        FillTable(m_ProductStatus, 30);
+        for (uint32_t i = 0; i < sizeof m_Prices; ++i) reinterpret_cast<uint8_t*>(&m_Prices)[i] = static_cast<uint8_t>(i * 7);
+        m_Rates = {79000, 80000, 79500};
+        std::memset(&m_Quota, 0, sizeof m_Quota);
+        m_Quota.first_quota = 10500000000;
+        m_Quota.remaining_quota = 9000000000;
+        m_Quota.quota_state = 'N';
+        std::memcpy(m_Quota.trading_state, "OCALLCON", 8);
+        m_Sources = {&m_Codes, &m_Snapshots, &m_Indexes, &m_ShortNames, &m_ProductStatus,
+                    &m_Prices, &m_Rates, &m_Quota, &m_Holidays};
+        m_Buffer.assign(9000, kUnwritten);
     }
     void TearDown() override { MClock::SetSource(nullptr); }
 
     FrameRequest Request(uint8_t sub_type, uint16_t start = 0, uint16_t frame = 0, uint16_t length = 8192) {
-        position_.unused = 0;
-        position_.first_record = start;
+        m_Position.unused = 0;
+        m_Position.first_record = start;
         FrameRequest request;
         request.main_type = 2;
         request.sub_type = sub_type;
-        request.position = &position_;
+        request.position = &m_Position;
         request.version = 3;
         request.frame_number = frame;
         request.buffer_length = length;
         return request;
     }
     int32_t Count(const FrameRequest& request, uint8_t* last) {
-        return AnswerFrameCount(sources_, service_, &request, last);
+        return AnswerFrameCount(m_Sources, m_Service, &request, last);
     }
     int32_t Pull(const FrameRequest& request) {
-        void* buffer = buffer_.data();
-        return AnswerOneFrame(sources_, service_, &request, &buffer);
+        void* buffer = m_Buffer.data();
+        return AnswerOneFrame(m_Sources, m_Service, &request, &buffer);
     }
     bool Untouched(size_t from = 0) const {
-        for (size_t i = from; i < buffer_.size(); ++i) {
-            if (buffer_[i] != kUnwritten) return false;
+        for (size_t i = from; i < m_Buffer.size(); ++i) {
+            if (m_Buffer[i] != kUnwritten) return false;
         }
         return true;
     }
 
-    MManualClock clock_{0, 0};
-    CodeTable codes_;
-    SnapshotTable snapshots_;
-    IndexTable indexes_;
-    ShortNameTable short_names_;
-    ProductStatusTable product_status_;
-    PriceTable prices_;
-    ExchangeRate rates_;
-    MarketQuotaStatus quota_;
-    HolidayCalendar holidays_{nullptr};
-    FrameSources sources_;
-    FrameService service_{1, 1, 7992, 100000};
-    FramePosition position_;
-    std::vector<uint8_t> buffer_;
+    MManualClock m_Clock{0, 0};
+    CodeTable m_Codes;
+    SnapshotTable m_Snapshots;
+    IndexTable m_Indexes;
+    ShortNameTable m_ShortNames;
+    ProductStatusTable m_ProductStatus;
+    PriceTable m_Prices;
+    ExchangeRate m_Rates;
+    MarketQuotaStatus m_Quota;
+    HolidayCalendar m_Holidays{nullptr};
+    FrameSources m_Sources;
+    FrameService m_Service{1, 1, 7992, 100000};
+    FramePosition m_Position;
+    std::vector<uint8_t> m_Buffer;
 };
 
 struct CommonCase {
@@ -129,8 +129,8 @@ TEST_F(DataFramesTest, CommonResultsComeFirstInTheirOrder) {
     };
     for (const CommonCase& c : cases) {
         SCOPED_TRACE(c.name);
-        service_.service_flag = c.service_flag;
-        service_.process_state = c.process_state;
+        m_Service.service_flag = c.service_flag;
+        m_Service.process_state = c.process_state;
         FrameRequest request = Request(c.sub_type);
         request.main_type = c.main_type;
         request.version = c.version;
@@ -148,12 +148,12 @@ TEST_F(DataFramesTest, NullAddressesAreRefusedWithoutWriting) {
         SCOPED_TRACE(sub_type);
         FrameRequest request = Request(sub_type);
         uint8_t last = 7;
-        EXPECT_EQ(AnswerFrameCount(sources_, service_, nullptr, &last), 0);
-        EXPECT_EQ(AnswerFrameCount(sources_, service_, &request, nullptr), 0);
-        EXPECT_EQ(AnswerOneFrame(sources_, service_, nullptr, nullptr), 0);
-        EXPECT_EQ(AnswerOneFrame(sources_, service_, &request, nullptr), 0);
+        EXPECT_EQ(AnswerFrameCount(m_Sources, m_Service, nullptr, &last), 0);
+        EXPECT_EQ(AnswerFrameCount(m_Sources, m_Service, &request, nullptr), 0);
+        EXPECT_EQ(AnswerOneFrame(m_Sources, m_Service, nullptr, nullptr), 0);
+        EXPECT_EQ(AnswerOneFrame(m_Sources, m_Service, &request, nullptr), 0);
         void* null_buffer = nullptr;
-        EXPECT_EQ(AnswerOneFrame(sources_, service_, &request, &null_buffer), 0);
+        EXPECT_EQ(AnswerOneFrame(m_Sources, m_Service, &request, &null_buffer), 0);
         request.position = nullptr;
         EXPECT_EQ(Count(request, &last), 0);
         EXPECT_EQ(Pull(request), 0);
@@ -180,8 +180,8 @@ TEST_F(DataFramesTest, CodeTableFrameCounts) {
     };
     for (const CountCase& c : cases) {
         SCOPED_TRACE(c.name);
-        service_.frame_size = c.frame_size;
-        service_.budget = c.budget;
+        m_Service.frame_size = c.frame_size;
+        m_Service.budget = c.budget;
         uint8_t last = 7;
         EXPECT_EQ(Count(Request(0x54, c.start), &last), c.frames);
         EXPECT_EQ(last, c.last);
@@ -191,19 +191,19 @@ TEST_F(DataFramesTest, CodeTableFrameCounts) {
 TEST_F(DataFramesTest, CodeTableFramesCarryTheNextStart) {
     // Frame 2 of 250 records at F = 7992: records 202-249 behind u16 250, 3794 bytes.
     ASSERT_EQ(Pull(Request(0x54, 0, 2)), 3794);
-    EXPECT_EQ(LoadLe<uint16_t>(buffer_.data()), 250);
+    EXPECT_EQ(LoadLe<uint16_t>(m_Buffer.data()), 250);
     CodeEntry first, wanted;
-    DecodeRecord(buffer_.data() + 2, first);
-    ASSERT_TRUE(codes_.Get(&wanted, 202));
+    DecodeRecord(m_Buffer.data() + 2, first);
+    ASSERT_TRUE(m_Codes.Get(&wanted, 202));
     EXPECT_EQ(std::memcmp(&first, &wanted, sizeof first), 0);
     EXPECT_TRUE(Untouched(3794));
 
     // A start at the end: the frame holds u16 C and no record.
     ASSERT_EQ(Pull(Request(0x54, 250)), 2);
-    EXPECT_EQ(LoadLe<uint16_t>(buffer_.data()), 250);
+    EXPECT_EQ(LoadLe<uint16_t>(m_Buffer.data()), 250);
 
-    service_.frame_size = 70;
-    buffer_.assign(buffer_.size(), kUnwritten);
+    m_Service.frame_size = 70;
+    m_Buffer.assign(m_Buffer.size(), kUnwritten);
     EXPECT_EQ(Pull(Request(0x54)), 0);
     EXPECT_TRUE(Untouched());
 }
@@ -218,7 +218,7 @@ TEST_F(DataFramesTest, EachTableSubTypeReadsItsOwnTable) {
     const TableCase cases[] = {
         {0x54, 79, 250}, {0x55, 74, 40}, {0x59, 42, 3}, {0x5B, 72, 5}, {0x5C, 22, 30},
     };
-    service_.frame_size = 400;
+    m_Service.frame_size = 400;
     for (const TableCase& c : cases) {
         SCOPED_TRACE(c.sub_type);
         const uint32_t per_frame = 400 / c.record_size;
@@ -229,12 +229,12 @@ TEST_F(DataFramesTest, EachTableSubTypeReadsItsOwnTable) {
         // The last frame: its records, the second of which was filled with byte first + 2.
         const uint32_t first = (frames - 1) * per_frame;
         const uint32_t n = c.count - first;
-        buffer_.assign(buffer_.size(), kUnwritten);
+        m_Buffer.assign(m_Buffer.size(), kUnwritten);
         ASSERT_EQ(Pull(Request(c.sub_type, 0, static_cast<uint16_t>(frames - 1), 400)),
                   static_cast<int32_t>(2 + n * c.record_size));
-        EXPECT_EQ(LoadLe<uint16_t>(buffer_.data()), c.count);
-        EXPECT_EQ(buffer_[2], static_cast<uint8_t>(first + 1));
-        EXPECT_EQ(buffer_[2 + (n - 1) * c.record_size], static_cast<uint8_t>(c.count));
+        EXPECT_EQ(LoadLe<uint16_t>(m_Buffer.data()), c.count);
+        EXPECT_EQ(m_Buffer[2], static_cast<uint8_t>(first + 1));
+        EXPECT_EQ(m_Buffer[2 + (n - 1) * c.record_size], static_cast<uint8_t>(c.count));
     }
 }
 
@@ -244,18 +244,18 @@ TEST_F(DataFramesTest, RatesAndQuotaStatusComeInOneFrame) {
     EXPECT_EQ(last, 1);
     ASSERT_EQ(Pull(Request(0x57)), 14);
     const uint8_t rates[] = {1, 0, 0x98, 0x34, 1, 0, 0x80, 0x38, 1, 0, 0x8C, 0x36, 1, 0};
-    EXPECT_EQ(std::memcmp(buffer_.data(), rates, sizeof rates), 0);
+    EXPECT_EQ(std::memcmp(m_Buffer.data(), rates, sizeof rates), 0);
     EXPECT_TRUE(Untouched(14));
 
     last = 7;
     EXPECT_EQ(Count(Request(0x58), &last), 1);
     EXPECT_EQ(last, 1);
     ASSERT_EQ(Pull(Request(0x58)), 27);
-    EXPECT_EQ(LoadLe<uint16_t>(buffer_.data()), 1);
-    EXPECT_EQ(LoadLe<int64_t>(buffer_.data() + 2), 10500000000);
-    EXPECT_EQ(LoadLe<int64_t>(buffer_.data() + 10), 9000000000);
-    EXPECT_EQ(buffer_[18], 'N');
-    EXPECT_EQ(std::memcmp(buffer_.data() + 19, "OCALLCON", 8), 0);
+    EXPECT_EQ(LoadLe<uint16_t>(m_Buffer.data()), 1);
+    EXPECT_EQ(LoadLe<int64_t>(m_Buffer.data() + 2), 10500000000);
+    EXPECT_EQ(LoadLe<int64_t>(m_Buffer.data() + 10), 9000000000);
+    EXPECT_EQ(m_Buffer[18], 'N');
+    EXPECT_EQ(std::memcmp(m_Buffer.data() + 19, "OCALLCON", 8), 0);
 }
 
 struct PriceCase {
@@ -277,17 +277,17 @@ TEST_F(DataFramesTest, PriceFramesFollowThePriceRule) {
     };
     for (const PriceCase& c : cases) {
         SCOPED_TRACE(c.name);
-        service_.frame_size = c.frame_size;
+        m_Service.frame_size = c.frame_size;
         uint8_t last = 7;
         const int32_t frames = Count(Request(0x5A, c.start, c.frame), &last);
         EXPECT_EQ(frames, c.count);
         EXPECT_EQ(last, frames > 0 ? 1 : 7);
-        buffer_.assign(buffer_.size(), kUnwritten);
+        m_Buffer.assign(m_Buffer.size(), kUnwritten);
         const int32_t length = Pull(Request(0x5A, c.start, c.frame));
         EXPECT_EQ(length, c.result);
         if (length > 0) {
-            EXPECT_EQ(LoadLe<uint16_t>(buffer_.data()), 3);
-            EXPECT_EQ(std::memcmp(buffer_.data() + 2, reinterpret_cast<const uint8_t*>(&prices_) + 320 * c.start,
+            EXPECT_EQ(LoadLe<uint16_t>(m_Buffer.data()), 3);
+            EXPECT_EQ(std::memcmp(m_Buffer.data() + 2, reinterpret_cast<const uint8_t*>(&m_Prices) + 320 * c.start,
                                   length - 2), 0);
             EXPECT_TRUE(Untouched(length));
         } else {
@@ -302,7 +302,7 @@ TEST_F(DataFramesTest, HolidayFrameCoversTodayAndNineDaysAfter) {
     ASSERT_NE(file, nullptr);
     std::fputs("[zephyr.2014]\n11=18\n", file);
     std::fclose(file);
-    ASSERT_EQ(holidays_.Load(MString(path.c_str())), 1);
+    ASSERT_EQ(m_Holidays.Load(MString(path.c_str())), 1);
 
     uint8_t last = 7;
     EXPECT_EQ(Count(Request(0xFE), &last), 1);
@@ -312,14 +312,14 @@ TEST_F(DataFramesTest, HolidayFrameCoversTodayAndNineDaysAfter) {
     const int32_t length = Pull(Request(0xFE));
     const std::string printed = ::testing::internal::GetCapturedStdout();
     ASSERT_EQ(length, 52);
-    EXPECT_EQ(LoadLe<uint16_t>(buffer_.data()), 10);
+    EXPECT_EQ(LoadLe<uint16_t>(m_Buffer.data()), 10);
     struct Day { uint8_t holiday; uint32_t date; };
     const Day days[10] = {{0, 20141114}, {1, 20141115}, {1, 20141116}, {0, 20141117}, {1, 20141118},
                           {0, 20141119}, {0, 20141120}, {0, 20141121}, {1, 20141122}, {1, 20141123}};
     for (uint32_t i = 0; i < 10; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(buffer_[2 + 5 * i], days[i].holiday);
-        EXPECT_EQ(LoadLe<uint32_t>(buffer_.data() + 3 + 5 * i), days[i].date);
+        EXPECT_EQ(m_Buffer[2 + 5 * i], days[i].holiday);
+        EXPECT_EQ(LoadLe<uint32_t>(m_Buffer.data() + 3 + 5 * i), days[i].date);
     }
     EXPECT_TRUE(Untouched(52));
     EXPECT_EQ(printed.rfind("[INFO] print detail, item number = 10, return size = 52\n"
@@ -352,15 +352,15 @@ TEST_F(DataFramesTest, FramesNeverOverrunTheCallersBuffer) {
     };
     for (const BufferCase& c : cases) {
         SCOPED_TRACE(c.name);
-        service_.frame_size = c.frame_size;
-        buffer_.assign(buffer_.size(), kUnwritten);
+        m_Service.frame_size = c.frame_size;
+        m_Buffer.assign(m_Buffer.size(), kUnwritten);
         EXPECT_EQ(Pull(Request(c.sub_type, 0, 0, c.buffer_length)), 0);
         EXPECT_TRUE(Untouched());
     }
     // The same requests succeed once the buffer can hold the frame.
-    service_.frame_size = 10;
+    m_Service.frame_size = 10;
     EXPECT_EQ(Pull(Request(0x57, 0, 0, 14)), 14);
-    service_.frame_size = 20;
+    m_Service.frame_size = 20;
     EXPECT_EQ(Pull(Request(0xFE, 0, 0, 52)), 52);
 }
 

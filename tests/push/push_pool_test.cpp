@@ -55,32 +55,32 @@ class PushPoolTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_pushes.clear();
-        logger_.SetSink(&RecordLog, &log_);
-        pool_.SetHost(&RecordPush, 7);
-        pool_.SetLogger(&logger_);
-        pool_.SetMarketTimeSource(&FixedMarketTime, nullptr);
+        m_Logger.SetSink(&RecordLog, &m_Log);
+        m_Pool.SetHost(&RecordPush, 7);
+        m_Pool.SetLogger(&m_Logger);
+        m_Pool.SetMarketTimeSource(&FixedMarketTime, nullptr);
     }
     void Init(uint16_t threshold) {
-        ASSERT_EQ(pool_.Init(MPushPool::kMainType, MPushPool::kSubType, kMarketNumber, 8000, threshold), 1);
+        ASSERT_EQ(m_Pool.Init(MPushPool::kMainType, MPushPool::kSubType, kMarketNumber, 8000, threshold), 1);
     }
     int32_t Put(const std::vector<uint8_t>& frame) {
-        return pool_.PutData(frame.data(), static_cast<uint32_t>(frame.size()));
+        return m_Pool.PutData(frame.data(), static_cast<uint32_t>(frame.size()));
     }
     // The pending bytes behind the 4-byte header of push i.
     std::vector<uint8_t> Body(size_t i) const {
         return std::vector<uint8_t>(g_pushes[i].data.begin() + 4, g_pushes[i].data.end());
     }
 
-    std::vector<LogLine> log_;
-    MLogger logger_;
-    MPushPool pool_;
+    std::vector<LogLine> m_Log;
+    MLogger m_Logger;
+    MPushPool m_Pool;
 };
 
 TEST_F(PushPoolTest, DefaultThresholdSendsEachFrameBehindTheMarketTime) {
     Init(0);
     Snapshot snapshot;
     std::memset(&snapshot, 0x31, sizeof snapshot);
-    ASSERT_EQ(PutSnapshot(pool_, snapshot), 1);
+    ASSERT_EQ(PutSnapshot(m_Pool, snapshot), 1);
 
     ASSERT_EQ(g_pushes.size(), 1u);
     const HostPush& push = g_pushes[0];
@@ -93,8 +93,8 @@ TEST_F(PushPoolTest, DefaultThresholdSendsEachFrameBehindTheMarketTime) {
     EXPECT_EQ(LoadLe<uint32_t>(push.data.data()), kMarketTime);
     EXPECT_EQ(push.data[4], kPushSnapshot);
     EXPECT_EQ(std::memcmp(push.data.data() + 5, &snapshot, sizeof snapshot), 0);
-    EXPECT_EQ(pool_.Pending(), 0u);
-    EXPECT_TRUE(log_.empty());
+    EXPECT_EQ(m_Pool.Pending(), 0u);
+    EXPECT_TRUE(m_Log.empty());
 }
 
 TEST_F(PushPoolTest, ThresholdBatchesFramesInPutOrder) {
@@ -103,7 +103,7 @@ TEST_F(PushPoolTest, ThresholdBatchesFramesInPutOrder) {
     ASSERT_EQ(Put(a), 1);
     ASSERT_EQ(Put(b), 1);
     EXPECT_TRUE(g_pushes.empty());
-    EXPECT_EQ(pool_.Pending(), 46u);
+    EXPECT_EQ(m_Pool.Pending(), 46u);
     ASSERT_EQ(Put(c), 1);
     ASSERT_EQ(g_pushes.size(), 1u);
     ASSERT_EQ(g_pushes[0].data.size(), 4u + 69u);
@@ -114,7 +114,7 @@ TEST_F(PushPoolTest, ThresholdBatchesFramesInPutOrder) {
 
     // The count starts again after a flush, the timed one included.
     ASSERT_EQ(Put(a), 1);
-    EXPECT_EQ(pool_.PushOutOnce(), 23);
+    EXPECT_EQ(m_Pool.PushOutOnce(), 23);
     ASSERT_EQ(Put(b), 1);
     ASSERT_EQ(Put(c), 1);
     EXPECT_EQ(g_pushes.size(), 2u);
@@ -122,7 +122,7 @@ TEST_F(PushPoolTest, ThresholdBatchesFramesInPutOrder) {
 
 TEST_F(PushPoolTest, EmptyFlushCallsNothing) {
     Init(0);
-    EXPECT_EQ(pool_.PushOutOnce(), ERR_LOOPBUF_EMPTY);
+    EXPECT_EQ(m_Pool.PushOutOnce(), ERR_LOOPBUF_EMPTY);
     EXPECT_TRUE(g_pushes.empty());
 }
 
@@ -136,9 +136,9 @@ TEST_F(PushPoolTest, FullRingIsFlushedToMakeRoom) {
     ASSERT_EQ(g_pushes.size(), 1u);
     ASSERT_EQ(g_pushes[0].data.size(), 7994u);
     EXPECT_EQ(Body(0), big);
-    EXPECT_EQ(pool_.Pending(), 20u);
+    EXPECT_EQ(m_Pool.Pending(), 20u);
     // The new frame sits across the end of the ring and comes out whole.
-    EXPECT_EQ(pool_.PushOutOnce(), 20);
+    EXPECT_EQ(m_Pool.PushOutOnce(), 20);
     EXPECT_EQ(Body(1), small);
 }
 
@@ -150,7 +150,7 @@ TEST_F(PushPoolTest, FramesSurviveManyTripsRoundTheRing) {
         sent.insert(sent.end(), frame.begin(), frame.end());
         ASSERT_EQ(Put(frame), 1) << i;
     }
-    pool_.PushOutOnce();
+    m_Pool.PushOutOnce();
     for (size_t i = 0; i < g_pushes.size(); ++i) {
         const auto body = Body(i);
         received.insert(received.end(), body.begin(), body.end());
@@ -161,15 +161,15 @@ TEST_F(PushPoolTest, FramesSurviveManyTripsRoundTheRing) {
 
 TEST_F(PushPoolTest, PutAfterReleaseReportsTheMissingRing) {
     Init(0);
-    pool_.Release();
-    EXPECT_EQ(pool_.Capacity(), 0u);
+    m_Pool.Release();
+    EXPECT_EQ(m_Pool.Capacity(), 0u);
     EXPECT_EQ(Put(Frame(10, 0)), ERR_NOT_INITIALISED);
     EXPECT_TRUE(g_pushes.empty());
-    ASSERT_EQ(log_.size(), 1u);
-    EXPECT_EQ(log_[0].level, kLogWarning);
-    EXPECT_EQ(log_[0].module, "VuriZezUvuRA");
-    EXPECT_EQ(log_[0].message, "<MPushPool>PushOutOnce错误[Err:-1610612733]");
-    EXPECT_EQ(pool_.PushOutOnce(), ERR_NOT_INITIALISED);
+    ASSERT_EQ(m_Log.size(), 1u);
+    EXPECT_EQ(m_Log[0].level, kLogWarning);
+    EXPECT_EQ(m_Log[0].module, "VuriZezUvuRA");
+    EXPECT_EQ(m_Log[0].message, "<MPushPool>PushOutOnce错误[Err:-1610612733]");
+    EXPECT_EQ(m_Pool.PushOutOnce(), ERR_NOT_INITIALISED);
 }
 
 // A frame longer than the free space but short enough for an empty ring is stored after the flush
@@ -183,9 +183,9 @@ TEST_F(PushPoolTest, FrameLongerThanWhatTheFlushSentIsStillStored) {
     ASSERT_EQ(Put(large), 1);
     ASSERT_EQ(g_pushes.size(), 1u);
     EXPECT_EQ(Body(0), first);
-    EXPECT_EQ(pool_.PushOutOnce(), 7995);
+    EXPECT_EQ(m_Pool.PushOutOnce(), 7995);
     EXPECT_EQ(Body(1), large);
-    EXPECT_TRUE(log_.empty());
+    EXPECT_TRUE(m_Log.empty());
 }
 
 struct RefusalCase {
@@ -210,38 +210,38 @@ TEST_F(PushPoolTest, RefusedFramesAreLoggedAndReported) {
         SCOPED_TRACE(c.name);
         Init(60000);
         g_pushes.clear();
-        log_.clear();
+        m_Log.clear();
         if (c.pending > 0) {
             ASSERT_EQ(Put(Frame(c.pending, 0)), 1);
         }
         const auto frame = Frame(c.length, 0);
-        EXPECT_EQ(pool_.PutData(c.null_data ? nullptr : frame.data(), c.length), c.result);
+        EXPECT_EQ(m_Pool.PutData(c.null_data ? nullptr : frame.data(), c.length), c.result);
         EXPECT_EQ(g_pushes.size(), c.pushes);
-        ASSERT_EQ(log_.size(), 1u);
-        EXPECT_EQ(log_[0].message, c.logged);
-        EXPECT_EQ(pool_.Pending(), 0u);
+        ASSERT_EQ(m_Log.size(), 1u);
+        EXPECT_EQ(m_Log[0].message, c.logged);
+        EXPECT_EQ(m_Pool.Pending(), 0u);
     }
 }
 
 TEST_F(PushPoolTest, WithoutHostCallbackBytesAreConsumed) {
     Init(60000);
-    pool_.SetHost(nullptr, 7);
+    m_Pool.SetHost(nullptr, 7);
     ASSERT_EQ(Put(Frame(30, 0)), 1);
-    EXPECT_EQ(pool_.PushOutOnce(), 30);
-    EXPECT_EQ(pool_.Pending(), 0u);
+    EXPECT_EQ(m_Pool.PushOutOnce(), 30);
+    EXPECT_EQ(m_Pool.Pending(), 0u);
     EXPECT_TRUE(g_pushes.empty());
 }
 
 TEST_F(PushPoolTest, MarketTimeComesFromTheMarketAtTheFlush) {
     Market market;
-    pool_.SetMarket(&market);
+    m_Pool.SetMarket(&market);
     Init(60000);
     ASSERT_EQ(Put(Frame(5, 0)), 1);
     MarketInfo info;
     market.GetInfo(&info);
     info.time = 143059;
     market.SetInfo(&info);
-    ASSERT_EQ(pool_.PushOutOnce(), 5);
+    ASSERT_EQ(m_Pool.PushOutOnce(), 5);
     EXPECT_EQ(LoadLe<uint32_t>(g_pushes[0].data.data()), 143059u);
 }
 
@@ -282,13 +282,13 @@ TEST_F(PushPoolTest, ManySnapshotsAreSplitIntoFramesThatFitTheRing) {
     Init(0);
     std::vector<Snapshot> snapshots(200);
     for (size_t i = 0; i < snapshots.size(); ++i) std::memset(&snapshots[i], static_cast<int>(i), sizeof(Snapshot));
-    ASSERT_EQ(PutSnapshots(pool_, snapshots.data(), 200), 1);
+    ASSERT_EQ(PutSnapshots(m_Pool, snapshots.data(), 200), 1);
     ASSERT_EQ(g_pushes.size(), 2u);
     EXPECT_EQ(g_pushes[0].data.size(), 4u + SnapshotFrameSize(kSnapshotsPerFrame));
     EXPECT_EQ(g_pushes[1].data.size(), 4u + SnapshotFrameSize(200 - kSnapshotsPerFrame));
     EXPECT_EQ(g_pushes[1].data[4], kPushSnapshot);
     EXPECT_EQ(std::memcmp(g_pushes[1].data.data() + 5, &snapshots[kSnapshotsPerFrame], sizeof(Snapshot)), 0);
-    EXPECT_EQ(PutSnapshots(pool_, nullptr, 3), ERR_BAD_ARGUMENT);
+    EXPECT_EQ(PutSnapshots(m_Pool, nullptr, 3), ERR_BAD_ARGUMENT);
 }
 
 }  // namespace

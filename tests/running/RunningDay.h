@@ -85,35 +85,35 @@ protected:
     static constexpr uint32_t kStatusTickMs = 2100;  // just over the status thread's 2 s
 
     void SetUp() override {
-        folder_.EnterAsWorkingDirectory();
+        m_Folder.EnterAsWorkingDirectory();
         HostRecorder::Instance().Clear();
     }
     void TearDown() override {
-        if (driver_) driver_->End();
-        driver_.reset();
+        if (m_Driver) m_Driver->End();
+        m_Driver.reset();
     }
 
     // Writes the sample day of `date` (market data of `hhmmss`) with the driver ini beside it.
     void WriteDay(uint32_t date, uint32_t hhmmss, uint32_t shares) {
-        options_.date = date;
-        options_.seed = date;
-        options_.shares = shares;
-        options_.time = hhmmss;
-        options_.driverIni = true;
+        m_Options.date = date;
+        m_Options.seed = date;
+        m_Options.shares = shares;
+        m_Options.time = hhmmss;
+        m_Options.driverIni = true;
         std::string error;
-        ASSERT_TRUE(sampleday::WriteSampleDay(options_, folder_.Path(), error)) << error;
+        ASSERT_TRUE(sampleday::WriteSampleDay(m_Options, m_Folder.Path(), error)) << error;
     }
     // The market data file again, for a later time of the same day.
     void RefreshMarketData(uint32_t hhmmss) {
         std::string error;
-        ASSERT_TRUE(sampleday::RefreshMarketData(options_, folder_.Path(), hhmmss, error)) << error;
+        ASSERT_TRUE(sampleday::RefreshMarketData(m_Options, m_Folder.Path(), hhmmss, error)) << error;
     }
 
     DriverLibrary& Load() {
-        const std::string path = hostkit::CopyDriverInto(folder_, ZEPHYR_SO_PATH);
-        driver_.reset(new DriverLibrary(path));
-        EXPECT_TRUE(driver_->IsLoaded()) << driver_->Error();
-        return *driver_;
+        const std::string path = hostkit::CopyDriverInto(m_Folder, ZEPHYR_SO_PATH);
+        m_Driver.reset(new DriverLibrary(path));
+        EXPECT_TRUE(m_Driver->IsLoaded()) << m_Driver->Error();
+        return *m_Driver;
     }
 
     // Moves the clock over one status tick and waits (bounded) for done().
@@ -124,17 +124,17 @@ protected:
         }
         return false;
     }
-    bool Working() const { return driver_->IsWorking() == 1; }
+    bool Working() const { return m_Driver->IsWorking() == 1; }
     uint32_t MarketDate() const {
         std::vector<uint8_t> market, categories;
-        if (driver_->MarketInfo(4, &market, &categories) < 0) return 0;
+        if (m_Driver->MarketInfo(4, &market, &categories) < 0) return 0;
         return hostkit::ReadU32(market.data() + 2);
     }
     static HostRecorder& Host() { return HostRecorder::Instance(); }
 
-    hostkit::ScratchFolder folder_;
-    sampleday::Options options_;
-    std::unique_ptr<DriverLibrary> driver_;
+    hostkit::ScratchFolder m_Folder;
+    sampleday::Options m_Options;
+    std::unique_ptr<DriverLibrary> m_Driver;
 };
 
 }  // namespace zephyr::running

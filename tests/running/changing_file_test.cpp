@@ -31,7 +31,7 @@ protected:
     std::map<std::string, std::string> PulledSnapshots() {
         hostkit::MarketImage image;
         std::string error;
-        EXPECT_EQ(hostkit::PullMarketImage(*driver_, 8192, &image, &error), hostkit::PullResult::kPulled) << error;
+        EXPECT_EQ(hostkit::PullMarketImage(*m_Driver, 8192, &image, &error), hostkit::PullResult::kPulled) << error;
         std::map<std::string, std::string> pulled;
         const auto& table = image.Of(hostkit::Table::kSnapshots);
         for (size_t i = 0; i < table.Count(); ++i) {
@@ -39,7 +39,7 @@ protected:
         }
         return pulled;
     }
-    std::string Path() const { return sampleday::InData(folder_.Path(), sampleday::kMarketDataFile); }
+    std::string Path() const { return sampleday::InData(m_Folder.Path(), sampleday::kMarketDataFile); }
     void Replace(const std::string& bytes) {  // a new file renamed over the old one
         std::string error;
         ASSERT_TRUE(sampleday::ReplaceFile(Path(), bytes, error)) << error;
@@ -50,7 +50,7 @@ TEST_F(ChangingFileTest, EachPassKeepsTheLastGoodQuotesUntilTheFileIsWholeAgain)
     WriteDay(20151007, 95900, 300);
     HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
     Load();
-    ASSERT_EQ(driver_->Begin(hostkit::MakeWorkParams(7)), 1);
+    ASSERT_EQ(m_Driver->Begin(hostkit::MakeWorkParams(7)), 1);
     LetThreadsPass();
     ASSERT_TRUE(TickUntil([&] { return Working() && MarketDate() == 20151007; }, 2)) << Host().LogDump();
     // Past 30 seconds of level-2 silence: the file is read every second from now on.

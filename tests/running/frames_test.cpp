@@ -45,15 +45,15 @@ class FramesTest : public RunningDay {
 protected:
     // Starts at 10:00 of a working day and waits until the driver serves the market record.
     void StartServing(const DriverWorkParams& params) {
-        ASSERT_EQ(driver_->Begin(params), 1) << Host().LogDump();
+        ASSERT_EQ(m_Driver->Begin(params), 1) << Host().LogDump();
         LetThreadsPass();
-        ASSERT_TRUE(TickUntil([&] { return Working() && MarketDate() == options_.date; }, 2))
+        ASSERT_TRUE(TickUntil([&] { return Working() && MarketDate() == m_Options.date; }, 2))
             << Host().LogDump();
     }
     // Ends the driver and answers how long that took.
     int64_t TimedEnd() {
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(driver_->End(), 1);
+        EXPECT_EQ(m_Driver->End(), 1);
         return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
             .count();
     }
@@ -67,7 +67,7 @@ TEST_F(FramesTest, FullDayPulledFrameByFrameMatchesTheDayAndItsDigest) {
 
     MarketImage image;
     std::string error;
-    ASSERT_EQ(hostkit::PullMarketImage(*driver_, 8192, &image, &error), hostkit::PullResult::kPulled) << error;
+    ASSERT_EQ(hostkit::PullMarketImage(*m_Driver, 8192, &image, &error), hostkit::PullResult::kPulled) << error;
     EXPECT_EQ(image.ItemCount(), 2607u);
     EXPECT_EQ(image.MarketDate(), 20151007u);
     ASSERT_EQ(image.categories.size(), 2u);
@@ -89,7 +89,7 @@ TEST_F(FramesTest, FullDayPulledFrameByFrameMatchesTheDayAndItsDigest) {
     // Every record sits at its place: code serial = position, indices first, the snapshot and
     // status of code position p at p - 7. Until quotes arrive, a snapshot carries the previous
     // close of the day's files.
-    const auto manifest = Manifest(folder_.Path());
+    const auto manifest = Manifest(m_Folder.Path());
     ASSERT_EQ(manifest.size(), 2600u);
     for (size_t p = 0; p < codes.Count(); ++p) {
         const char* code = codes.At(p);
@@ -109,7 +109,7 @@ TEST_F(FramesTest, FullDayPulledFrameByFrameMatchesTheDayAndItsDigest) {
         EXPECT_EQ(LoadU32(snapshot + 18), Number(row->second, "prev_close")) << text;
     }
 
-    const auto status = driver_->StatusBytes();
+    const auto status = m_Driver->StatusBytes();
     EXPECT_EQ(hostkit::ReadU32(status.data() + 10), 20151007u);
     EXPECT_EQ(hostkit::ReadU16(status.data() + 18), 2607u);
 }
@@ -124,52 +124,52 @@ TEST_F(FramesTest, FrameCountRulesAndBufferChecksAcrossRestarts) {
 
     // F = 7992, B = 100000: 101 records a frame, 1212 allowed, 250 there.
     StartServing(MakeWorkParams(7, 8192, 100000));
-    EXPECT_EQ(driver_->FrameCount(2, 0x54, 0, 3, &last), 3);
+    EXPECT_EQ(m_Driver->FrameCount(2, 0x54, 0, 3, &last), 3);
     EXPECT_EQ(last, 1);
-    ASSERT_EQ(driver_->OneFrame(2, 0x54, 0, 3, 2, &frame), 3794);
+    ASSERT_EQ(m_Driver->OneFrame(2, 0x54, 0, 3, 2, &frame), 3794);
     EXPECT_EQ(hostkit::ReadU16(frame.data()), 250);
     EXPECT_EQ(LoadU16(reinterpret_cast<const char*>(frame.data()) + 2), 202u);  // serial of record 202
     // The price table: all three sections from 0, the third alone from 2.
-    ASSERT_EQ(driver_->OneFrame(2, 0x5A, 0, 3, 0, &frame), 962);
+    ASSERT_EQ(m_Driver->OneFrame(2, 0x5A, 0, 3, 0, &frame), 962);
     EXPECT_EQ(hostkit::ReadU16(frame.data()), 3);
-    EXPECT_EQ(driver_->OneFrame(2, 0x5A, 2, 3, 0, &frame), 322);
+    EXPECT_EQ(m_Driver->OneFrame(2, 0x5A, 2, 3, 0, &frame), 322);
     // The holiday frame starts with today.
-    ASSERT_EQ(driver_->OneFrame(2, 0xFE, 0, 3, 0, &frame), 52);
+    ASSERT_EQ(m_Driver->OneFrame(2, 0xFE, 0, 3, 0, &frame), 52);
     EXPECT_EQ(hostkit::ReadU16(frame.data()), 10);
     EXPECT_EQ(frame[2], 0);
     EXPECT_EQ(hostkit::ReadU32(frame.data() + 3), 20151007u);
     // A buffer shorter than the frame size gets no frame, whatever the table.
     for (uint8_t sub_type : {0x54, 0x55, 0x57, 0x58, 0x5A, 0xFE}) {
         std::vector<uint8_t> small(1000, 0xEE);
-        EXPECT_EQ(driver_->OneFrame(2, sub_type, 0, 3, 0, &small), 0) << int(sub_type);
+        EXPECT_EQ(m_Driver->OneFrame(2, sub_type, 0, 3, 0, &small), 0) << int(sub_type);
         EXPECT_EQ(small[0], 0xEE) << int(sub_type);
     }
     // The requests the host may get wrong.
-    EXPECT_EQ(driver_->FrameCount(3, 0x54, 0, 3, &last), -2);
-    EXPECT_EQ(driver_->FrameCount(2, 0x54, 0, 2, &last), -3);
-    EXPECT_EQ(driver_->FrameCount(2, 0x56, 0, 3, &last), -3);
+    EXPECT_EQ(m_Driver->FrameCount(3, 0x54, 0, 3, &last), -2);
+    EXPECT_EQ(m_Driver->FrameCount(2, 0x54, 0, 2, &last), -3);
+    EXPECT_EQ(m_Driver->FrameCount(2, 0x56, 0, 3, &last), -3);
     EXPECT_LT(TimedEnd(), 1000);
-    EXPECT_EQ(driver_->IsWorking(), 0);
-    EXPECT_EQ(driver_->FrameCount(2, 0x54, 0, 3, &last), -1);
+    EXPECT_EQ(m_Driver->IsWorking(), 0);
+    EXPECT_EQ(m_Driver->FrameCount(2, 0x54, 0, 3, &last), -1);
 
     // B < F: the budget allows no record, one frame all the same, not the last.
     StartServing(MakeWorkParams(7, 8192, 5000));
     last = 0xCC;
-    EXPECT_EQ(driver_->FrameCount(2, 0x54, 0, 3, &last), 1);
+    EXPECT_EQ(m_Driver->FrameCount(2, 0x54, 0, 3, &last), 1);
     EXPECT_EQ(last, 0);
-    EXPECT_EQ(driver_->FrameCount(2, 0x54, 250, 3, &last), 1);
+    EXPECT_EQ(m_Driver->FrameCount(2, 0x54, 250, 3, &last), 1);
     EXPECT_EQ(last, 1);
-    ASSERT_EQ(driver_->OneFrame(2, 0x54, 250, 3, 0, &frame), 2);
+    ASSERT_EQ(m_Driver->OneFrame(2, 0x54, 250, 3, 0, &frame), 2);
     EXPECT_EQ(hostkit::ReadU16(frame.data()), 250);
     EXPECT_LT(TimedEnd(), 1000);
 
     // F = 70: no code record fits a frame.
     StartServing(MakeWorkParams(7, 70, 100000));
     last = 0xCC;
-    EXPECT_EQ(driver_->FrameCount(2, 0x54, 0, 3, &last), 0);
+    EXPECT_EQ(m_Driver->FrameCount(2, 0x54, 0, 3, &last), 0);
     EXPECT_EQ(last, 0xCC);
     std::vector<uint8_t> small(70);
-    EXPECT_EQ(driver_->OneFrame(2, 0x54, 0, 3, 0, &small), 0);
+    EXPECT_EQ(m_Driver->OneFrame(2, 0x54, 0, 3, 0, &small), 0);
     EXPECT_LT(TimedEnd(), 1000);
 }
 

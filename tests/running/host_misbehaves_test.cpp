@@ -58,9 +58,9 @@ protected:
     // Ends the driver: it must come back within its two thread joins (5 s each) and some slack.
     void EndInTime() {
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(driver_->End(), 1);
+        EXPECT_EQ(m_Driver->End(), 1);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(12));
-        driver_.reset();
+        m_Driver.reset();
     }
 };
 
@@ -113,7 +113,7 @@ TEST_F(HostMisbehavesTest, FourHostThreadsPullWhileTheDayRuns) {
             while (!stop.load()) {
                 hostkit::MarketImage image;
                 std::string error;
-                if (hostkit::PullMarketImage(*driver_, 8192, &image, &error) == hostkit::PullResult::kPulled) ++pulled;
+                if (hostkit::PullMarketImage(*m_Driver, 8192, &image, &error) == hostkit::PullResult::kPulled) ++pulled;
             }
         });
     }

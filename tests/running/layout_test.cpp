@@ -63,7 +63,7 @@ TEST_F(LayoutTest, HandBuiltRecordsDriveADayOfThisBuild) {
     EXPECT_EQ(params.size() - (16 + 7 * A), 84u);
     ASSERT_EQ(driver.begin_driver_work(reinterpret_cast<const DriverWorkParams*>(params.data()), nullptr), 1);
     LetThreadsPass();
-    ASSERT_TRUE(TickUntil([&] { return Working() && MarketDate() == options_.date; }, 2)) << Host().LogDump();
+    ASSERT_TRUE(TickUntil([&] { return Working() && MarketDate() == m_Options.date; }, 2)) << Host().LogDump();
     EXPECT_TRUE(Host().WaitForLog("", 1000)) << "the log callback at offset 16 + A was not called";
 
     // GetMarketInfo's targets: the market record's address, then the categories'.

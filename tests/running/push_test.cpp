@@ -36,7 +36,7 @@ TEST_F(PushTest, SilentLevel2FeedMakesTheDriverReadTheMarketDataFileEverySecond)
     WriteDay(20151007, 95900, 300);
     HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
     Load();
-    ASSERT_EQ(driver_->Begin(hostkit::MakeWorkParams(7)), 1);
+    ASSERT_EQ(m_Driver->Begin(hostkit::MakeWorkParams(7)), 1);
     LetThreadsPass();
     // The first tick (10:00:02) opens the day; its re-initialisation call restarts the level-2
     // silence. The second opens the market record.
@@ -57,7 +57,7 @@ TEST_F(PushTest, SilentLevel2FeedMakesTheDriverReadTheMarketDataFileEverySecond)
     const auto pushed = Summarise(Host().Pushes());
     hostkit::MarketImage image;
     std::string error;
-    ASSERT_EQ(hostkit::PullMarketImage(*driver_, 8192, &image, &error), hostkit::PullResult::kPulled) << error;
+    ASSERT_EQ(hostkit::PullMarketImage(*m_Driver, 8192, &image, &error), hostkit::PullResult::kPulled) << error;
     const auto& snapshots = image.Of(hostkit::Table::kSnapshots);
     std::map<std::string, std::string> pulled;
     for (size_t i = 0; i < snapshots.Count(); ++i) {
@@ -75,7 +75,7 @@ TEST_F(PushTest, SilentLevel2FeedMakesTheDriverReadTheMarketDataFileEverySecond)
 
     // The market-wide volume of the latest file reaches the status record (every 5 s).
     std::string manifest;
-    ASSERT_TRUE(sampleday::ReadFile(sampleday::InDir(folder_.Path(), sampleday::kManifestFile), manifest));
+    ASSERT_TRUE(sampleday::ReadFile(sampleday::InDir(m_Folder.Path(), sampleday::kManifestFile), manifest));
     uint64_t total = 0;
     size_t line_start = manifest.find('\n', manifest.find('\n') + 1) + 1;
     while (line_start < manifest.size()) {
@@ -86,7 +86,7 @@ TEST_F(PushTest, SilentLevel2FeedMakesTheDriverReadTheMarketDataFileEverySecond)
         line_start = line_end + 1;
     }
     for (int i = 0; i < 6; ++i) NextSecond();
-    EXPECT_EQ(hostkit::ReadU64(driver_->StatusBytes().data() + 34), total);
+    EXPECT_EQ(hostkit::ReadU64(m_Driver->StatusBytes().data() + 34), total);
 
     // One header a second throughout, and every push was whole.
     const auto summary = Summarise(Host().Pushes());
@@ -94,7 +94,7 @@ TEST_F(PushTest, SilentLevel2FeedMakesTheDriverReadTheMarketDataFileEverySecond)
     EXPECT_TRUE(summary.faults.empty()) << summary.faults.front();
 
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(driver_->End(), 1);
+    EXPECT_EQ(m_Driver->End(), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
 }
 

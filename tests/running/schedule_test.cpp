@@ -74,15 +74,15 @@ TEST_F(ScheduleTest, WorkingDayServesFromTheFirstTickAfterTheOpeningTime) {
     WriteDay(20151007, 75900, 300);
     HostClock::SetLocal(2015, 10, 7, 8, 0, 0);
     Begin();
-    EXPECT_EQ(driver_->IsWorking(), 0);
+    EXPECT_EQ(m_Driver->IsWorking(), 0);
     uint8_t last = 0;
-    EXPECT_EQ(driver_->FrameCount(2, 0x54, 0, 3, &last), -1);
+    EXPECT_EQ(m_Driver->FrameCount(2, 0x54, 0, 3, &last), -1);
 
     // Ticks before 08:45 open nothing.
     HostClock::SetLocal(2015, 10, 7, 8, 44, 55);
     EXPECT_FALSE(TickUntil([&] { return Working(); }, 2));
     std::vector<uint8_t> market, categories;
-    EXPECT_EQ(driver_->MarketInfo(4, &market, &categories), -1);
+    EXPECT_EQ(m_Driver->MarketInfo(4, &market, &categories), -1);
 
     // The first tick after 08:45: the day was loaded by the start, so nothing is reloaded.
     ASSERT_TRUE(TickUntil([&] { return Working(); })) << Host().LogDump();
@@ -91,7 +91,7 @@ TEST_F(ScheduleTest, WorkingDayServesFromTheFirstTickAfterTheOpeningTime) {
     EXPECT_EQ(LogCount("重新开始初始化"), 0u);
     EXPECT_TRUE(Host().Resets().empty());
     ASSERT_TRUE(WaitUntil([&] { return MarketDate() == 20151007; }));
-    EXPECT_EQ(driver_->MarketInfo(4, &market, &categories), 2);
+    EXPECT_EQ(m_Driver->MarketInfo(4, &market, &categories), 2);
 }
 
 TEST_F(ScheduleTest, HolidayIsNeverReinitialisedAndNeverWorks) {
@@ -107,9 +107,9 @@ TEST_F(ScheduleTest, HolidayIsNeverReinitialisedAndNeverWorks) {
     for (int tick = 0; tick < 4; ++tick) {
         HostClock::AdvanceMs(kStatusTickMs);
         for (int i = 0; i < 25; ++i) {
-            EXPECT_EQ(driver_->IsWorking(), 0);
+            EXPECT_EQ(m_Driver->IsWorking(), 0);
             std::vector<uint8_t> market, categories;
-            (driver_->MarketInfo(4, &market, &categories) == -1 ? not_serving : answered)++;
+            (m_Driver->MarketInfo(4, &market, &categories) == -1 ? not_serving : answered)++;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
@@ -127,7 +127,7 @@ TEST_F(ScheduleTest, NextWorkingDayIsReinitialisedOnceAndServesItsOwnFiles) {
     ASSERT_TRUE(TickUntil([&] { return Working(); })) << Host().LogDump();
     hostkit::MarketImage first;
     std::string error;
-    ASSERT_EQ(hostkit::PullMarketImage(*driver_, 8192, &first, &error), hostkit::PullResult::kPulled) << error;
+    ASSERT_EQ(hostkit::PullMarketImage(*m_Driver, 8192, &first, &error), hostkit::PullResult::kPulled) << error;
     EXPECT_EQ(first.MarketDate(), 20151007u);
 
     // Overnight: the next day's files arrive before the opening.
@@ -159,7 +159,7 @@ TEST_F(ScheduleTest, NextWorkingDayIsReinitialisedOnceAndServesItsOwnFiles) {
     EXPECT_TRUE(WaitUntil([&] { return LogCount("行情初始化结束,本次码表个数327") == 1; }));
 
     hostkit::MarketImage second;
-    ASSERT_EQ(hostkit::PullMarketImage(*driver_, 8192, &second, &error), hostkit::PullResult::kPulled) << error;
+    ASSERT_EQ(hostkit::PullMarketImage(*m_Driver, 8192, &second, &error), hostkit::PullResult::kPulled) << error;
     EXPECT_EQ(second.MarketDate(), 20151008u);
     EXPECT_EQ(second.ItemCount(), 327u);
     EXPECT_EQ(second.Of(hostkit::Table::kCodes).Count(), 327u);
@@ -184,7 +184,7 @@ TEST_F(ScheduleTest, LateFilesArePickedUpAtTheFirstTickAfterTheyAppear) {
     ASSERT_TRUE(TickUntil([&] { return Host().Resets().size() >= 2; }, 2));
     // The second attempt has failed before the files arrive; one still reading would take them.
     ASSERT_TRUE(WaitUntil([&] { return LogCount("构建码表失败") >= 2; })) << Host().LogDump();
-    EXPECT_EQ(driver_->IsWorking(), 0);
+    EXPECT_EQ(m_Driver->IsWorking(), 0);
     EXPECT_EQ(LogCount("行情初始化结束"), 1u);  // the start's day only
 
     // The files arrive at 09:10; the next tick serves them.
@@ -195,7 +195,7 @@ TEST_F(ScheduleTest, LateFilesArePickedUpAtTheFirstTickAfterTheyAppear) {
     EXPECT_EQ(Host().Resets().size(), resets + 1);
     // Initialised but not yet serving the market record (ProcessState 3) until the next tick.
     std::vector<uint8_t> market, categories;
-    EXPECT_EQ(driver_->MarketInfo(4, &market, &categories), -1);
+    EXPECT_EQ(m_Driver->MarketInfo(4, &market, &categories), -1);
     ASSERT_TRUE(TickUntil([&] { return MarketDate() == 20151008; }));
     EXPECT_TRUE(WaitUntil([&] { return LogCount("行情初始化结束,本次码表个数317") == 1; }));
 }
@@ -218,8 +218,8 @@ TEST_P(NewDayInsideTheWindow, IsReinitialisedOnceAtItsFirstTick) {
     const NewDayCase& c = GetParam();
     WriteDay(20151007, 95900, 300);
     if (c.whole_day) {
-        folder_.WriteFile("Zephyr.ini",
-                          folder_.ReadFile("Zephyr.ini") + "\r\n[Time]\r\nKPTime = 0\r\nSPTime = 2400\r\n");
+        m_Folder.WriteFile("Zephyr.ini",
+                          m_Folder.ReadFile("Zephyr.ini") + "\r\n[Time]\r\nKPTime = 0\r\nSPTime = 2400\r\n");
     }
     HostClock::SetLocal(2015, 10, 7, c.start_hour, c.start_minute, c.start_second);
     Begin();

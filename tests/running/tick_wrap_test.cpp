@@ -28,16 +28,16 @@ protected:
     }
     bool MarketAnswers() const {
         std::vector<uint8_t> market, categories;
-        return driver_->MarketInfo(4, &market, &categories) >= 0;
+        return m_Driver->MarketInfo(4, &market, &categories) >= 0;
     }
     // Overwrites the saved price table's first bytes in place (the driver keeps the file open).
     void ScribbleOnPriceTable() {
-        const int fd = open(folder_.Join("hkpricetb.dat").c_str(), O_WRONLY);
+        const int fd = open(m_Folder.Join("hkpricetb.dat").c_str(), O_WRONLY);
         ASSERT_GE(fd, 0);
         ASSERT_EQ(write(fd, "XXXX", 4), 4);
         close(fd);
     }
-    bool PriceTableSaved() const { return folder_.ReadFile("hkpricetb.dat").compare(0, 4, "RVPT") == 0; }
+    bool PriceTableSaved() const { return m_Folder.ReadFile("hkpricetb.dat").compare(0, 4, "RVPT") == 0; }
 };
 
 TEST_F(TickWrapTest, TimedActivitiesKeepTheirPaceAcrossTheWrap) {
@@ -45,14 +45,14 @@ TEST_F(TickWrapTest, TimedActivitiesKeepTheirPaceAcrossTheWrap) {
     HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
     HostClock::SetTick(UINT32_MAX - 20000 + 1);  // wraps to 0 at 10:00:20
     Load();
-    ASSERT_EQ(driver_->Begin(hostkit::MakeWorkParams(7)), 1);
+    ASSERT_EQ(m_Driver->Begin(hostkit::MakeWorkParams(7)), 1);
     LetThreadsPass();
     ASSERT_TRUE(TickUntil([&] { return Working() && MarketDate() == 20151007; }, 2)) << Host().LogDump();
     while (Now() < 18) NextSecond();
 
     // A re-initialisation leaves the market record unanswered until the status thread's next
     // 2-second tick, which falls across the wrap. It also restarts the level-2 silence.
-    ASSERT_EQ(driver_->Command(1, {"reinstance"}), 1);
+    ASSERT_EQ(m_Driver->Command(1, {"reinstance"}), 1);
     EXPECT_FALSE(MarketAnswers());
     ASSERT_TRUE(TickUntil([&] { return MarketAnswers(); })) << "tick " << HostClock::TickMs();
     ASSERT_LT(HostClock::TickMs(), 10000u) << "the tick has wrapped";

@@ -23,16 +23,16 @@ public:
     ScratchDir() {
         char pattern[] = "/tmp/zephyr-sampleday-XXXXXX";
         const char* made = mkdtemp(pattern);
-        path_ = made ? made : "";
+        m_Path = made ? made : "";
     }
     ~ScratchDir() {
         std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+        if (!m_Path.empty()) std::filesystem::remove_all(m_Path, ec);
     }
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return m_Path; }
 
 private:
-    std::string path_;
+    std::string m_Path;
 };
 
 inline std::string Slurp(const std::string& path) {

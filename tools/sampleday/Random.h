@@ -8,10 +8,10 @@ namespace zephyr::sampleday {
 
 class SplitMix64 {
 public:
-    explicit SplitMix64(uint64_t seed) : state_(seed) {}
+    explicit SplitMix64(uint64_t seed) : m_State(seed) {}
 
     uint64_t Next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        uint64_t z = (m_State += 0x9E3779B97F4A7C15ull);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
@@ -24,7 +24,7 @@ public:
     bool Chance(uint32_t perMille) { return Below(1000) < perMille; }
 
 private:
-    uint64_t state_;
+    uint64_t m_State;
 };
 
 // Seed of an independent stream derived from a seed and up to two labels.
