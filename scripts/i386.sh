@@ -25,8 +25,9 @@ i386_runs() {
     rm -rf "$dir"
     return 1
   fi
-  if ! "$dir/probe" >"$dir/log" 2>&1; then
-    I386_REASON="the kernel does not run 32-bit programs: $(head -n 1 "$dir/log")"
+  if ! ( "$dir/probe" ) >"$dir/log" 2>&1; then
+    # The shell's own words end with the system's reason ("Exec format error").
+    I386_REASON="the kernel does not run 32-bit programs ($(head -n 1 "$dir/log" | sed 's/.*: //'))"
     rm -rf "$dir"
     return 1
   fi
@@ -76,7 +77,7 @@ i386_enable() {
       { I386_REASON="$first; the i386 interpreter cannot be registered with binfmt_misc"; return 1; }
   fi
   if i386_runs; then
-    echo "setup: 32-bit programs run through qemu-i386-static ($first without it)"
+    echo "setup: 32-bit programs run through qemu-i386-static ($first by itself)"
     return 0
   fi
   I386_REASON="$first; still not after registering qemu-i386-static ($I386_REASON)"
