@@ -147,13 +147,13 @@ int32_t ProcessIO::StartSteps() {
     m_Thread.StopThread(kStopWaitMs);
     if (m_Config != nullptr) m_LoaderSettings = LoaderSettings::FromConfig(*m_Config);
 
-    // 1
+    // Every file path is logged once more, and the level-2 silence is counted from now.
     m_MktdtPathFlag = 1;
     m_ZxjcPathFlag = 1;
     m_PriceTableDirty = 0;
     m_LastL2Time.store(MClock::NowSeconds());
 
-    // 2
+    // The push pool sends to the host's callback from here on.
     m_PushPool.SetHost(m_WorkParams.push_data, m_WorkParams.driver_id);
     m_PushPool.SetLogger(m_Logger);
     const uint16_t bond = m_Config != nullptr ? m_Config->PushBond() : 0;
@@ -164,11 +164,11 @@ int32_t ProcessIO::StartSteps() {
         return result;
     }
 
-    // 3
+    // The processing thread waits for the working window; it reads nothing before that.
     result = m_Thread.StartThread("处理单元线程", &ProcessThread, this, true);
     if (result < 0) return result;
 
-    // 4-7
+    // The tables, at their fixed capacities.
     if (!m_CodeTable.Allocate(kCodeCapacity)) {
         log.Write(kLogError, kModule, "码表初始化出错。");
         return -2;
@@ -187,7 +187,7 @@ int32_t ProcessIO::StartSteps() {
     }
     m_Started.store(true);
 
-    // 8
+    // The market record, its categories and the trading sessions beside the library.
     MString directory("./");
     uint32_t time1 = 0;
     uint32_t time2 = 0;
@@ -203,7 +203,7 @@ int32_t ProcessIO::StartSteps() {
         return result;
     }
 
-    // 9
+    // The saved price table's file stays open as long as the unit runs.
     int32_t opened;
     {
         MLocalSection lock(m_PriceFileLock);
@@ -214,34 +214,34 @@ int32_t ProcessIO::StartSteps() {
         return -9;
     }
 
-    // 10-12
+    // What the day starts from: the saved price table, the short names and the index list.
     LoadPriceTable();
     LoadShortNamesAndIndexes();
 
-    // 13
+    // The instruments: without reference data only a holiday may start.
     if (m_RefDbf.Instance() < 0 && (m_Config == nullptr || !m_Config->IsHolidayToday())) return -15;
 
-    // 14
+    // Exchange rates and the trading-session and quota status.
     m_ExraLoader(true);
     m_TrdsesLoader.Instance(true);
 
-    // 15, 16
+    // Index entries from the code table; counts per category; indices first in the code table.
     m_IndexTable.Clear();
     m_IndexTable.BuildFromCodes(m_CodeTable);
     RefreshMarketCounts();
     AdjustCodeTable();
 
-    // 17
+    // One push-strategy slot per instrument.
     ApplyPushStrategy();
 
-    // 18
+    // The close correction may run once for this day.
     m_CloseCorrection.store(1);
     m_InitialisedDate.store(Today());
 
-    // 19-21
+    // Counts, clocks and the market digest of the finished day.
     FinishInitialisation();
 
-    // 22
+    // Last, the level-2 feed may write into the market.
     m_Level2Handler.Open();
     if (m_Level2Link != nullptr) m_Level2Link->Initialise();
     return 1;
@@ -323,7 +323,7 @@ int32_t ProcessIO::Reinitialise() {
     if (!m_Started.load()) return -1;
     MLogger& log = Logger();
 
-    // 1, 2
+    // Paths logged once more; once a day only.
     m_MktdtPathFlag = 1;
     m_ZxjcPathFlag = 1;
     m_LastL2Time.store(MClock::NowSeconds());
@@ -334,7 +334,7 @@ int32_t ProcessIO::Reinitialise() {
     // market time raised meanwhile would make the day's market data file look stale to the build.
     Level2Hold hold(m_Level2Handler);
 
-    // 3, 4
+    // The new date, with no time and no rates yet.
     memset(&m_ExchangeRate, 0, sizeof m_ExchangeRate);
     MarketInfo info;
     m_Market.GetInfo(&info);
@@ -343,7 +343,7 @@ int32_t ProcessIO::Reinitialise() {
     info.time = 0;
     m_Market.SetInfo(&info);
 
-    // 5-9
+    // Yesterday's prices saved; the host is told to drop the market and is kept out.
     SavePriceTable();
     log.Write(kLogInfo, kModule, "重新开始初始化");
     SetProcessState(kStopped);
@@ -351,24 +351,24 @@ int32_t ProcessIO::Reinitialise() {
     if (m_WorkParams.market_reset != nullptr) m_WorkParams.market_reset(kMarketNumber, m_WorkParams.driver_id);
     m_Market.SetStatus(1);
 
-    // 10-12
+    // What the day starts from, as at the start.
     LoadPriceTable();
     LoadShortNamesAndIndexes();
     m_CloseCorrection.store(1);
 
-    // 13, 14
+    // The instruments (required), the rates and the session status.
     if (m_RefDbf.Instance() < 0) return -1;
     m_ExraLoader(true);
     m_TrdsesLoader.Instance(true);
 
-    // 15
+    // Push strategy, index entries, counts and the code table order.
     ApplyPushStrategy();
     m_IndexTable.Clear();
     m_IndexTable.BuildFromCodes(m_CodeTable);
     RefreshMarketCounts();
     AdjustCodeTable();
 
-    // 16, 17
+    // Done for today; the status thread opens the market at its next tick.
     m_InitialisedDate.store(today);
     SetProcessState(kNotReady);
     FinishInitialisation();

@@ -9,6 +9,17 @@
 // Start allocates the tables and loads the day; Stop releases them. Operations that other
 // threads may call at any time (level-2 pushes, console actions, host pulls) change nothing
 // once Stop has begun and never touch released tables.
+//
+// Locks, outermost first; a thread that holds one takes only those after it:
+//   m_LifeLock          start, re-initialisation, stop, the console's actions
+//   m_PriceFileLock     the saved price table's file (its load reads the price-spread file
+//                       through that loader, under the loader's run lock)
+//   a loader's run lock one run of one loader; the loaders write tables and push under it
+//   the push pool's     held across the host's push callback, from which a host may pull
+//   m_ServiceLock       held while readiness reads the table counts and the holiday test
+//   a table's lock      one at a time; the market's, and then its category table's
+// m_StateLock, m_StrategyLock and m_RecountLock guard one value each; no other lock of the
+// unit is taken while one of them is held.
 #pragma once
 #include <atomic>
 #include <cstdint>
