@@ -33,7 +33,7 @@ run_one() {  # target, program, seed folder, options...
   fi
   after=$(find "$corpus" -type f | wc -l)
   local last runs cov ft
-  last=$(grep -E '^#[0-9]+' "$log" | tail -1)  # "#N DONE cov: C ft: F corp: ..."
+  last=$(grep -aoE '#[0-9]+[[:space:]].*' "$log" | tail -1)  # "#N DONE cov: C ft: F corp: ...", wherever the target's own printing leaves it
   runs=$(sed -E 's/^#([0-9]+).*/\1/' <<<"$last")
   cov=$(grep -oE 'cov: [0-9]+' <<<"$last" | cut -d' ' -f2 || true)
   ft=$(grep -oE 'ft: [0-9]+' <<<"$last" | cut -d' ' -f2 || true)

@@ -95,7 +95,7 @@ if wanted fuzz; then
     # shellcheck disable=SC2086  # options are separate words
     if "$program" -max_total_time="${FUZZ_SECONDS:-20}" -artifact_prefix="build/fuzz/artifacts/$target-" \
         $options "${dirs[@]}" >"build/fuzz/$target.log" 2>&1 </dev/null; then
-      echo "$target: $(grep -E '^#[0-9]+.*DONE' "build/fuzz/$target.log" | tail -1)"
+      echo "$target: $(grep -aoE '#[0-9]+[[:space:]]+DONE.*' "build/fuzz/$target.log" | tail -1)"  # a target's own printing may share the line
       rm -rf "$corpus"
     else
       tail -n 40 "build/fuzz/$target.log"
