@@ -25,8 +25,7 @@ ProductStatusTable& ProcessConsoleServices::Statuses() { return m_Process->Statu
 void ProcessConsoleServices::CopyPriceTable(PriceTable* out) { memcpy(out, &m_Process->Prices(), sizeof *out); }
 
 ExchangeRate ProcessConsoleServices::CopyRates() {
-    ExchangeRate rates;
-    memcpy(&rates, &m_Process->Rates(), sizeof rates);
+    const ExchangeRate rates = m_Process->Rates().Copy();
     return rates;
 }
 

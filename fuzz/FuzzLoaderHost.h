@@ -23,7 +23,6 @@ class FuzzHost : public LoaderHost {
 public:
     FuzzHost() : writer(codes, snapshots, statuses) {
         writer.SetWorkingTest(&AlwaysWorking, nullptr);
-        memset(&rates, 0, sizeof rates);
         memset(&prices, 0, sizeof prices);
         settings.mktdt = "/nonexistent/mktdt04.txt";
     }
@@ -36,7 +35,7 @@ public:
     bool UpdateStatus(const ProductStatus& record) override { return writer.UpdateStatus(record); }
     int32_t Push(uint8_t type, const void* data, uint32_t length) override { return writer.Push(type, data, length); }
     bool IsDriverWorking() const override { return false; }
-    ExchangeRate& Rates() override { return rates; }
+    ExchangeRates& Rates() override { return rates; }
     std::atomic<uint8_t>& MarketDataPathFlag() override { return flag; }
     std::atomic<uint8_t>& PriceSpreadPathFlag() override { return flag; }
     int32_t Level2StartedCount() override { return 1; }
@@ -52,7 +51,7 @@ public:
     ShortNameTable short_names;
     Market market;
     MarketWriter writer;
-    ExchangeRate rates;
+    ExchangeRates rates;
     PriceTable prices;
     LoaderSettings settings;
     MLogger log;

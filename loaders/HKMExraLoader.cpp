@@ -46,19 +46,20 @@ int32_t HKMExraLoader::parse(const char* line, int32_t length) {
     TextField field;
     cursor.Next(&field);
     if (!KindIs(field, "0402")) return -3;
-    ExchangeRate& rates = m_Host.Rates();
-    for (int number = 2; number <= 4 && cursor.Next(&field); ++number) {
-        const uint32_t rate = RateHundredThousandths(field);
-        if (number == 2) {
-            rates.buying = rate;
-        } else if (number == 3) {
-            rates.selling = rate;
-        } else {
-            rates.middle = rate;
-            if (rates.buying == 0) rates.buying = rate;
-            if (rates.selling == 0) rates.selling = rate;
+    m_Host.Rates().Modify([&](ExchangeRate& rates) {
+        for (int number = 2; number <= 4 && cursor.Next(&field); ++number) {
+            const uint32_t rate = RateHundredThousandths(field);
+            if (number == 2) {
+                rates.buying = rate;
+            } else if (number == 3) {
+                rates.selling = rate;
+            } else {
+                rates.middle = rate;
+                if (rates.buying == 0) rates.buying = rate;
+                if (rates.selling == 0) rates.selling = rate;
+            }
         }
-    }
+    });
     return 0;
 }
 

@@ -148,10 +148,12 @@ int32_t HKRefDbf::parse(const char* line, int32_t length) {
     }
     if (!share) {
         if (cursor.Next(&field)) {
-            ExchangeRate& rates = m_Host.Rates();
-            rates.middle = RateHundredThousandths(field);
-            if (rates.buying == 0) rates.buying = rates.middle;
-            if (rates.selling == 0) rates.selling = rates.middle;
+            const uint32_t middle = RateHundredThousandths(field);
+            m_Host.Rates().Modify([middle](ExchangeRate& rates) {
+                rates.middle = middle;
+                if (rates.buying == 0) rates.buying = middle;
+                if (rates.selling == 0) rates.selling = middle;
+            });
             m_Host.Logger().Write(kLogInfo, kDebugModule, "case2:%s", line);
         }
         return 0;

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "market/ExchangeRates.h"
 #include "market/StatusRecords.h"
 
 namespace zephyr {
@@ -46,7 +47,7 @@ public:
     virtual bool IsDriverWorking() const = 0;
 
     // The processing unit's exchange rates (written without a lock; readers may see a mix).
-    virtual ExchangeRate& Rates() = 0;
+    virtual ExchangeRates& Rates() = 0;
     // Path-logging flags, set to 1 at every initialisation (any thread); each loader clears its
     // own when it logs its path (exchange, so that one set is logged once).
     virtual std::atomic<uint8_t>& MarketDataPathFlag() = 0;

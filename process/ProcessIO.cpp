@@ -92,7 +92,6 @@ ProcessIO::ProcessIO(ConfigUnit* config, MLogger* logger)
       m_Level2Handler(&m_Market, this) {
     memset(&m_WorkParams, 0, sizeof m_WorkParams);
     memset(&m_PriceTable, 0, sizeof m_PriceTable);
-    memset(&m_ExchangeRate, 0, sizeof m_ExchangeRate);
     m_MarketWriter.SetWorkingTest(&IsDriverWorkingEntry, this);
     m_MarketWriter.SetSnapshotClock(&m_SnapshotClock);
     m_MarketWriter.SetPushSink(&PushIntoPool, this);
@@ -335,7 +334,7 @@ int32_t ProcessIO::Reinitialise() {
     Level2Hold hold(m_Level2Handler);
 
     // The new date, with no time and no rates yet.
-    memset(&m_ExchangeRate, 0, sizeof m_ExchangeRate);
+    m_ExchangeRates.Clear();
     MarketInfo info;
     m_Market.GetInfo(&info);
     info.status = 0;
@@ -467,7 +466,7 @@ FrameSources ProcessIO::Sources() {
     return FrameSources{&m_CodeTable,      &m_SnapshotTable,
                         &m_IndexTable,     &m_ShortNameTable,
                         &m_ProductStatusTable, &m_PriceTable,
-                        &m_ExchangeRate,   &m_TrdsesLoader.KeptQuotaStatus(),
+                        &m_ExchangeRates,   &m_TrdsesLoader.KeptQuotaStatus(),
                         m_Config != nullptr ? &m_Config->GetHolidayCalendar() : nullptr};
 }
 

@@ -171,7 +171,7 @@ public:
     IndexTable& Indexes() { return m_IndexTable; }
     ExtCodeTable& ExtCodes() { return m_ExtCodeTable; }
     NameLookup& GetNameLookup() { return m_NameLookup; }
-    ExchangeRate& Rates() override { return m_ExchangeRate; }
+    ExchangeRates& Rates() override { return m_ExchangeRates; }
     const MarketQuotaStatus& QuotaStatus() const { return m_TrdsesLoader.KeptQuotaStatus(); }
     std::atomic<uint8_t>& MarketDataPathFlag() override { return m_MktdtPathFlag; }
     std::atomic<uint8_t>& PriceSpreadPathFlag() override { return m_ZxjcPathFlag; }
@@ -245,7 +245,7 @@ private:
     // The market, its tables and what the loaders write into.
     MLogger m_NullLogger;
     PriceTable m_PriceTable;
-    ExchangeRate m_ExchangeRate;
+    ExchangeRates m_ExchangeRates;
     CodeTable m_CodeTable;
     ExtCodeTable m_ExtCodeTable;
     IndexTable m_IndexTable;

@@ -205,7 +205,11 @@ int32_t AnswerOneFrame(const FrameSources& sources, const FrameService& service,
         case kFrameProductStatus:
             return TableFill(sources.product_status, service, *request, start, buffer);
         case kFrameExchangeRate:
-            return SingleRecordFrame(sources.rates, service, *request, buffer);
+            if (sources.rates == nullptr) return 0;
+            {
+                const ExchangeRate rates = sources.rates->Copy();
+                return SingleRecordFrame(&rates, service, *request, buffer);
+            }
         case kFrameQuotaStatus:
             return SingleRecordFrame(sources.quota_status, service, *request, buffer);
         case kFramePrices:

@@ -24,6 +24,7 @@
 
 #include "zephyr/DriverInterface.h"
 #include "market/Records.h"
+#include "market/ExchangeRates.h"
 #include "market/StatusRecords.h"
 
 namespace zephyr {
@@ -58,8 +59,9 @@ constexpr uint32_t kHolidayFrameSize = 2 + kHolidayDays * 5;
 bool IsFrameSubType(uint8_t sub_type);
 
 // What the frames are built from. A null table answers 0 frames / 0 bytes for its sub type.
-// The price table, rates and quota status are read without a lock (their writers run while the
-// unit does not serve, or accept that a reader sees a record being replaced).
+// The price table and quota status are read without a lock (their writers run while the unit
+// does not serve, or accept that a reader sees a record being replaced); the rates are copied
+// under their own lock.
 struct FrameSources {
     CodeTable* codes;
     SnapshotTable* snapshots;
@@ -67,7 +69,7 @@ struct FrameSources {
     ShortNameTable* short_names;
     ProductStatusTable* product_status;
     const PriceTable* prices;
-    const ExchangeRate* rates;
+    const ExchangeRates* rates;
     const MarketQuotaStatus* quota_status;
     HolidayCalendarBase* holidays;
 };

@@ -46,7 +46,6 @@ public:
         writer.SetWorkingTest(&Working, &working);
         market.Configure({folder.Path().c_str(), 0, 0, nullptr});
         market.Init(0);
-        memset(&rates, 0, sizeof rates);
         memset(&prices, 0, sizeof prices);
         settings.reff = folder.Path().c_str();
         settings.exra = folder.Path().c_str();
@@ -99,7 +98,7 @@ public:
         return writer.Push(type, data, length);
     }
     bool IsDriverWorking() const override { return writer.IsDriverWorking(); }
-    ExchangeRate& Rates() override { return rates; }
+    ExchangeRates& Rates() override { return rates; }
     std::atomic<uint8_t>& MarketDataPathFlag() override { return market_data_path_flag; }
     std::atomic<uint8_t>& PriceSpreadPathFlag() override { return price_spread_path_flag; }
     int32_t Level2StartedCount() override { return level2_started; }
@@ -136,7 +135,7 @@ public:
     ShortNameTable short_names;
     Market market;
     MarketWriter writer;
-    ExchangeRate rates;
+    ExchangeRates rates;
     PriceTable prices;
     LoaderSettings settings;
     std::atomic<uint8_t> market_data_path_flag{1};

@@ -3,8 +3,11 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "loaders/HKMExraLoader.h"
+#include "loaders/HKMktdtLoader.h"
+#include "loaders/HKRefDbf.h"
 #include "LoaderTestHost.h"
 
 namespace zephyr::testing {
@@ -28,12 +31,13 @@ TEST(ExchangeRate, RateLines) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         LoaderTestHost host;
-        host.rates = {1, 2, 3};
+        host.rates.Set({1, 2, 3});
         HKMExraLoader loader(host);
         EXPECT_EQ(loader.parse(c.line, static_cast<int32_t>(strlen(c.line))), c.result);
-        EXPECT_EQ(+host.rates.buying, +c.rates.buying);
-        EXPECT_EQ(+host.rates.selling, +c.rates.selling);
-        EXPECT_EQ(+host.rates.middle, +c.rates.middle);
+        const ExchangeRate got = host.rates.Copy();
+        EXPECT_EQ(+got.buying, +c.rates.buying);
+        EXPECT_EQ(+got.selling, +c.rates.selling);
+        EXPECT_EQ(+got.middle, +c.rates.middle);
     }
     LoaderTestHost host;
     HKMExraLoader loader(host);
@@ -63,9 +67,40 @@ TEST(ExchangeRate, FileNameFollowsTheDayAndTheLastRateLineWins) {
     host.lines.clear();
     EXPECT_EQ(loader(false), 0);
     EXPECT_TRUE(host.lines.empty());
-    EXPECT_EQ(+host.rates.buying, 81000u);
-    EXPECT_EQ(+host.rates.selling, 82000u);
-    EXPECT_EQ(+host.rates.middle, 81500u);
+    const ExchangeRate got = host.rates.Copy();
+    EXPECT_EQ(+got.buying, 81000u);
+    EXPECT_EQ(+got.selling, 82000u);
+    EXPECT_EQ(+got.middle, 81500u);
+}
+
+// The rate file (processing thread) and the reference data's rate line (an initialisation) write
+// the same record while pulls copy it: each copy is one whole record (run under ThreadSanitizer).
+TEST(ExchangeRate, TwoWritersAndAReaderSeeWholeRecords) {
+    LoaderTestHost host;
+    HKMExraLoader rate_file(host);
+    HKMktdtLoader market_data(host);
+    HKRefDbf reference(host, market_data);
+    const char* rate_line = "R0402|0.79|0.8|0.795\n";
+    const char* reference_line = "R0402|0.795\n";
+    std::thread file_thread([&] {
+        for (int i = 0; i < 2000; ++i) rate_file.parse(rate_line, static_cast<int32_t>(strlen(rate_line)));
+    });
+    std::thread reference_thread([&] {
+        for (int i = 0; i < 2000; ++i) {
+            host.rates.Clear();
+            reference.parse(reference_line, static_cast<int32_t>(strlen(reference_line)));
+        }
+    });
+    for (int i = 0; i < 2000; ++i) {
+        const ExchangeRate seen = host.rates.Copy();
+        // Cleared, the middle rate alone, or the file's three rates.
+        const bool whole = (seen.buying == 0 && seen.selling == 0 && seen.middle == 0) ||
+                           (seen.buying == 79500 && seen.selling == 79500 && seen.middle == 79500) ||
+                           (seen.buying == 79000 && seen.selling == 80000 && seen.middle == 79500);
+        EXPECT_TRUE(whole) << seen.buying << " " << seen.selling << " " << seen.middle;
+    }
+    file_thread.join();
+    reference_thread.join();
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ protected:
 };
 
 TEST_F(ReferenceDataTest, MergesTheSharesOfTheDay) {
-    m_Host.rates.selling = 1;
+    m_Host.rates.Set({0, 1, 0});
     WriteReference("HREFF04|20141208\n" + RefShare("00700", "腾讯控股", "TENCENT") +
                    RefShare("00005", "汇丰控股", "HSBC HOLDINGS", "80.00", 18) +  // 18 fields: nothing
                    RefShare("00001", "长和", "CKH") +                                // not traded today
@@ -72,9 +72,10 @@ TEST_F(ReferenceDataTest, MergesTheSharesOfTheDay) {
     EXPECT_EQ(Text(EntryOf("00005").full_name, 16), "汇丰");
     EXPECT_EQ(m_Host.codes.FindCode("00001\0"), 0xFFFF);
 
-    EXPECT_EQ(+m_Host.rates.middle, 775000u);
-    EXPECT_EQ(+m_Host.rates.buying, 775000u);
-    EXPECT_EQ(+m_Host.rates.selling, 1u);  // only a rate still 0 takes the middle rate
+    const ExchangeRate rates = m_Host.rates.Copy();
+    EXPECT_EQ(+rates.middle, 775000u);
+    EXPECT_EQ(+rates.buying, 775000u);
+    EXPECT_EQ(+rates.selling, 1u);  // only a rate still 0 takes the middle rate
     EXPECT_EQ(m_Host.reference_signals, 1);
 
     const char* expected[] = {"HKRefDbf::Instance() : 准备构建码表!", "HKRefDbf::Instance() : path [",

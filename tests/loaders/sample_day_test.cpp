@@ -122,9 +122,10 @@ TEST(SampleDay, FullDayLoadsAndALaterFileUpdatesOnlyChangedQuotes) {
     // The day's rates, spreads and (once working) statuses.
     const sampleday::Day day = sampleday::BuildDay(kDate, kSeed, kShares);
     EXPECT_EQ(rates(true), 0);
-    EXPECT_EQ(+host.rates.buying, day.buyRate);
-    EXPECT_EQ(+host.rates.selling, day.sellRate);
-    EXPECT_EQ(+host.rates.middle, day.midRate);
+    const ExchangeRate got = host.rates.Copy();
+    EXPECT_EQ(+got.buying, day.buyRate);
+    EXPECT_EQ(+got.selling, day.sellRate);
+    EXPECT_EQ(+got.middle, day.midRate);
     EXPECT_EQ(spreads.Instance(host.prices), 0);
     const auto& classes = sampleday::SpreadClasses();
     for (size_t c = 0; c < classes.size(); ++c) {

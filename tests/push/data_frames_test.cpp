@@ -52,7 +52,7 @@ protected:
         FillTable(m_ShortNames, 5);
         FillTable(m_ProductStatus, 30);
         for (uint32_t i = 0; i < sizeof m_Prices; ++i) reinterpret_cast<uint8_t*>(&m_Prices)[i] = static_cast<uint8_t>(i * 7);
-        m_Rates = {79000, 80000, 79500};
+        m_Rates.Set({79000, 80000, 79500});
         std::memset(&m_Quota, 0, sizeof m_Quota);
         m_Quota.first_quota = 10500000000;
         m_Quota.remaining_quota = 9000000000;
@@ -97,7 +97,7 @@ protected:
     ShortNameTable m_ShortNames;
     ProductStatusTable m_ProductStatus;
     PriceTable m_Prices;
-    ExchangeRate m_Rates;
+    ExchangeRates m_Rates;
     MarketQuotaStatus m_Quota;
     HolidayCalendar m_Holidays{nullptr};
     FrameSources m_Sources;
