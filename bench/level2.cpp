@@ -166,11 +166,11 @@ constexpr uint32_t kPushes = 64;
 
 // The codes of the generated day's shares, as its snapshot table holds them.
 std::vector<char> DayCodes(bench::Day& day) {
-    const uint32_t n = day.Process().Snapshots().Count();
+    const uint32_t n = day.Process().Day().Snapshots().Count();
     std::vector<char> codes(static_cast<size_t>(n) * 6);
     for (uint32_t i = 0; i < n; ++i) {
         Snapshot s;
-        day.Process().Snapshots().Get(&s, i);
+        day.Process().Day().Snapshots().Get(&s, i);
         std::memcpy(&codes[i * 6], s.code, 6);
     }
     return codes;

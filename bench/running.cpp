@@ -69,25 +69,25 @@ void BM_MarketDataRefresh(benchmark::State& state) {
     ProcessIO& process = day.Process();
     const bool change_all = state.range(1) != 0;
     MarketInfo info;
-    process.GetMarket().GetInfo(&info);
+    process.Day().GetMarket().GetInfo(&info);
     info.time = 0;
-    process.GetMarket().SetInfo(&info);
-    process.MarketDataLoader()(HKMktdtLoader::kRefresh);  // the file's quotes are in the table
+    process.Day().GetMarket().SetInfo(&info);
+    process.Loaders().MarketDataLoader()(HKMktdtLoader::kRefresh);  // the file's quotes are in the table
     g_host_bytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        process.GetMarket().SetInfo(&info);  // market time 0 again: the file counts as newer
+        process.Day().GetMarket().SetInfo(&info);  // market time 0 again: the file counts as newer
         if (change_all) {
-            const uint32_t n = process.Snapshots().Count();
+            const uint32_t n = process.Day().Snapshots().Count();
             for (uint32_t i = 0; i < n; ++i) {
                 Snapshot s;
-                process.Snapshots().Get(&s, i);
+                process.Day().Snapshots().Get(&s, i);
                 s.last ^= 1;
-                process.Snapshots().SetAt(&s, i);
+                process.Day().Snapshots().SetAt(&s, i);
             }
         }
         state.ResumeTiming();
-        benchmark::DoNotOptimize(process.MarketDataLoader()(HKMktdtLoader::kRefresh));
+        benchmark::DoNotOptimize(process.Loaders().MarketDataLoader()(HKMktdtLoader::kRefresh));
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
     state.counters["pushed_bytes_per_pass"] =

@@ -94,14 +94,14 @@ void FillDriverStatusInfo(DriverStatusInfo* info, const DriverUnits& units) {
     info->working = working;
     info->snapshot_age_s = units.process->SnapshotAgeMs() / 1000;
     MarketInfo market;
-    units.process->GetMarket().GetInfo(&market);
+    units.process->Day().GetMarket().GetInfo(&market);
     info->market_date = market.date;
     info->market_time = market.time;
     info->instrument_count = market.item_count;
     // The market-wide figures live in the index entry "999999", at its code table position.
     IndexEntry total;
     const uint16_t at = units.process->FindPosition(kMainTotalCode);
-    if (at != kNoPosition && units.process->Indexes().Get(&total, at) &&
+    if (at != kNoPosition && units.process->Day().Indexes().Get(&total, at) &&
         memcmp(total.code, kMainTotalCode, sizeof total.code) == 0) {
         info->hsi_last_price = total.last;
         // Truncated toward zero; an amount no 64-bit integer can hold is reported as 0.

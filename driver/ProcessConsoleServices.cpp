@@ -14,24 +14,24 @@ ConsoleReplyCallback ProcessConsoleServices::ReplyCallback() { return m_Process-
 
 bool ProcessConsoleServices::IsRunning() { return m_Process->IsStarted(); }
 
-Market& ProcessConsoleServices::GetMarket() { return m_Process->GetMarket(); }
-CodeTable& ProcessConsoleServices::Codes() { return m_Process->Codes(); }
-SnapshotTable& ProcessConsoleServices::Snapshots() { return m_Process->Snapshots(); }
-IndexTable& ProcessConsoleServices::Indexes() { return m_Process->Indexes(); }
-ProductStatusTable& ProcessConsoleServices::Statuses() { return m_Process->Statuses(); }
+Market& ProcessConsoleServices::GetMarket() { return m_Process->Day().GetMarket(); }
+CodeTable& ProcessConsoleServices::Codes() { return m_Process->Day().Codes(); }
+SnapshotTable& ProcessConsoleServices::Snapshots() { return m_Process->Day().Snapshots(); }
+IndexTable& ProcessConsoleServices::Indexes() { return m_Process->Day().Indexes(); }
+ProductStatusTable& ProcessConsoleServices::Statuses() { return m_Process->Day().Statuses(); }
 
 // The price table, the rates and the quota status have no lock: they change only while the day
 // is loaded, and a copy taken meanwhile may mix two states, never more.
-void ProcessConsoleServices::CopyPriceTable(PriceTable* out) { memcpy(out, &m_Process->Prices(), sizeof *out); }
+void ProcessConsoleServices::CopyPriceTable(PriceTable* out) { memcpy(out, &m_Process->Day().Prices(), sizeof *out); }
 
 ExchangeRate ProcessConsoleServices::CopyRates() {
-    const ExchangeRate rates = m_Process->Rates().Copy();
+    const ExchangeRate rates = m_Process->Day().Rates().Copy();
     return rates;
 }
 
 MarketQuotaStatus ProcessConsoleServices::CopyQuotaStatus() {
     MarketQuotaStatus quota;
-    memcpy(&quota, &m_Process->QuotaStatus(), sizeof quota);
+    memcpy(&quota, &m_Process->Loaders().QuotaStatus(), sizeof quota);
     return quota;
 }
 

@@ -1,5 +1,7 @@
-// The processing unit: owner of the market, the tables, the push pool, the level-2 push handler,
-// the processing thread "处理单元线程" and the copy of the host's DriverWorkParams.
+// The processing unit: its lifecycle (start, daily re-initialisation, stop), its state, the
+// processing thread "处理单元线程", the push pool, the level-2 push handler, the push-strategy
+// slots and the copy of the host's DriverWorkParams. The day's tables and the day's loaders are
+// its two parts (process/DayTables.h, process/DayLoaders.h).
 //
 // ProcessState: 0 stopped or re-initialising, 1 serving, 3 initialised but not ready.
 // ServiceFlag: above 0 serving the host, 0 after stop, -1 while re-initialising.
@@ -12,14 +14,13 @@
 //
 // Locks, outermost first; a thread that holds one takes only those after it:
 //   m_LifeLock          start, re-initialisation, stop, the console's actions
-//   m_PriceFileLock     the saved price table's file (its load reads the price-spread file
+//   the price file's    the saved price table's file (its load reads the price-spread file
 //                       through that loader, under the loader's run lock)
 //   a loader's run lock one run of one loader; the loaders write tables and push under it
 //   the push pool's     held across the host's push callback, from which a host may pull
-//   m_ServiceLock       held while readiness reads the table counts and the holiday test
 //   a table's lock      one at a time; the market's, and then its category table's
-// m_StateLock, m_StrategyLock and m_RecountLock guard one value each; no other lock of the
-// unit is taken while one of them is held.
+// m_StrategyLock guards the strategy slots; no other lock of the unit is taken while it is held.
+// The state values, the recount request and the dates are atomics.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -29,27 +30,9 @@
 #include "foundation/MLog.h"
 #include "foundation/MThread.h"
 #include "foundation/MTickCounter.h"
-#include "loaders/HKMExraLoader.h"
-#include "loaders/HKMktdtLoader.h"
-#include "loaders/HKRefDbf.h"
-#include "loaders/HKTrdsesLoader.h"
-#include "loaders/HKZxjcLoader.h"
-#include "loaders/LoaderHost.h"
-#include "loaders/LoaderSettings.h"
-#include "loaders/MarketWriter.h"
-#include "loaders/PriceTableFile.h"
-#include "market/CodeTable.h"
-#include "market/ExtCodeTable.h"
-#include "market/IndexTable.h"
-#include "market/Market.h"
-#include "market/NameLookup.h"
-#include "market/ProductStatusTable.h"
-#include "market/Records.h"
-#include "market/ShortNameTable.h"
-#include "market/SnapshotTable.h"
-#include "market/StatusRecords.h"
+#include "process/DayLoaders.h"
+#include "process/DayTables.h"
 #include "process/Level2PushHandler.h"
-#include "process/MarketTables.h"
 #include "push/MPushPool.h"
 
 namespace zephyr {
@@ -60,7 +43,7 @@ class MWaitEvent;
 struct FrameSources;
 struct FrameService;
 
-class ProcessIO : public LoaderHost, public Level2PushTarget {
+class ProcessIO : public Level2PushTarget {
 public:
     enum State : int32_t { kStopped = 0, kServing = 1, kNotReady = 3 };
     // Frames are larger than 200 bytes only after the host's own header is taken off.
@@ -81,9 +64,9 @@ public:
     DriverWorkParams GetWorkParams() const;
     uint16_t GetDriverId() const { return m_WorkParams.driver_id; }
 
-    // The 23 steps of the start: 1, or a negative code (logged where the step says so):
-    // the push pool's code, the thread start's code, -2 / -3 / -30 / -4 table allocation, the
-    // market's code, -9 price table file, -15 no reference data on a working day.
+    // The start: 1, or a negative code (logged where the step says so): the push pool's code,
+    // the thread start's code, -2 / -3 / -30 / -4 table allocation, the market's code, -9 price
+    // table file, -15 no reference data on a working day.
     int32_t Start();
     // The daily re-initialisation: 1 done, 2 skipped (already initialised today), -1 the
     // reference data could not be loaded (or the unit is stopped). Level-2 pushes that arrive
@@ -93,23 +76,23 @@ public:
     void Stop();
     // Saves the price table to its file: the file's result (960, or negative; -10 before the
     // file was opened). A failed save of an opened file is logged (one error line).
-    int32_t SavePriceTable();
+    int32_t SavePriceTable() { return m_Loaders.SavePriceTable(); }
     // Forgets the initialised date, so that the next Reinitialise runs (the console's
     // "reinstance").
     void ClearInitialisedDate();
     int32_t GetInitialisedDate() const { return m_InitialisedDate.load(); }
     bool IsStarted() const { return m_Started.load(); }
 
-    int32_t GetProcessState() const;
-    void SetProcessState(int32_t state);
-    int8_t GetServiceFlag() const;
-    void SetServiceFlag(int8_t flag);
+    int32_t GetProcessState() const { return m_ProcessState.load(); }
+    void SetProcessState(int32_t state) { m_ProcessState.store(state); }
+    int8_t GetServiceFlag() const { return m_ServiceFlag.load(); }
+    void SetServiceFlag(int8_t flag) { m_ServiceFlag.store(flag); }
 
     // Not a holiday today (configuration), at least one instrument in the code table and at
     // least one snapshot.
-    bool IsReady() const;
-    // Under the service lock: IsReady and ServiceFlag above 0.
-    bool IsDriverWorking() const override;
+    bool IsReady();
+    // IsReady and ServiceFlag above 0.
+    bool IsDriverWorking();
 
     // The host's pulls (push/DataFrames.h answers them from the live tables).
     int32_t GetMarketInfo(const uint16_t* capacity, const MarketInfoTargets* targets);
@@ -124,9 +107,8 @@ public:
     void SetLastL2Time(int64_t seconds) override { m_LastL2Time.store(seconds); }
 
     // Push path. Frames go into the push pool (type byte, then length <= 8191 data bytes).
-    bool UpdateSnapshot(const Snapshot& record) override;
-    bool UpdateStatus(const ProductStatus& record) override;
-    int32_t Push(uint8_t type, const void* data, uint32_t length) override;
+    bool UpdateSnapshot(const Snapshot& record) override { return m_Loaders.UpdateSnapshot(record); }
+    int32_t Push(uint8_t type, const void* data, uint32_t length) { return m_Loaders.Push(type, data, length); }
     // A type-0 frame of the market number, date, time and status of MarketInfo.
     int32_t PushMarketHeader();
     // Snapshot / index records from position start on, n of them (at most the table's rest), in
@@ -148,7 +130,7 @@ public:
     // Position of code in the code table, 0xFFFF when absent.
     uint16_t FindPosition(const char* code);
     // Asks the processing thread to recount instruments per category (checked every 5 s).
-    void RequestRecount();
+    void RequestRecount() { m_RecountRequest.store(1); }
     // The market-wide traded volumes into the index entries "999999" and "999987".
     void WriteMarketTotals();
 
@@ -158,43 +140,19 @@ public:
                       uint8_t market);
     bool IsLevel2Stopped() const { return !m_Level2Handler.IsOpen(); }
     // The level-2 bridge (none: no module is started).
-    void SetLevel2Link(Level2Link* link) { m_Level2Link = link; }
-    ConfigUnit* GetConfig() const { return m_Config; }
-
-    // What the loaders, the console and the host's pulls read and write. The settings are taken
-    // from the configuration unit at each initialisation.
-    CodeTable& Codes() override { return m_CodeTable; }
-    SnapshotTable& Snapshots() override { return m_SnapshotTable; }
-    ProductStatusTable& Statuses() override { return m_ProductStatusTable; }
-    ShortNameTable& ShortNames() override { return m_ShortNameTable; }
-    Market& GetMarket() override { return m_Market; }
-    IndexTable& Indexes() { return m_IndexTable; }
-    ExtCodeTable& ExtCodes() { return m_ExtCodeTable; }
-    NameLookup& GetNameLookup() { return m_NameLookup; }
-    ExchangeRates& Rates() override { return m_ExchangeRates; }
-    const MarketQuotaStatus& QuotaStatus() const { return m_TrdsesLoader.KeptQuotaStatus(); }
-    std::atomic<uint8_t>& MarketDataPathFlag() override { return m_MktdtPathFlag; }
-    std::atomic<uint8_t>& PriceSpreadPathFlag() override { return m_ZxjcPathFlag; }
-    int32_t Level2StartedCount() override;
-    PriceTable& Prices() override { return m_PriceTable; }
-    void MarkPriceTableDirty() override { m_PriceTableDirty = 1; }
-    bool IsPriceTableDirty() const { return m_PriceTableDirty != 0; }
-    const LoaderSettings& Settings() override { return m_LoaderSettings; }
-    MLogger& Logger() override { return m_Logger != nullptr ? *m_Logger : m_NullLogger; }
-    void SignalReferenceLoaded() override;
-    // The push strategy: one slot per instrument (0 before it is applied) and its parameter.
-    uint32_t PushStrategySlots() const;
-
+    void SetLevel2Link(Level2Link* link);
     // The status thread's reference-data event (may be null).
-    void SetReferenceDataEvent(MWaitEvent* event) { m_ReferenceDataEvent = event; }
+    void SetReferenceDataEvent(MWaitEvent* event) { m_Loaders.SetReferenceDataEvent(event); }
+    ConfigUnit* GetConfig() const { return m_Config; }
+    MLogger& Logger() { return m_Loaders.Logger(); }
 
-    // The loaders and the saved price-table file.
-    HKMktdtLoader& MarketDataLoader() { return m_MktdtLoader; }
-    HKRefDbf& ReferenceDataLoader() { return m_RefDbf; }
-    HKTrdsesLoader& SessionStatusLoader() { return m_TrdsesLoader; }
-    HKMExraLoader& ExchangeRateLoader() { return m_ExraLoader; }
-    HKZxjcLoader& PriceSpreadLoader() { return m_ZxjcLoader; }
-    PriceTableFile& GetPriceTableFile() { return m_PriceTableFile; }
+    // The unit's two parts: what the loaders, the console and the host's pulls read and write,
+    // and the loaders with the saved price table's file.
+    DayTables& Day() { return m_Day; }
+    DayLoaders& Loaders() { return m_Loaders; }
+
+    // The push strategy: one slot per instrument (0 before it is applied).
+    uint32_t PushStrategySlots() const;
 
 private:
     static uint32_t ProcessThread(void* self);
@@ -209,12 +167,16 @@ private:
     };
     void ProcessPass(ThreadClocks& clocks);
     int32_t StartSteps();
-    // Steps shared by Start and Reinitialise.
-    void LoadPriceTable();
-    void LoadShortNamesAndIndexes();
+    // Start and re-initialisation: every file path logged once more, the level-2 silence
+    // counted from now.
+    void BeginInitialisation();
+    // The part of the day that Start and Reinitialise share, from the saved price table to the
+    // push strategy, for the day date: 1, or -1 when there are no reference data and
+    // reference_required.
+    int32_t LoadDay(int32_t date, bool reference_required);
     void ApplyPushStrategy();
+    // Counts, clocks and the market digest of the finished day.
     void FinishInitialisation();
-    MarketTables Tables();
     // What the host's pulls read, and the service state they answer by.
     FrameSources Sources();
     FrameService Service() const;
@@ -223,14 +185,12 @@ private:
     ConfigUnit* m_Config;
     MLogger* m_Logger;
 
-    mutable MCriticalSection m_StateLock;
-    int32_t m_ProcessState;
-    mutable MCriticalSection m_ServiceLock;
-    int8_t m_ServiceFlag;
+    std::atomic<int32_t> m_ProcessState;
+    std::atomic<int8_t> m_ServiceFlag;
     std::atomic<int64_t> m_LastL2Time;
     std::atomic<int32_t> m_InitialisedDate;
     std::atomic<uint8_t> m_CloseCorrection;
-    std::atomic<uint8_t> m_PriceTableDirty;
+    std::atomic<int32_t> m_RecountRequest;
 
     // Held by Stop while it releases, and by the console's actions and re-initialisation while
     // they run; m_Started tells them whether the tables are there.
@@ -242,18 +202,7 @@ private:
     MTickCounter m_InitClock;
     DriverWorkParams m_WorkParams;
 
-    // The market, its tables and what the loaders write into.
-    MLogger m_NullLogger;
-    PriceTable m_PriceTable;
-    ExchangeRates m_ExchangeRates;
-    CodeTable m_CodeTable;
-    ExtCodeTable m_ExtCodeTable;
-    IndexTable m_IndexTable;
-    SnapshotTable m_SnapshotTable;
-    ProductStatusTable m_ProductStatusTable;
-    ShortNameTable m_ShortNameTable;
-    NameLookup m_NameLookup;
-    Market m_Market;
+    DayTables m_Day;
     MPushPool m_PushPool;
 
     mutable MCriticalSection m_StrategyLock;
@@ -261,25 +210,8 @@ private:
     uint32_t m_StrategyCount;
     uint32_t m_StrategyParam;
 
-    MCriticalSection m_RecountLock;
-    int32_t m_RecountRequest;
-
-    // Set by Reinitialise (status or console thread), cleared by the loaders.
-    std::atomic<uint8_t> m_MktdtPathFlag;
-    std::atomic<uint8_t> m_ZxjcPathFlag;
-    LoaderSettings m_LoaderSettings;
-    MWaitEvent* m_ReferenceDataEvent;
-    Level2Link* m_Level2Link;
-    MarketWriter m_MarketWriter;
-    HKMktdtLoader m_MktdtLoader;
-    HKRefDbf m_RefDbf;
-    HKTrdsesLoader m_TrdsesLoader;
-    HKMExraLoader m_ExraLoader;
-    HKZxjcLoader m_ZxjcLoader;
-    // The processing thread saves every 5 s while a re-initialisation saves and reloads: one
-    // file position, so one at a time.
-    MCriticalSection m_PriceFileLock;
-    PriceTableFile m_PriceTableFile;
+    Level2Link* m_Level2Link = nullptr;
+    DayLoaders m_Loaders;
     Level2PushHandler m_Level2Handler;
 };
 

@@ -67,7 +67,7 @@ void StatusUnit::Pass(MTickCounter& tick, bool* pending) {
                     *pending = false;
                     if (m_Logger != nullptr) {
                         m_Logger->Write(kLogInfo, kModule, "行情初始化结束,本次码表个数%d",
-                                        static_cast<int32_t>(process.Codes().Count()));
+                                        static_cast<int32_t>(process.Day().Codes().Count()));
                     }
                 }
             }
@@ -79,7 +79,7 @@ void StatusUnit::Pass(MTickCounter& tick, bool* pending) {
     if (GetActivity() == 0) {
         SetActivity(1);
         process.SetProcessState(ProcessIO::kServing);
-        process.GetMarket().SetStatus(1);
+        process.Day().GetMarket().SetStatus(1);
     } else if (!open) {
         SetActivity(0);
         *pending = true;

@@ -134,7 +134,7 @@ protected:
     }
     std::string Digest() {
         MarketInfo info;
-        m_Process->GetMarket().GetInfo(&info);
+        m_Process->Day().GetMarket().GetInfo(&info);
         return std::string(reinterpret_cast<const char*>(info.digest), 16);
     }
     // A started unit over a small day at 10:00, and one of its shares.
@@ -142,11 +142,11 @@ protected:
         WriteDay(20151007, 95900, 50);
         HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
         ASSERT_EQ(Make().Start(), 1);
-        ASSERT_TRUE(m_Process->Codes().Get(share, 7));
+        ASSERT_TRUE(m_Process->Day().Codes().Get(share, 7));
     }
     uint32_t MarketTime() {
         MarketInfo info;
-        m_Process->GetMarket().GetInfo(&info);
+        m_Process->Day().GetMarket().GetInfo(&info);
         return info.time;
     }
     void Feed(const std::vector<uint8_t>& push) {
@@ -154,7 +154,7 @@ protected:
     }
     bool SnapshotLast(const char* code, uint32_t* last) {
         Snapshot s;
-        if (!m_Process->Snapshots().GetByCode(&s, code)) return false;
+        if (!m_Process->Day().Snapshots().GetByCode(&s, code)) return false;
         *last = s.last;
         return true;
     }
@@ -173,17 +173,17 @@ TEST_F(ProcessIOTest, StartLoadsTheDayAndReinitialisationRunsOncePerDate) {
     ASSERT_EQ(process.Start(), 1);
     EXPECT_EQ(process.GetProcessState(), 0);
     EXPECT_EQ(process.GetServiceFlag(), 0);
-    EXPECT_EQ(process.Codes().Count(), 207u);
-    EXPECT_EQ(process.Snapshots().Count(), 200u);
-    EXPECT_EQ(process.Indexes().Count(), 7u);
+    EXPECT_EQ(process.Day().Codes().Count(), 207u);
+    EXPECT_EQ(process.Day().Snapshots().Count(), 200u);
+    EXPECT_EQ(process.Day().Indexes().Count(), 7u);
     EXPECT_EQ(process.PushStrategySlots(), 207u);
     EXPECT_EQ(process.GetInitialisedDate(), 20151007);
     EXPECT_TRUE(process.IsReady());
     EXPECT_FALSE(process.IsDriverWorking());
     EXPECT_NE(Digest(), std::string(16, '\0'));
-    for (uint32_t p = 0; p < process.Codes().Count(); p += 17) {
+    for (uint32_t p = 0; p < process.Day().Codes().Count(); p += 17) {
         CodeEntry e;
-        ASSERT_TRUE(process.Codes().Get(&e, p));
+        ASSERT_TRUE(process.Day().Codes().Get(&e, p));
         EXPECT_EQ(process.FindPosition(e.code), p);
     }
 
@@ -201,7 +201,7 @@ TEST_F(ProcessIOTest, StartLoadsTheDayAndReinitialisationRunsOncePerDate) {
     EXPECT_EQ(g_resets, 1);
     EXPECT_EQ(process.GetProcessState(), 3);
     EXPECT_EQ(process.GetServiceFlag(), -1);
-    EXPECT_EQ(process.Codes().Count(), 217u);
+    EXPECT_EQ(process.Day().Codes().Count(), 217u);
     EXPECT_EQ(process.GetInitialisedDate(), 20151008);
     EXPECT_NE(Digest(), digest);
     EXPECT_EQ(process.Reinitialise(), 2);
@@ -306,7 +306,7 @@ TEST_F(ProcessIOTest, FailedReadOfEachStartFileIsLoggedAndTheNextStartLoadsTheDa
     WriteDay(20151007, 95900, 50);
     HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
     ASSERT_EQ(Make().Start(), 1);
-    const uint32_t codes = m_Process->Codes().Count(), short_names = m_Process->ShortNames().Count();
+    const uint32_t codes = m_Process->Day().Codes().Count(), short_names = m_Process->Day().ShortNames().Count();
     ASSERT_EQ(codes, 57u);
     ASSERT_GT(short_names, 0u);
     const char* files[] = {"reff04", "mktdt04", "exra04", "zxjc", "namehk.dbf", "hsindexconfig.ini", "lonkind"};
@@ -330,9 +330,9 @@ TEST_F(ProcessIOTest, FailedReadOfEachStartFileIsLoggedAndTheNextStartLoadsTheDa
                 EXPECT_GE(warnings, 1u);
             }
             ASSERT_EQ(Make().Start(), 1);
-            EXPECT_EQ(m_Process->Codes().Count(), codes);
-            EXPECT_EQ(m_Process->Snapshots().Count(), 50u);
-            EXPECT_EQ(m_Process->ShortNames().Count(), short_names);
+            EXPECT_EQ(m_Process->Day().Codes().Count(), codes);
+            EXPECT_EQ(m_Process->Day().Snapshots().Count(), 50u);
+            EXPECT_EQ(m_Process->Day().ShortNames().Count(), short_names);
         }
     }
 }
@@ -373,12 +373,12 @@ TEST_F(ProcessIOTest, PriceTableIsLoadedFromOneOClockOn) {
     const PriceTable zero{};
     HostClock::SetLocal(2015, 10, 7, 0, 30, 0);
     EXPECT_EQ(Make().Start(), 1);
-    EXPECT_EQ(memcmp(&m_Process->Prices(), &zero, sizeof zero), 0);
+    EXPECT_EQ(memcmp(&m_Process->Day().Prices(), &zero, sizeof zero), 0);
     EXPECT_EQ(Logged("存盘价位表文件装入成功。"), 0u);
 
     HostClock::SetLocal(2015, 10, 7, 1, 0, 0);
     EXPECT_EQ(Make().Start(), 1);
-    EXPECT_NE(memcmp(&m_Process->Prices(), &zero, sizeof zero), 0);
+    EXPECT_NE(memcmp(&m_Process->Day().Prices(), &zero, sizeof zero), 0);
     EXPECT_EQ(Logged("存盘价位表文件装入成功。"), 1u);
 }
 
@@ -439,7 +439,7 @@ TEST_F(ProcessIOTest, OutsideTheWorkingWindowOnlyThePriceTableIsSaved) {
     ASSERT_EQ(saved.size(), 976u);
     EXPECT_EQ(saved.substr(0, 4), "RVPT");
     EXPECT_EQ(Pushed(0), 0u);
-    EXPECT_FALSE(process.IsPriceTableDirty());
+    EXPECT_FALSE(process.Loaders().IsPriceTableDirty());
 }
 
 TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
@@ -456,7 +456,7 @@ TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
     EXPECT_EQ(process.CorrectClosePrices(), 0);
     EXPECT_EQ(Logged("进行收盘价矫正"), 1u);
     Snapshot corrected;
-    ASSERT_TRUE(process.Snapshots().GetByCode(&corrected, share.code));
+    ASSERT_TRUE(process.Day().Snapshots().GetByCode(&corrected, share.code));
     EXPECT_EQ(uint32_t{corrected.previous_close}, 123456u);
 
     process.Stop();
@@ -464,7 +464,7 @@ TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
     Feed(Level2Snapshot(share.code, 654321));
     Feed(Level2MarketTime(150000));
     EXPECT_NE(MarketTime(), 150000u);
-    EXPECT_EQ(process.Snapshots().Count(), 0u);
+    EXPECT_EQ(process.Day().Snapshots().Count(), 0u);
     EXPECT_EQ(process.Reinitialise(), -1);
     EXPECT_EQ(process.CorrectClosePrices(), 0);
     EXPECT_EQ(process.PushSnapshots(0, 100), 0);
