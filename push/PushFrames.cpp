@@ -37,13 +37,6 @@ int32_t PutRecords(MPushPool& pool, uint8_t type, const Record* records, uint32_
     return 1;
 }
 
-template <uint32_t kSize, class Build, class Record>
-int32_t PutOne(MPushPool& pool, Build build, const Record& record) {
-    uint8_t frame[kSize];
-    const uint32_t size = build(record, frame, kSize);
-    return pool.PutData(frame, size);
-}
-
 }  // namespace
 
 uint32_t BuildMarketHeaderFrame(const MarketInfo& info, uint8_t* out, uint32_t capacity) {
@@ -72,20 +65,8 @@ uint32_t BuildProductStatusFrame(const ProductStatus& status, uint8_t* out, uint
     return BuildRecords(kPushProductStatus, &status, 1, out, capacity);
 }
 
-int32_t PutMarketHeader(MPushPool& pool, const MarketInfo& info) {
-    return PutOne<kMarketHeaderFrameSize>(pool, BuildMarketHeaderFrame, info);
-}
-
 int32_t PutSnapshot(MPushPool& pool, const Snapshot& record) {
     return PutRecords<Snapshot, 1>(pool, kPushSnapshot, &record, 1);
-}
-
-int32_t PutQuotaStatus(MPushPool& pool, const MarketQuotaStatus& status) {
-    return PutOne<kQuotaStatusFrameSize>(pool, BuildQuotaStatusFrame, status);
-}
-
-int32_t PutProductStatus(MPushPool& pool, const ProductStatus& status) {
-    return PutOne<kProductStatusFrameSize>(pool, BuildProductStatusFrame, status);
 }
 
 int32_t PutSnapshots(MPushPool& pool, const Snapshot* records, uint32_t n) {

@@ -46,10 +46,7 @@ uint32_t BuildQuotaStatusFrame(const MarketQuotaStatus& status, uint8_t* out, ui
 uint32_t BuildIndexFrame(const IndexEntry* records, uint32_t n, uint8_t* out, uint32_t capacity);
 uint32_t BuildProductStatusFrame(const ProductStatus& status, uint8_t* out, uint32_t capacity);
 
-int32_t PutMarketHeader(MPushPool& pool, const MarketInfo& info);
 int32_t PutSnapshot(MPushPool& pool, const Snapshot& record);
-int32_t PutQuotaStatus(MPushPool& pool, const MarketQuotaStatus& status);
-int32_t PutProductStatus(MPushPool& pool, const ProductStatus& status);
 // n records in frames of at most kSnapshotsPerFrame / kIndexEntriesPerFrame records; stops at
 // the first failed put.
 int32_t PutSnapshots(MPushPool& pool, const Snapshot* records, uint32_t n);
