@@ -22,8 +22,6 @@ namespace {
 
 constexpr const char* kModule = "Zephyr";
 constexpr const char* kProcessModule = "处理单元";
-// Records per push when the console pushes a table.
-constexpr uint32_t kPushBlock = 100;
 
 int32_t Today() { return MDateTime::Current().GetDate(); }
 
@@ -333,39 +331,6 @@ int32_t ProcessIO::PushMarketHeader() {
     uint8_t frame[kMarketHeaderFrameSize];
     const uint32_t length = BuildMarketHeaderFrame(info, frame, sizeof frame);
     return Push(frame[0], frame + 1, length - 1);
-}
-
-namespace {
-
-// Puts records start .. start + n - 1 of table (as far as it reaches) into pool, kPushBlock
-// records per put: 1, or the pool's negative result.
-template <class Table, class Record>
-int32_t PushRange(Table& table, MPushPool& pool, uint32_t start, uint32_t n,
-                  int32_t (*put)(MPushPool&, const Record*, uint32_t)) {
-    Record block[kPushBlock];
-    int32_t result = 1;
-    while (n > 0 && result > 0) {
-        const uint32_t got = table.CopyRange(block, start, n < kPushBlock ? n : kPushBlock);
-        if (got == 0) break;
-        result = put(pool, block, got);
-        start += got;
-        n -= got;
-    }
-    return result;
-}
-
-}  // namespace
-
-int32_t ProcessIO::PushSnapshots(uint32_t start, uint32_t n) {
-    MLocalSection life(m_LifeLock);
-    if (!m_Started.load()) return 0;
-    return PushRange(m_Day.Snapshots(), m_PushPool, start, n, &PutSnapshots);
-}
-
-int32_t ProcessIO::PushIndexEntries(uint32_t start, uint32_t n) {
-    MLocalSection life(m_LifeLock);
-    if (!m_Started.load()) return 0;
-    return PushRange(m_Day.Indexes(), m_PushPool, start, n, &PutIndexEntries);
 }
 
 int32_t ProcessIO::FlushPushes() { return m_PushPool.PushOutOnce(); }

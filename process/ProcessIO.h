@@ -111,10 +111,6 @@ public:
     int32_t Push(uint8_t type, const void* data, uint32_t length) { return m_Loaders.Push(type, data, length); }
     // A type-0 frame of the market number, date, time and status of MarketInfo.
     int32_t PushMarketHeader();
-    // Snapshot / index records from position start on, n of them (at most the table's rest), in
-    // as many frames as needed: 1 or the pool's negative result (console "pushdata").
-    int32_t PushSnapshots(uint32_t start, uint32_t n);
-    int32_t PushIndexEntries(uint32_t start, uint32_t n);
     // Flushes the push pool once (the status thread, every 100 ms).
     int32_t FlushPushes();
     MPushPool& PushPool() { return m_PushPool; }

@@ -467,8 +467,6 @@ TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {
     EXPECT_EQ(process.Day().Snapshots().Count(), 0u);
     EXPECT_EQ(process.Reinitialise(), -1);
     EXPECT_EQ(process.CorrectClosePrices(), 0);
-    EXPECT_EQ(process.PushSnapshots(0, 100), 0);
-    EXPECT_EQ(process.PushIndexEntries(0, 100), 0);
     EXPECT_EQ(Logged("进行收盘价矫正"), 1u);
     uint16_t capacity = 4;
     uint8_t market[49];
