@@ -8,6 +8,7 @@
 #include "foundation/MErrorCode.h"
 #include "foundation/MException.h"
 #include "foundation/MFile.h"
+#include "foundation/MFileReplacement.h"
 #include "foundation/MModule.h"
 #include "foundation/MText.h"
 
@@ -290,20 +291,12 @@ int32_t MIniFile::Save() {
     // Never opened: there is no file to write (and no temporary name beside one).
     if (m_Path.IsEmpty()) return SystemError(ENOENT);
     // Written beside the old file and renamed over it, so the old file survives any failure.
-    const MString temp = m_Path.Concat(".tmp");
-    MFile::Delete(temp.GetData());  // left over by an interrupted save, if any
-    MFile file;
-    int32_t rc = file.Create(temp.GetData(), MFile::kRead | MFile::kWrite | MFile::kShareRead | MFile::kShareWrite);
-    if (rc < 0) return rc;
-    rc = WriteLayout(file);
-    if (rc >= 0) rc = file.Flush();
-    file.Close();
-    if (rc >= 0) rc = MFile::Rename(temp.GetData(), m_Path.GetData());
-    if (rc < 0) {
-        MFile::Delete(temp.GetData());
-        return rc;
-    }
-    return 1;
+    MFileReplacement out(m_Path);
+    int32_t rc = out.Create(MFile::kRead | MFile::kWrite | MFile::kShareRead | MFile::kShareWrite);
+    if (rc >= 0) rc = WriteLayout(out.File());
+    if (rc >= 0) rc = out.Flush();
+    if (rc >= 0) rc = out.Rename();
+    return rc < 0 ? rc : 1;
 }
 
 int32_t MIniFile::WriteLayout(MFile& file) const {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "foundation/MDateTime.h"
+#include "foundation/MFileReplacement.h"
 #include "loaders/HKZxjcLoader.h"
 #include "foundation/PackedCodec.h"
 #include "market/Records.h"
@@ -51,23 +52,13 @@ int32_t PriceTableFile::Save(const PriceTable& table) {
     uint8_t bytes[sizeof(PriceTable)];
     EncodeRecord(table, bytes);
 
-    const MString temp = m_Path.Concat(".tmp");
-    MFile::Delete(temp.GetData());  // left over by an interrupted save, if any
-    int32_t result = static_cast<int32_t>(sizeof bytes);
-    {
-        MFile out;
-        if (out.Create(temp.GetData(), kMode) < 1) return -11;
-        if (out.Write(m_Header, kHeaderSize) != static_cast<int32_t>(kHeaderSize)) {
-            result = -12;
-        } else if (out.Write(bytes, sizeof bytes) != static_cast<int32_t>(sizeof bytes)) {
-            result = -13;
-        } else if (out.Flush() < 1) {
-            result = -14;
-        }
-    }
-    if (result > 0 && MFile::Rename(temp.GetData(), m_Path.GetData()) < 1) result = -15;
-    if (result < 0) MFile::Delete(temp.GetData());
-    return result;
+    MFileReplacement out(m_Path);
+    if (out.Create(kMode) < 1) return -11;
+    if (out.File().Write(m_Header, kHeaderSize) != static_cast<int32_t>(kHeaderSize)) return -12;
+    if (out.File().Write(bytes, sizeof bytes) != static_cast<int32_t>(sizeof bytes)) return -13;
+    if (out.Flush() < 1) return -14;
+    if (out.Rename() < 1) return -15;
+    return static_cast<int32_t>(sizeof bytes);
 }
 
 }  // namespace zephyr
