@@ -38,7 +38,9 @@ int32_t HolidayCalendarBase::Load(const MString& path) {
     MIniFile file;
     // Only read: a missing or unreadable file is left as it stands.
     bool missing = false;
-    if (OpenIniForReading(&file, path, &missing) < 0) return -1;
+    // A file that could not be read through keeps the dates read before the failure.
+    const int32_t opened = OpenIniForReading(&file, path, &missing);
+    if (opened < 0 && file.GetSectionCount() == 0) return -1;
     const uint32_t sections = file.GetSectionCount();
     for (uint32_t s = 0; s < sections; ++s) {
         const MString name = file.GetSectionName(s);
@@ -63,7 +65,7 @@ int32_t HolidayCalendarBase::Load(const MString& path) {
             }
         }
     }
-    return static_cast<int32_t>(m_Count);
+    return opened < 0 ? -1 : static_cast<int32_t>(m_Count);
 }
 
 int32_t HolidayCalendarBase::DayType(int32_t date) {

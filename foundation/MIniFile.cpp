@@ -187,7 +187,8 @@ int32_t MIniFile::Open(const MString& path, int32_t mode) {
     }
     char line[kPieceSize];
     bool key_seen = false;
-    while (file.ReadLine(line, sizeof(line)) > 0) {
+    int32_t read;
+    while ((read = file.ReadLine(line, sizeof(line))) > 0) {
         MText::TrimLeft(line);
         char* comment = nullptr;
         if (line[0] == '\0') {
@@ -219,7 +220,8 @@ int32_t MIniFile::Open(const MString& path, int32_t mode) {
     }
     file.Close();
     m_Modified = false;
-    return 1;
+    // A read that failed part-way keeps what was read, and says so.
+    return read < 0 ? read : 1;
 }
 
 void MIniFile::ParseSectionLine(const char* line) {

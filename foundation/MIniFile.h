@@ -39,7 +39,8 @@ public:
     // Reads the file into the model, adding to what is held. A bare file name (no "/" or "\\"
     // followed by text) is taken from the executable's directory. 1 on success; when the file
     // cannot be opened, the system error value, and the model is marked modified so that the
-    // next save creates the file. Raises MException "<MIniFile>当前Section指针发生异常" for a
+    // next save creates the file; when reading fails part-way, what was read is kept, the model
+    // is not marked modified and the read error is returned. Raises MException "<MIniFile>当前Section指针发生异常" for a
     // comment with no owner (a comment line after a line without "=" before any key was held).
     int32_t Open(const MString& path, int32_t mode);
     // The file Open reads and Save writes for path: a bare file name (no "/" or "\\" followed

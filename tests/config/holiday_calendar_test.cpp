@@ -8,6 +8,7 @@
 #include "foundation/MClock.h"
 #include "host/HostClock.h"
 #include "host/ScratchFolder.h"
+#include "tests/FileFaults.h"
 #include "tests/config/LogCapture.h"
 
 using zephyr::HolidayCalendar;
@@ -34,6 +35,16 @@ protected:
     zephyr::MManualClock m_Clock;
     HolidayCalendar m_Calendar;
 };
+
+// A file that fails part-way keeps the dates read before the failure, and says it failed.
+TEST_F(HolidayCalendarTest, ReadFailurePartWayKeepsWhatWasRead) {
+    m_Folder.WriteFile("holiday.ini", "[zephyr.2015]\n01=1,2\n[zephyr.2016]\n01=1\n");
+    zephyr::testing::FileFaults faults(zephyr::MFile::Operation::kRead, "holiday.ini", 3);
+    EXPECT_EQ(m_Calendar.Load(m_Folder.Join("holiday.ini").c_str()), -1);
+    EXPECT_TRUE(faults.Fired());
+    EXPECT_EQ(m_Calendar.DayType(20150102), HolidayCalendarBase::kListedHoliday);
+    EXPECT_EQ(m_Calendar.DayType(20160101), HolidayCalendarBase::kOrdinaryDay);
+}
 
 TEST_F(HolidayCalendarTest, WeekendsAndListedDates) {
     ASSERT_EQ(Load("[zephyr.2015]\n01=1,2\n10=1,2,7\n"), 5);
