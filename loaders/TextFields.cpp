@@ -16,27 +16,78 @@ double Clamp(double v, double lo, double hi) {
     return v;
 }
 
-// (x + 0.0005) x 1000 in doubles. The sum and the product are each stored as a double, so the
-// i386 build (x87, wider registers) rounds every step like the 64-bit one.
+// Each step of a rate or price computation is stored as a double, so the i386 build (x87, wider
+// registers) rounds every step like the 64-bit one; where doubles are computed as doubles
+// already, nothing needs forcing.
+#if defined(__FLT_EVAL_METHOD__) && __FLT_EVAL_METHOD__ == 0
+using StepDouble = double;
+#else
+using StepDouble = volatile double;
+#endif
+
+// (x + 0.0005) x 1000 in doubles.
 double Thousandths(const TextField& field) {
-    volatile double sum = FieldDouble(field) + 0.0005;
-    volatile double v = sum * 1000.0;
+    StepDouble sum = FieldDouble(field) + 0.0005;
+    StepDouble v = sum * 1000.0;
     return v;
 }
 
-}  // namespace
+// The exchange's usual numbers are plain digits (a price with a fraction) right-aligned with
+// spaces: read here at once. Any other form (another leading space character or a sign, more
+// digits, an exponent) goes to MText, which gives these forms the same value.
+constexpr uint32_t kPlainDigits = 15;
 
-bool FieldCursor::Next(TextField* field) {
-    if (m_Position >= m_Length) return false;
-    const char* start = m_Line + m_Position;
-    const uint32_t rest = m_Length - m_Position;
-    const char* bar = static_cast<const char*>(memchr(start, '|', rest));
-    const uint32_t n = bar != nullptr ? static_cast<uint32_t>(bar - start) : rest;
-    field->text = start;
-    field->length = n;
-    m_Position += bar != nullptr ? n + 1 : n;
+uint32_t SpacesBefore(const char* text, uint32_t length) {
+    uint32_t i = 0;
+    while (i < length && text[i] == ' ') ++i;
+    return i;
+}
+
+bool PlainDecimal(const char* text, uint32_t length, double* out) {
+    static const double kPowers[kPlainDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const uint32_t start = SpacesBefore(text, length);
+    uint64_t mantissa = 0;
+    uint32_t i = start;
+    uint32_t fraction = 0;
+    for (; i < length && i - start <= kPlainDigits; ++i) {
+        const uint32_t digit = static_cast<uint8_t>(text[i]) - static_cast<uint32_t>('0');
+        if (digit > 9) break;
+        mantissa = mantissa * 10 + digit;
+    }
+    uint32_t digits = i - start;
+    if (i < length && text[i] == '.') {
+        for (++i; i < length && digits + fraction <= kPlainDigits; ++i, ++fraction) {
+            const uint32_t digit = static_cast<uint8_t>(text[i]) - static_cast<uint32_t>('0');
+            if (digit > 9) break;
+            mantissa = mantissa * 10 + digit;
+        }
+    }
+    digits += fraction;
+    if (digits == 0 || digits > kPlainDigits) return false;
+    if (i < length && (text[i] == 'e' || text[i] == 'E' || (text[i] >= '0' && text[i] <= '9'))) return false;
+    *out = static_cast<double>(mantissa) / kPowers[fraction];
     return true;
 }
+
+// Plain digits after spaces, at most 18 (no overflow possible); any other form goes to MText.
+constexpr uint32_t kPlainIntegerDigits = 18;
+
+bool PlainInteger(const char* text, uint32_t length, int64_t* out) {
+    const uint32_t start = SpacesBefore(text, length);
+    int64_t value = 0;
+    uint32_t i = start;
+    for (; i < length && i - start <= kPlainIntegerDigits; ++i) {
+        const uint32_t digit = static_cast<uint8_t>(text[i]) - static_cast<uint32_t>('0');
+        if (digit > 9) break;
+        value = value * 10 + digit;
+    }
+    if (i == start || i - start > kPlainIntegerDigits) return false;
+    *out = value;
+    return true;
+}
+
+}  // namespace
 
 bool FieldCursor::NextFixed(uint32_t width, TextField* field) {
     if (m_Position >= m_Length) return false;
@@ -63,13 +114,22 @@ int32_t SignedThousandths(const TextField& field) {
 }
 
 uint32_t RateHundredThousandths(const TextField& field) {
-    volatile double v = FieldDouble(field) * 100000.0;
+    StepDouble v = FieldDouble(field) * 100000.0;
     return static_cast<uint32_t>(Clamp(v, 0, 4294967295.0));
 }
 
 int32_t FieldInteger(const TextField& field) { return MText::ToInteger(field.text, field.length); }
-int64_t FieldInt64(const TextField& field) { return MText::ToInt64(field.text, field.length); }
-double FieldDouble(const TextField& field) { return MText::ToDouble(field.text, field.length); }
+int64_t FieldInt64(const TextField& field) {
+    int64_t value;
+    if (field.text != nullptr && PlainInteger(field.text, field.length, &value)) return value;
+    return MText::ToInt64(field.text, field.length);
+}
+
+double FieldDouble(const TextField& field) {
+    double value;
+    if (field.text != nullptr && PlainDecimal(field.text, field.length, &value)) return value;
+    return MText::ToDouble(field.text, field.length);
+}
 
 void CopyField(char* destination, uint32_t width, const TextField& field) {
     const uint32_t n = field.length < width ? field.length : width;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "foundation/MText.h"
 #include "loaders/TextFields.h"
 
 namespace zephyr::testing {
@@ -37,6 +38,47 @@ TEST(TextFields, PricesAndRates) {
         EXPECT_EQ(PriceThousandths(Field(c.text)), c.price);
         EXPECT_EQ(SignedThousandths(Field(c.text)), c.signed_price);
         EXPECT_EQ(RateHundredThousandths(Field(c.text)), c.rate);
+    }
+}
+
+// The fields read without the general number reader give what it gives, at the edges of the
+// forms read directly (15 decimal and 18 integer digits) and just past them.
+TEST(TextFields, NumbersAsTheGeneralReaderReadsThem) {
+    const char* texts[] = {"0",
+                           "7",
+                           "12.3456\n",
+                           ".5",
+                           "12.",
+                           ".",
+                           "123456789012345",
+                           "1234567890123456",
+                           "12345678.9012345",
+                           "12345678.90123456",
+                           "123456789012345678",
+                           "1234567890123456789",
+                           "99999999999999999999999",
+                           "1.5e3",
+                           "15E2",
+                           " 42",
+                           "      0.131",
+                           "        20660000",
+                           "   ",
+                           "  \t7",
+                           "  -7",
+                           "+42",
+                           "-42.5",
+                           "42abc",
+                           "00000000000000000001",
+                           "0.000000000000001",
+                           "x",
+                           ""};
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        const TextField field = Field(text);
+        const double general = MText::ToDouble(text, strlen(text));
+        const double direct = FieldDouble(field);
+        EXPECT_EQ(memcmp(&general, &direct, sizeof general), 0) << general << " " << direct;
+        EXPECT_EQ(FieldInt64(field), MText::ToInt64(text, strlen(text)));
     }
 }
 
