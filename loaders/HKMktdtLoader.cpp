@@ -3,12 +3,11 @@
 #include <cstring>
 
 #include "foundation/MDateTime.h"
-#include "foundation/MFile.h"
 #include "foundation/MGbk.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MText.h"
-#include "loaders/LineReader.h"
+#include "loaders/LineFile.h"
 #include "loaders/LoaderHost.h"
 #include "loaders/LoaderSettings.h"
 #include "loaders/TextFields.h"
@@ -81,28 +80,20 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
     }
     MLogger& log = m_Host.Logger();
     const char* path = m_Host.Settings().mktdt.GetData();
-    if (m_Host.MarketDataPathFlag().exchange(0) != 0) {
-        log.Write(kLogInfo, kModule, "HKMktdtLoader::operator() : path [%s]", path);
-    }
-    MFile file;
-    if (file.Open(path, MFile::kRead | MFile::kShareRead | MFile::kShareWrite) < 1) {
+    LineFile file(log, kModule, "HKMktdtLoader::operator()", m_Line, sizeof m_Line);
+    if (!file.Open(path, m_Host.MarketDataPathFlag().exchange(0) != 0)) {
         log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 打开实时数据文件失败!");
         return -1;
     }
-    LineReader reader(file, kMaxLine);
-    if (reader.FindTrailerAndRewind(m_Line, sizeof m_Line) < 1) return -2;
+    if (!file.HasTrailer()) return -2;
 
-    int32_t length = 0;
     int32_t result = 0;
-    while ((length = reader.Next(m_Line, sizeof m_Line)) > 0) {
-        if (parse(m_Line, length) == -100) {
-            result = -100;
-            if (m_Mode == kBuild) log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 实时数据文件失效!");
-            break;
-        }
-    }
-    reader.WarnReadProblems(log, kModule, "HKMktdtLoader::operator()");
-    file.Close();
+    file.ReadLines([&](const char* line, int32_t length) {
+        if (parse(line, length) != -100) return true;
+        result = -100;
+        if (m_Mode == kBuild) log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 实时数据文件失效!");
+        return false;
+    });
     if (m_Mode == kBuild) log.Write(kLogInfo, kModule, "今天交易股票数为 = %d", static_cast<int32_t>(DayCount()));
     return result;
 }
