@@ -305,9 +305,9 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
     Snapshot& snapshot = share.snapshot;
 
     if (share.build) {
-        // The names are settled once per line. A blank name gives way to the code, never to the
-        // second name: the second name is set only after the clean-up, as the code tables
-        // written so far have it.
+        // The names are settled once the whole line is read. A blank name gives way to the code,
+        // not to the second name, as the tables this loader builds have always had it: the second
+        // name comes in after the clean-up.
         if (read >= kNameField) ConvertName(share.name, entry);
         CleanFullName(entry);
         ApplyShortName(entry, &m_Host.ShortNames());
