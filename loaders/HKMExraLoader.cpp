@@ -1,11 +1,10 @@
 #include "loaders/HKMExraLoader.h"
 
 #include "foundation/MDateTime.h"
-#include "foundation/MFile.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MText.h"
-#include "loaders/LineReader.h"
+#include "loaders/LineFile.h"
 #include "loaders/LoaderHost.h"
 #include "loaders/LoaderSettings.h"
 #include "loaders/TextFields.h"
@@ -26,16 +25,15 @@ int32_t HKMExraLoader::operator()(bool log_path) {
     char path[1024];
     MText::Format(path, sizeof path, "%s/exra04%04d.txt", m_Host.Settings().exra.GetData(),
                   MDateTime::Current().GetDate() % 10000);
-    if (log_path) log.Write(kLogInfo, kModule, "HKMExraLoader::operator() : path [%s]", path);
-    MFile file;
-    if (file.Open(path, MFile::kRead | MFile::kShareRead | MFile::kShareWrite) < 1) {
+    LineFile file(log, kModule, "HKMExraLoader::operator()", m_Line, sizeof m_Line);
+    if (!file.Open(path, log_path)) {
         log.Write(kLogWarning, kModule, "HKMExraLoader::Instance( \"%s\" ) : 加载参考汇率数据文件失败", path);
         return -1;
     }
-    LineReader reader(file, kMaxLine);
-    int32_t length = 0;
-    while ((length = reader.Next(m_Line, sizeof m_Line)) > 0) parse(m_Line, length);
-    reader.WarnReadProblems(log, kModule, "HKMExraLoader::operator()");
+    file.ReadLines([this](const char* line, int32_t length) {
+        parse(line, length);
+        return true;
+    });
     return 0;
 }
 

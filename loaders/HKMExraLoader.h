@@ -1,7 +1,7 @@
 // The exchange's reference exchange-rate file ("<Exra>/exra04MMDD.txt", the name built anew on
 // every run): its "0402" lines carry the buying, selling and middle rates, stored in the
 // processing unit's exchange-rate record as rate x 100000, truncated. The last rate line wins.
-// Lines longer than 8191 bytes are skipped whole.
+// Lines longer than 8191 bytes are skipped whole (one warning per run names their number).
 // Runs of one loader object never overlap: a second caller waits for the first to finish.
 #pragma once
 #include <cstdint>

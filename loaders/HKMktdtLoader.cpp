@@ -1,14 +1,14 @@
 #include "loaders/HKMktdtLoader.h"
 
 #include <cstring>
+#include <utility>
 
 #include "foundation/MDateTime.h"
-#include "foundation/MFile.h"
 #include "foundation/MGbk.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MText.h"
-#include "loaders/LineReader.h"
+#include "loaders/LineFile.h"
 #include "loaders/LoaderHost.h"
 #include "loaders/LoaderSettings.h"
 #include "loaders/TextFields.h"
@@ -30,6 +30,158 @@ int32_t NumberAt(const char* text, uint32_t field_length, uint32_t offset, uint3
     if (offset >= field_length) return 0;
     const uint32_t rest = field_length - offset;
     return MText::ToInteger(text + offset, rest < length ? rest : length);
+}
+
+// What a share line gives, taken field by field. Text fields point into the line.
+struct ShareLine {
+    ShareLine(LoaderHost& line_host, bool build_mode)
+        : host(line_host), build(build_mode), nominal(line_host.Settings().use_nominal_price) {
+        memset(&entry, 0, sizeof entry);
+        memset(&snapshot, 0, sizeof snapshot);
+        memset(&status, 0, sizeof status);
+    }
+
+    LoaderHost& host;
+    const bool build;
+    const bool nominal;  // the last price is the nominal price (field 7), not field 10
+    uint32_t code = 0;
+    TextField name;         // UTF-16LE bytes
+    TextField second_name;
+    CodeEntry entry;
+    Snapshot snapshot;
+    ProductStatus status;
+};
+
+// Takes one field into the share; false rejects the line.
+using TakeField = bool (*)(ShareLine& share, const TextField& field);
+
+bool TakeCode(ShareLine& share, const TextField& field) {
+    CopyCode(share.snapshot.code, field);
+    const int32_t value = CodeValue(field);
+    if (value < 1) return false;
+    share.code = static_cast<uint32_t>(value);
+    if (share.build) {
+        CopyCode(share.entry.code, field);
+        CopyCode(share.status.code, field);
+    }
+    // The level-2 feed carries what the file does not: start from its snapshot.
+    if (share.host.Level2StartedCount() > 0) {
+        Snapshot current;
+        if (share.host.Snapshots().GetByCode(&current, share.snapshot.code)) share.snapshot = current;
+    }
+    return true;
+}
+
+bool TakeName(ShareLine& share, const TextField& field) {
+    share.name = field;
+    return true;
+}
+
+bool TakeSecondName(ShareLine& share, const TextField& field) {
+    share.second_name = field;
+    return true;
+}
+
+bool TakeAmount(ShareLine& share, const TextField& field) {
+    share.snapshot.amount = FieldDouble(field);
+    return true;
+}
+
+template <uint32_t Snapshot::*kTarget>
+bool TakePrice(ShareLine& share, const TextField& field) {
+    share.snapshot.*kTarget = PriceThousandths(field);
+    return true;
+}
+
+template <uint64_t Snapshot::*kTarget>
+bool TakeVolume(ShareLine& share, const TextField& field) {
+    share.snapshot.*kTarget = static_cast<uint64_t>(FieldInt64(field));
+    return true;
+}
+
+// The nominal price (field 7) or the last traded price (field 10), as the settings choose.
+template <bool kNominal>
+bool TakeLast(ShareLine& share, const TextField& field) {
+    if (share.nominal == kNominal) share.snapshot.last = PriceThousandths(field);
+    return true;
+}
+
+struct ShareField {
+    uint32_t number;  // position after the record kind
+    uint32_t width;   // 0: up to the next '|'; else exactly this many bytes, whatever they hold
+    TakeField take;
+};
+
+// The share line's fields in the order they stand; a line may end after any of them.
+constexpr ShareField kShareFields[] = {
+    {1, 0, TakeCode},
+    {2, HKMktdtLoader::kNameBytes, TakeName},  // UTF-16LE: its bytes may hold '|'
+    {3, 0, TakeSecondName},
+    {4, 0, TakeVolume<&Snapshot::volume>},
+    {5, 0, TakeAmount},
+    {6, 0, TakePrice<&Snapshot::previous_close>},
+    {7, 0, TakeLast<true>},
+    {8, 0, TakePrice<&Snapshot::high>},
+    {9, 0, TakePrice<&Snapshot::low>},
+    {10, 0, TakeLast<false>},
+    {11, 0, TakePrice<&Snapshot::bid_price>},
+    {12, 0, TakeVolume<&Snapshot::bid_volume>},
+    {13, 0, TakePrice<&Snapshot::ask_price>},
+    {14, 0, TakeVolume<&Snapshot::ask_volume>},
+};
+constexpr uint32_t kShareFieldCount = sizeof kShareFields / sizeof kShareFields[0];
+constexpr uint32_t kNameField = 2;
+constexpr uint32_t kSecondNameField = 3;
+constexpr uint32_t kPreviousCloseField = 6;
+
+constexpr bool NumberedInOrder() {
+    for (uint32_t i = 0; i < kShareFieldCount; ++i) {
+        if (kShareFields[i].number != i + 1) return false;
+    }
+    return true;
+}
+static_assert(NumberedInOrder(), "the fields are read in the order they stand");
+
+// Takes the next field of the line by row kRow of the table; false when the line ended before
+// it or the row rejected it (then read becomes -1). The row is a constant here, so the compiler
+// calls its rule directly and inlines it: a refresh reads every line of the file every second.
+template <size_t kRow>
+bool TakeRow(FieldCursor& cursor, ShareLine& share, int32_t* read) {
+    constexpr ShareField kField = kShareFields[kRow];
+    TextField field;
+    const bool present = kField.width != 0 ? cursor.NextFixed(kField.width, &field) : cursor.Next(&field);
+    if (!present) return false;
+    if (!kField.take(share, field)) {
+        *read = -1;
+        return false;
+    }
+    ++*read;
+    return true;
+}
+
+// The fields read, in table order, or -1 when a field rejected the line.
+template <size_t... kRow>
+int32_t TakeShareFields(FieldCursor& cursor, ShareLine& share, std::index_sequence<kRow...>) {
+    int32_t read = 0;
+    bool more = true;
+    ((more = more && TakeRow<kRow>(cursor, share, &read)), ...);
+    return read;
+}
+
+// The full name from the name field: UTF-16LE up to the first 0x0000, 0x3020 or 0x2030, at most
+// 16 characters, in GBK.
+void ConvertName(const TextField& field, CodeEntry& entry) {
+    uint32_t characters = 0;
+    while (characters < 16 && characters * 2 + 1 < field.length) {
+        const uint16_t unit = static_cast<uint16_t>(static_cast<uint8_t>(field.text[characters * 2]) |
+                                                    static_cast<uint8_t>(field.text[characters * 2 + 1]) << 8);
+        if (unit == 0x0000 || unit == 0x3020 || unit == 0x2030) break;
+        ++characters;
+    }
+    char gbk[65];
+    const int32_t converted = MGbk::FromUtf16Le(field.text, characters * 2, gbk, sizeof gbk);
+    TextField name{gbk, converted > 0 ? static_cast<uint32_t>(converted) : 0};
+    CopyField(entry.full_name, sizeof entry.full_name, name);
 }
 
 }  // namespace
@@ -81,28 +233,20 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
     }
     MLogger& log = m_Host.Logger();
     const char* path = m_Host.Settings().mktdt.GetData();
-    if (m_Host.MarketDataPathFlag().exchange(0) != 0) {
-        log.Write(kLogInfo, kModule, "HKMktdtLoader::operator() : path [%s]", path);
-    }
-    MFile file;
-    if (file.Open(path, MFile::kRead | MFile::kShareRead | MFile::kShareWrite) < 1) {
+    LineFile file(log, kModule, "HKMktdtLoader::operator()", m_Line, sizeof m_Line);
+    if (!file.Open(path, m_Host.MarketDataPathFlag().exchange(0) != 0)) {
         log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 打开实时数据文件失败!");
         return -1;
     }
-    LineReader reader(file, kMaxLine);
-    if (reader.FindTrailerAndRewind(m_Line, sizeof m_Line) < 1) return -2;
+    if (!file.HasTrailer()) return -2;
 
-    int32_t length = 0;
     int32_t result = 0;
-    while ((length = reader.Next(m_Line, sizeof m_Line)) > 0) {
-        if (parse(m_Line, length) == -100) {
-            result = -100;
-            if (m_Mode == kBuild) log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 实时数据文件失效!");
-            break;
-        }
-    }
-    reader.WarnReadProblems(log, kModule, "HKMktdtLoader::operator()");
-    file.Close();
+    file.ReadLines([&](const char* line, int32_t length) {
+        if (parse(line, length) != -100) return true;
+        result = -100;
+        if (m_Mode == kBuild) log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 实时数据文件失效!");
+        return false;
+    });
     if (m_Mode == kBuild) log.Write(kLogInfo, kModule, "今天交易股票数为 = %d", static_cast<int32_t>(DayCount()));
     return result;
 }
@@ -137,33 +281,9 @@ void HKMktdtLoader::ParseHeader(const char* stamp, uint32_t length, int32_t* res
     }
 }
 
-void HKMktdtLoader::ConvertName(const char* bytes, uint32_t length, CodeEntry& entry) {
-    // UTF-16LE up to the first 0x0000, 0x3020 or 0x2030, at most 16 characters.
-    uint32_t characters = 0;
-    while (characters < 16 && characters * 2 + 1 < length) {
-        const uint16_t unit = static_cast<uint16_t>(static_cast<uint8_t>(bytes[characters * 2]) |
-                                                    static_cast<uint8_t>(bytes[characters * 2 + 1]) << 8);
-        if (unit == 0x0000 || unit == 0x3020 || unit == 0x2030) break;
-        ++characters;
-    }
-    char gbk[65];
-    const int32_t converted = MGbk::FromUtf16Le(bytes, characters * 2, gbk, sizeof gbk);
-    TextField name{gbk, converted > 0 ? static_cast<uint32_t>(converted) : 0};
-    CopyField(entry.full_name, sizeof entry.full_name, name);
-    CleanFullName(entry);
-    ApplyShortName(entry, &m_Host.ShortNames());
-}
-
 int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
     if (line == nullptr) return -1;
     if (length < 5) return -2;
-    CodeEntry entry;
-    Snapshot snapshot;
-    ProductStatus status;
-    memset(&entry, 0, sizeof entry);
-    memset(&snapshot, 0, sizeof snapshot);
-    memset(&status, 0, sizeof status);
-
     FieldCursor cursor(line, static_cast<uint32_t>(length));
     TextField field;
     if (!cursor.Next(&field)) return -3;
@@ -176,81 +296,37 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
     }
     if (!KindIs(field, "D401")) return -3;
 
-    const bool build = m_Mode == kBuild;
-    const bool nominal = m_Host.Settings().use_nominal_price;
-    uint32_t code = 0;
-    bool complete = false;
-    for (int index = 1; !complete; ++index) {
-        const bool more = index == 2 ? cursor.NextFixed(kNameBytes, &field) : cursor.Next(&field);
-        if (!more) break;
-        switch (index) {
-            case 1: {
-                CopyCode(snapshot.code, field);
-                const int32_t value = CodeValue(field);
-                if (value < 1) return -3;
-                code = static_cast<uint32_t>(value);
-                if (build) {
-                    CopyCode(entry.code, field);
-                    CopyCode(status.code, field);
-                }
-                if (m_Host.Level2StartedCount() > 0) {
-                    Snapshot current;
-                    if (m_Host.Snapshots().GetByCode(&current, snapshot.code)) snapshot = current;
-                }
-                break;
-            }
-            case 2:
-                if (build) ConvertName(field.text, field.length, entry);
-                break;
-            case 3:
-                if (build) CopyField(entry.second_name, sizeof entry.second_name, field);
-                break;
-            case 4: snapshot.volume = static_cast<uint64_t>(FieldInt64(field)); break;
-            case 5: snapshot.amount = FieldDouble(field); break;
-            case 6:
-                snapshot.previous_close = PriceThousandths(field);
-                if (build && code < kCodeSpace) {
-                    MLocalSection lock(m_Lock);
-                    m_PreviousClose[code] = snapshot.previous_close;
-                }
-                break;
-            case 7:
-                if (nominal) snapshot.last = PriceThousandths(field);
-                break;
-            case 8: snapshot.high = PriceThousandths(field); break;
-            case 9: snapshot.low = PriceThousandths(field); break;
-            case 10:
-                if (!nominal) snapshot.last = PriceThousandths(field);
-                break;
-            case 11: snapshot.bid_price = PriceThousandths(field); break;
-            case 12: snapshot.bid_volume = static_cast<uint64_t>(FieldInt64(field)); break;
-            case 13: snapshot.ask_price = PriceThousandths(field); break;
-            case 14:
-                snapshot.ask_volume = static_cast<uint64_t>(FieldInt64(field));
-                complete = true;
-                break;
-            default: break;
-        }
-    }
-    if (code == 0) return -3;  // no code field at all
+    ShareLine share(m_Host, m_Mode == kBuild);
+    const int32_t taken = TakeShareFields(cursor, share, std::make_index_sequence<kShareFieldCount>());
+    if (taken < 1) return -3;  // a rejected field, or no code field at all
+    const uint32_t read = static_cast<uint32_t>(taken);
+    const uint32_t code = share.code;
+    CodeEntry& entry = share.entry;
+    Snapshot& snapshot = share.snapshot;
 
-    if (build) {
+    if (share.build) {
+        // The names are settled once the whole line is read. A blank name gives way to the code,
+        // not to the second name, as the tables this loader builds have always had it: the second
+        // name comes in after the clean-up.
+        if (read >= kNameField) ConvertName(share.name, entry);
+        CleanFullName(entry);
+        ApplyShortName(entry, &m_Host.ShortNames());
+        if (read >= kSecondNameField) CopyField(entry.second_name, sizeof entry.second_name, share.second_name);
         {
             MLocalSection lock(m_Lock);
+            if (read >= kPreviousCloseField && code < kCodeSpace) m_PreviousClose[code] = snapshot.previous_close;
             KeepDayRecord(code, entry);
         }
         entry.serial = static_cast<uint16_t>(m_Host.Codes().Count());
         entry.category = CategoryOfCode(entry.code);
         entry.reserved1 = entry.reserved2 = 0;
         entry.reserved3 = 0;
-        ApplyShortName(entry, &m_Host.ShortNames());
-        CleanFullName(entry);
         snapshot.open = snapshot.previous_close;
         m_Host.Codes().PutSerial(&entry);
         m_Host.Snapshots().Append(&snapshot);
-        m_Host.Statuses().Append(&status);
+        m_Host.Statuses().Append(&share.status);
     }
-    if (complete) {
+    if (read == kShareFieldCount) {
         snapshot.open = snapshot.previous_close != 0 ? snapshot.previous_close : snapshot.last;
         m_Host.UpdateSnapshot(snapshot);
     }

@@ -51,7 +51,6 @@ public:
 
 private:
     void ParseHeader(const char* stamp, uint32_t length, int32_t* result);
-    void ConvertName(const char* bytes, uint32_t length, CodeEntry& entry);
 
     // Codes are five-digit numbers: the day's records are found through a table by code, so a
     // line of the file costs no allocation and no search.

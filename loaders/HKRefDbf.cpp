@@ -4,12 +4,11 @@
 #include <cstring>
 
 #include "foundation/MDateTime.h"
-#include "foundation/MFile.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MText.h"
 #include "loaders/HKMktdtLoader.h"
-#include "loaders/LineReader.h"
+#include "loaders/LineFile.h"
 #include "loaders/LoaderHost.h"
 #include "loaders/LoaderSettings.h"
 #include "loaders/TextFields.h"
@@ -48,14 +47,12 @@ int32_t HKRefDbf::Instance() {
     char path[1024];
     MText::Format(path, sizeof path, "%s/reff04%04d.txt", m_Host.Settings().reff.GetData(),
                   MDateTime::Current().GetDate() % 10000);
-    log.Write(kLogInfo, kModule, "HKRefDbf::Instance() : path [%s]", path);
-    MFile file;
-    if (file.Open(path, MFile::kRead | MFile::kShareRead | MFile::kShareWrite) >= 1) {
-        LineReader reader(file, kMaxLine);
-        int32_t length = 0;
-        while ((length = reader.Next(m_Line, sizeof m_Line)) > 0) parse(m_Line, length);
-        reader.WarnReadProblems(log, kModule, "HKRefDbf::Instance()");
-        file.Close();
+    LineFile file(log, kModule, "HKRefDbf::Instance()", m_Line, sizeof m_Line);
+    if (file.Open(path, true)) {
+        file.ReadLines([this](const char* line, int32_t length) {
+            parse(line, length);
+            return true;
+        });
     } else {
         log.Write(kLogWarning, kModule, "HKRefDbf::Instance() : 加载基础数据文件失败，转从实时文件构建码表!");
         FillFromMarketData();

@@ -3,11 +3,10 @@
 #include <cstring>
 
 #include "foundation/MDateTime.h"
-#include "foundation/MFile.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "loaders/HKMktdtLoader.h"
-#include "loaders/LineReader.h"
+#include "loaders/LineFile.h"
 #include "loaders/LoaderHost.h"
 #include "loaders/LoaderSettings.h"
 #include "loaders/TextFields.h"
@@ -34,20 +33,14 @@ int32_t HKTrdsesLoader::Instance(bool log_path) {
     if (!m_Host.IsDriverWorking()) return 0;
     MLogger& log = m_Host.Logger();
     const char* path = m_Host.Settings().trdses.GetData();
-    if (log_path) log.Write(kLogInfo, kPathModule, "HKTrdsesLoader::Instance() : path [%s]", path);
     memset(&m_Building, 0, sizeof m_Building);
-    MFile file;
-    if (file.Open(path, MFile::kRead | MFile::kShareRead | MFile::kShareWrite) < 1) {
+    LineFile file(log, kModule, "HKTrdsesLoader::Instance()", m_Line, sizeof m_Line);
+    if (!file.Open(path, log_path, kPathModule)) {
         log.Write(kLogWarning, kModule, "HKTrdsesLoader::Instance() : 加载基础数据文件失败");
         return -1;
     }
-    LineReader reader(file, kMaxLine);
-    if (reader.FindTrailerAndRewind(m_Line, sizeof m_Line) < 1) return -2;
-    int32_t length = 0;
-    while ((length = reader.Next(m_Line, sizeof m_Line)) > 0) {
-        if (parse(m_Line, length) == -100) break;
-    }
-    reader.WarnReadProblems(log, kModule, "HKTrdsesLoader::Instance()");
+    if (!file.HasTrailer()) return -2;
+    file.ReadLines([this](const char* line, int32_t length) { return parse(line, length) != -100; });
     return 0;
 }
 

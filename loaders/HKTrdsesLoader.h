@@ -4,7 +4,8 @@
 // kept for the life of the process and pushed (type 3) whenever it changes; instrument states of
 // the day's shares go to the product status table (pushed to the host, type 5, on change).
 // A run does nothing while the driver is not working. A file without "TRAILER" is left alone;
-// a header of another day ends the run. Lines longer than 8191 bytes are skipped whole.
+// a header of another day ends the run. Lines longer than 8191 bytes are skipped whole (one
+// warning per run names their number).
 // Runs of one loader object never overlap: a second caller waits for the first to finish.
 #pragma once
 #include <cstdint>

@@ -1,11 +1,10 @@
 #include "loaders/HKZxjcLoader.h"
 
 #include "foundation/MDateTime.h"
-#include "foundation/MFile.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MText.h"
-#include "loaders/LineReader.h"
+#include "loaders/LineFile.h"
 #include "loaders/LoaderHost.h"
 #include "loaders/LoaderSettings.h"
 #include "loaders/TextFields.h"
@@ -32,19 +31,16 @@ int32_t HKZxjcLoader::Instance(PriceTable& table) {
     char path[1024];
     MText::Format(path, sizeof path, "%s/zxjc%04d.txt", m_Host.Settings().price_tb.GetData(),
                   MDateTime::Current().GetDate() % 10000);
-    if (m_Host.PriceSpreadPathFlag().exchange(0) != 0) {
-        log.Write(kLogInfo, kModule, "HKZxjcLoader::Instance() : path [%s]", path);
-    }
-    MFile file;
-    if (file.Open(path, MFile::kRead | MFile::kShareRead | MFile::kShareWrite) < 1) {
+    LineFile file(log, kModule, "HKZxjcLoader::Instance()", m_Line, sizeof m_Line);
+    if (!file.Open(path, m_Host.PriceSpreadPathFlag().exchange(0) != 0)) {
         log.Write(kLogWarning, kModule, "HKZxjcLoader::Instance() : 加载基础数据文件失败");
         return -1;
     }
-    LineReader reader(file, kMaxLine);
-    int32_t length = 0;
     int32_t result = 0;
-    while (result == 0 && (length = reader.Next(m_Line, sizeof m_Line)) > 0) result = parse(m_Line, length, table);
-    reader.WarnReadProblems(log, kModule, "HKZxjcLoader::Instance()");
+    file.ReadLines([&](const char* line, int32_t length) {
+        result = parse(line, length, table);
+        return result == 0;
+    });
     return result;
 }
 

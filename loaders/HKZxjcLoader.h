@@ -2,7 +2,8 @@
 // section (1 to 3) with its price code, lowest lower-limit price, level count and level triples,
 // read into a 960-byte PriceTable. A line changes only the section it names and only the fields
 // it carries; levels past the 52nd are ignored. Prices and spreads: (x + 0.0005) x 1000,
-// truncated toward zero. Lines longer than 8191 bytes are skipped whole.
+// truncated toward zero. Lines longer than 8191 bytes are skipped whole (one warning per run
+// names their number).
 // Runs of one loader object never overlap: a second caller waits for the first to finish.
 #pragma once
 #include <cstdint>

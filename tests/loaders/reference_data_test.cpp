@@ -138,6 +138,14 @@ TEST_F(ReferenceDataTest, WithoutReferenceFileTheMarketDataFileBuildsTheTable) {
     EXPECT_EQ(m_Host.reference_signals, 1);
 }
 
+TEST_F(ReferenceDataTest, WithoutReferenceFileAShareWithoutNameFieldIsNamedByItsCode) {
+    // The line ends after the code: the full name is never left empty.
+    m_Host.folder.WriteFile("mktdt04.txt", MdHeader("20141208-10:00:00") + "MD401|00009\n" + kTrailer);
+    EXPECT_EQ(m_Loader.Instance(), 0);
+    EXPECT_EQ(Text(EntryOf("00009").full_name, 16), "00009");
+    EXPECT_EQ(Text(m_MarketData.DayRecords()[9].full_name, 16), "00009");
+}
+
 TEST_F(ReferenceDataTest, FailureResults) {
     struct Case {
         const char* name;
