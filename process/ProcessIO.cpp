@@ -95,6 +95,7 @@ ProcessIO::ProcessIO(ConfigUnit* config, MLogger* logger)
     m_MarketWriter.SetWorkingTest(&IsDriverWorkingEntry, this);
     m_MarketWriter.SetSnapshotClock(&m_SnapshotClock);
     m_MarketWriter.SetPushSink(&PushIntoPool, this);
+    m_MarketWriter.SetFramesSink(&PutFramesIntoPool, this);
     m_PushPool.SetMarket(&m_Market);
 }
 
@@ -110,6 +111,11 @@ bool ProcessIO::IsDriverWorkingEntry(void* self) { return static_cast<ProcessIO*
 
 int32_t ProcessIO::PushIntoPool(void* self, const void* frame, uint32_t length) {
     return static_cast<ProcessIO*>(self)->m_PushPool.PutData(frame, length);
+}
+
+int32_t ProcessIO::PutFramesIntoPool(void* self, uint8_t type, const void* records, uint32_t record_size,
+                                     uint32_t n) {
+    return static_cast<ProcessIO*>(self)->m_PushPool.PutFrames(type, records, record_size, n);
 }
 
 int32_t ProcessIO::Level2StartedCount() {
@@ -488,6 +494,8 @@ int32_t ProcessIO::GetOneDataFrame(const FrameRequest* request, void* const* out
 // Push path
 
 bool ProcessIO::UpdateSnapshot(const Snapshot& record) { return m_MarketWriter.UpdateSnapshot(record); }
+
+void ProcessIO::UpdateSnapshots(const Snapshot* records, uint32_t n) { m_MarketWriter.UpdateSnapshots(records, n); }
 
 bool ProcessIO::UpdateStatus(const ProductStatus& record) { return m_MarketWriter.UpdateStatus(record); }
 
