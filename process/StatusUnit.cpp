@@ -5,6 +5,7 @@
 #include "config/ConfigUnit.h"
 #include "foundation/MClock.h"
 #include "foundation/MDateTime.h"
+#include "foundation/MHeap.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
 #include "foundation/MTickCounter.h"
@@ -63,6 +64,7 @@ void StatusUnit::Pass(MTickCounter& tick, bool* pending) {
             if (open && *pending) {
                 const int32_t result = process.Reinitialise();
                 if (result > 0) {
+                    ReturnFreeHeap();  // what rebuilding the tables freed goes back
                     m_ReferenceDataEvent.Wait(kReferenceWaitMs);
                     *pending = false;
                     if (m_Logger != nullptr) {
