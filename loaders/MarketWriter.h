@@ -48,7 +48,7 @@ public:
     // sink.
     void SetFramesSink(PushFramesSink sink, void* context);
     void SetWorkingTest(WorkingTest test, void* context);
-    // Restarted by every UpdateSnapshot, before anything else.
+    // Restarted by every UpdateSnapshot (and every run of UpdateSnapshots), before anything else.
     void SetSnapshotClock(MTickCounter* clock) { m_SnapshotClock = clock; }
 
     bool IsDriverWorking() const;
