@@ -6,6 +6,7 @@
 
 #include "config/ConfigUnit.h"
 #include "driver/HostLogSink.h"
+#include "foundation/MHeap.h"
 #include "foundation/MLog.h"
 #include "foundation/MText.h"
 #include "foundation/MThread.h"
@@ -36,6 +37,8 @@ int32_t RunStartupSteps(DriverUnits& units) {
         units.logger->Write(kLogError, kModule, "启动处理主单元错误[Err:%d]\n", result);
         return result;
     }
+    // The day is loaded and the level-2 module started: what their loading freed goes back.
+    ReturnFreeHeap();
     units.status->Start();
     units.uptime->Start();
     return 1;

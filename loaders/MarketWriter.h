@@ -21,6 +21,10 @@ struct ProductStatus;
 
 // Receives one whole push frame (type byte and data). 1, or a negative result.
 using PushSink = int32_t (*)(void* context, const void* frame, uint32_t length);
+// Receives n push frames of one type at once, each the type byte and one record of record_size
+// bytes (the records lie back to back). 1, or a negative result.
+using PushFramesSink = int32_t (*)(void* context, uint8_t type, const void* records, uint32_t record_size,
+                                   uint32_t n);
 // Whether the driver is working (serving the host).
 using WorkingTest = bool (*)(void* context);
 
@@ -30,6 +34,8 @@ public:
     static constexpr uint32_t kMaxPushData = 8191;
     static constexpr uint8_t kSnapshotFrame = 1;
     static constexpr uint8_t kStatusFrame = 5;
+    // Snapshots UpdateSnapshots applies per hold of the tables' locks.
+    static constexpr uint32_t kSnapshotRun = 64;
 
     MarketWriter(CodeTable& codes, SnapshotTable& snapshots, ProductStatusTable& statuses);
     MarketWriter(const MarketWriter&) = delete;
@@ -38,14 +44,23 @@ public:
     // Optional collaborators; null removes them. Without a push sink nothing is pushed; without
     // a working test the driver counts as not working.
     void SetPushSink(PushSink sink, void* context);
+    // Optional: where runs of frames go in one call; without it they go one by one to the push
+    // sink.
+    void SetFramesSink(PushFramesSink sink, void* context);
     void SetWorkingTest(WorkingTest test, void* context);
-    // Restarted by every UpdateSnapshot, before anything else.
+    // Restarted by every UpdateSnapshot (and every run of UpdateSnapshots), before anything else.
     void SetSnapshotClock(MTickCounter* clock) { m_SnapshotClock = clock; }
 
     bool IsDriverWorking() const;
     // True when the snapshot table changed; a change is pushed as a type-1 frame of 74 bytes
     // while the driver is working.
     bool UpdateSnapshot(const Snapshot& record);
+    // UpdateSnapshot for n records in order, with the same stores and pushes, but in runs of up
+    // to kSnapshotRun: per run the clock is restarted once, the code table's and the snapshot
+    // table's locks are each taken once (one after the other, never both), the working test is
+    // asked once, and the changed records go on as one run of frames after both locks are left.
+    // The number of records that changed the table. Allocates nothing.
+    uint32_t UpdateSnapshots(const Snapshot* records, uint32_t n);
     // True when the product status table changed; a change is pushed as a type-5 frame of
     // 22 bytes while the driver is working.
     bool UpdateStatus(const ProductStatus& record);
@@ -54,6 +69,9 @@ public:
     int32_t Push(uint8_t type, const void* data, uint32_t length);
 
 private:
+    uint32_t UpdateSnapshotRun(const Snapshot* records, uint32_t n);
+    // n frames of one type, one record each: to the frames sink, else one by one to Push.
+    void PushRecords(uint8_t type, const void* records, uint32_t record_size, uint32_t n);
 
     CodeTable& m_Codes;
     SnapshotTable& m_Snapshots;
@@ -61,6 +79,8 @@ private:
     MTickCounter* m_SnapshotClock = nullptr;
     PushSink m_PushSink = nullptr;
     void* m_PushContext = nullptr;
+    PushFramesSink m_FramesSink = nullptr;
+    void* m_FramesContext = nullptr;
     WorkingTest m_WorkingTest = nullptr;
     void* m_WorkingContext = nullptr;
 };

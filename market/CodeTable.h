@@ -28,6 +28,11 @@ public:
 
     // Position of the first entry with this 6-byte code; 0xFFFF when absent (or code is null).
     uint16_t FindCode(const char* code) { return FindCodeImpl(code); }
+    // FindCode of n codes lying stride bytes apart from first (the codes of a run of records),
+    // all under one hold of the table's lock; out receives n positions.
+    void FindCodes(const char* first, size_t stride, uint32_t n, uint16_t* out) {
+        FindCodesImpl(first, stride, n, out);
+    }
     // FindCode of n written as five digits with leading zeros (more digits when n needs them).
     uint16_t FindNumber(int32_t n);
     // True and a copy of the first entry with this code.

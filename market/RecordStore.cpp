@@ -142,8 +142,12 @@ void RecordStore::Clear() {
 
 int32_t RecordStore::UpdateAt(const void* record, uint32_t index, bool check_key) {
     if (record == nullptr) return -1;
-    index = Index16(index);
     MLocalSection guard(m_Lock);
+    return UpdateAtLocked(record, index, check_key);
+}
+
+int32_t RecordStore::UpdateAtLocked(const void* record, uint32_t index, bool check_key) {
+    index = Index16(index);
     if (index >= m_Count) return -1;
     uint8_t* stored = RecordLocked(index);
     if (check_key && std::memcmp(stored + m_Layout.key_offset,
@@ -159,12 +163,31 @@ int32_t RecordStore::UpdateAt(const void* record, uint32_t index, bool check_key
 int32_t RecordStore::UpdateByKey(const void* record) {
     if (record == nullptr) return 0;
     MLocalSection guard(m_Lock);
+    return UpdateByKeyLocked(record);
+}
+
+int32_t RecordStore::UpdateByKeyLocked(const void* record) {
     const int32_t at = IndexOfKeyLocked(static_cast<const uint8_t*>(record) + m_Layout.key_offset);
     if (at < 0) return -1;
     uint8_t* stored = RecordLocked(static_cast<uint32_t>(at));
     if (std::memcmp(stored, record, m_Layout.record_size) == 0) return 0;
     std::memcpy(stored, record, m_Layout.record_size);
     return 1;
+}
+
+uint32_t RecordStore::UpdateAtPlaces(const void* records, const uint16_t* places, uint32_t n, uint32_t offset,
+                                     bool check_key, int8_t* results) {
+    if (records == nullptr || places == nullptr || results == nullptr) return 0;
+    const uint8_t* record = static_cast<const uint8_t*>(records);
+    uint32_t changed = 0;
+    MLocalSection guard(m_Lock);
+    for (uint32_t i = 0; i < n; ++i, record += m_Layout.record_size) {
+        const int32_t result = places[i] < offset ? UpdateByKeyLocked(record)
+                                                  : UpdateAtLocked(record, places[i] - offset, check_key);
+        results[i] = static_cast<int8_t>(result);
+        if (result > 0) ++changed;
+    }
+    return changed;
 }
 
 uint32_t RecordStore::FrameCount(uint32_t start, uint32_t frame_size) {

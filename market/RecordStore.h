@@ -64,6 +64,12 @@ public:
     int32_t UpdateAt(const void* record, uint32_t index, bool check_key);
     // -1 when no record has the key; 0 when record is null or identical; 1 after overwriting.
     int32_t UpdateByKey(const void* record);
+    // Stores n records (record_size apart) at their places under one hold of the lock, in order:
+    // a record whose place is below offset is stored by its key (UpdateByKey), any other at
+    // place - offset (UpdateAt). results[i] receives what that call would have answered.
+    // The number of records that changed the store.
+    uint32_t UpdateAtPlaces(const void* records, const uint16_t* places, uint32_t n, uint32_t offset,
+                            bool check_key, int8_t* results);
     // Frames of frame_size bytes needed for records start..count-1; 0 when start >= count or a
     // frame holds no whole record.
     uint32_t FrameCount(uint32_t start, uint32_t frame_size);
@@ -102,6 +108,8 @@ private:
     bool GrowLocked();
     // Overwrites the record at index (< count), keeping the key index in step.
     void WriteLocked(uint32_t index, const void* record);
+    int32_t UpdateAtLocked(const void* record, uint32_t index, bool check_key);
+    int32_t UpdateByKeyLocked(const void* record);
 
     const RecordLayout m_Layout;
     MCriticalSection m_Lock;

@@ -2,6 +2,7 @@
 // type names its growth step and key (kGrowthStep, kKeyOffset, kKeySize). The virtual operations
 // come in a fixed order; the results and edge cases are those of RecordStore.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "foundation/MLocalSection.h"
@@ -62,6 +63,14 @@ protected:
         if (code == nullptr) return 0xFFFF;
         const int32_t at = m_Store.IndexOfKey(code);
         return at < 0 ? 0xFFFF : static_cast<uint16_t>(at);
+    }
+    // FindCodeImpl for n codes, stride bytes apart from first, under one hold of the lock.
+    void FindCodesImpl(const char* first, size_t stride, uint32_t n, uint16_t* out) {
+        MLocalSection guard(m_Store.Section());
+        for (uint32_t i = 0; i < n; ++i, first += stride) {
+            const int32_t at = m_Store.IndexOfKeyLocked(first);
+            out[i] = at < 0 ? 0xFFFF : static_cast<uint16_t>(at);
+        }
     }
     // True and a copy of the first record with this 6-byte code.
     bool GetByCodeImpl(Record* out, const char* code) {

@@ -32,12 +32,14 @@ int32_t ShortNameTable::LoadAll(const char* path) {
     m_File.Close();
     Release();
     if (path == nullptr || m_File.Load(path) < 0) return -2;
-    if (!Allocate(kRows)) {
+    // Room for the rows the file holds, no more than kRows: a fixed block of kRows would hold
+    // megabytes of zeros behind a day's names.
+    const uint32_t records = m_File.GetRecordCount();
+    if (!Allocate(records < kRows ? records : kRows)) {
         m_File.Close();
         return -3;
     }
     Clear();
-    const uint32_t records = m_File.GetRecordCount();
     for (uint32_t i = 0; i < records; ++i) {
         if (m_File.GoTo(static_cast<int32_t>(i)) < 0) break;
         ShortNameRow row;

@@ -1,5 +1,6 @@
 // The short-name table: the rows of the short-name DBF file (fields "S1", "S2", "S26",
-// "INDEXCODE", "NRRATE"), held in one block of room for kRows rows under the table's own lock.
+// "INDEXCODE", "NRRATE"), held in one block under the table's own lock: room for the file's
+// rows, at most kRows.
 // It serves the loaders' short-name lookup and the host's pulled frames of the table.
 #pragma once
 #include <cstdint>
@@ -14,8 +15,9 @@ class ShortNameTable : public RecordTable<ShortNameRow> {
 public:
     static constexpr uint32_t kRows = 100000;
 
-    // Reads every row of the DBF file at path, in file order, into an emptied table; a row with
-    // a field that cannot be read is skipped; rows past kRows are refused. The file is closed
+    // Reads every row of the DBF file at path, in file order, into an emptied table sized for the
+    // file's row count; a row with a field that cannot be read is skipped; rows past kRows are
+    // refused. The file is closed
     // afterwards. 1; -2 when the file cannot be loaded; -3 when the block cannot be allocated.
     int32_t LoadAll(const char* path);
     // Copies the first row whose code matches code on its first 5 bytes: 1, or 0 when none.

@@ -16,6 +16,13 @@ public:
         return m_Store.UpdateAt(record, index, true);
     }
 
+    // n code-checked stores under one hold of the lock: a place below index_count stores by
+    // code, any other at place - index_count (see RecordStore::UpdateAtPlaces).
+    uint32_t UpdateAtPlaces(const Snapshot* records, const uint16_t* places, uint32_t n, uint32_t index_count,
+                            int8_t* results) {
+        return m_Store.UpdateAtPlaces(records, places, n, index_count, true, results);
+    }
+
     uint16_t FindCode(const char* code) { return FindCodeImpl(code); }
     bool GetByCode(Snapshot* out, const char* code);
     // False when serial < index_count or serial - index_count is not below the count.

@@ -28,6 +28,7 @@ DayLoaders::DayLoaders(DayTables& tables, MLogger* logger, const WriterLinks& li
       m_PriceTableFile(m_PriceSpreads) {
     m_Writer.SetWorkingTest(links.working, links.context);
     m_Writer.SetPushSink(links.push, links.context);
+    m_Writer.SetFramesSink(links.push_frames, links.context);
     m_Writer.SetSnapshotClock(links.snapshot_clock);
 }
 

@@ -69,7 +69,15 @@ int32_t Level2PushHandler::OnLevel2Push(uint8_t, uint8_t, const uint8_t* data, u
     if (data == nullptr || length <= kHeaderLength) return 0;
     MLocalSection lock(m_Lock);
     if (!m_Open) return 0;
-    return Walk(data, length);
+    const int32_t applied = Walk(data, length);
+    HandOverSnapshots();
+    return applied;
+}
+
+void Level2PushHandler::HandOverSnapshots() {
+    if (m_SnapshotCount == 0) return;
+    m_Target->UpdateSnapshots(m_Snapshots, m_SnapshotCount);
+    m_SnapshotCount = 0;
 }
 
 int32_t Level2PushHandler::Walk(const uint8_t* data, uint16_t length) {
@@ -94,15 +102,15 @@ int32_t Level2PushHandler::Walk(const uint8_t* data, uint16_t length) {
         case kTypeMarketTime:
             size = kMarketTimeLength;
             if (size > left) return applied;
+            HandOverSnapshots();
             ApplyMarketTime(LoadLe<uint32_t>(record + kMarketTimeOffset), header_time);
             ++applied;
             break;
         case kTypeSnapshot: {
             size = kSnapshotLength;
             if (size > left) return applied;
-            Snapshot snapshot;
-            MapSnapshot(record, &snapshot);
-            m_Target->UpdateSnapshot(snapshot);
+            if (m_SnapshotCount == kMaxSnapshots) HandOverSnapshots();
+            MapSnapshot(record, &m_Snapshots[m_SnapshotCount++]);
             ++applied;
             break;
         }

@@ -11,7 +11,8 @@
 //                       largest of the current market time, this time and the push's header time;
 //                       the last level-2 data time is set to now either way
 //   15    255           level-2 snapshot, mapped onto a zeroed 74-byte Snapshot and handed to
-//                       UpdateSnapshot
+//                       UpdateSnapshots; consecutive snapshots go in one call, handed over
+//                       before the next market-time record is applied and before the push ends
 //   other               the walk stops; the rest of the push is ignored
 //
 // Nothing is ever read outside [data, data + length): a record cut short by the push length is
@@ -23,7 +24,8 @@
 // while holding a lock that UpdateSnapshot takes.
 //
 // Pushes may come from any thread; they are applied one at a time. Per record the work is O(1)
-// and allocates nothing.
+// and allocates nothing: the snapshots of a push are gathered in a member block, which the
+// handler's lock guards with the rest of the push.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -44,6 +46,11 @@ public:
     // Stores a level-2 snapshot (and pushes it on to the host when the driver works); true when
     // the table changed. The handler does not look at the result.
     virtual bool UpdateSnapshot(const Snapshot& snapshot) = 0;
+    // The snapshots of one run of the push, in push order: the same as UpdateSnapshot of each in
+    // turn, which is what it does unless a target can store a run more cheaply.
+    virtual void UpdateSnapshots(const Snapshot* snapshots, uint32_t n) {
+        for (uint32_t i = 0; i < n; ++i) UpdateSnapshot(snapshots[i]);
+    }
     // The wall time (seconds since 1970) of the newest level-2 market-time record.
     virtual void SetLastL2Time(int64_t seconds) = 0;
 };
@@ -61,6 +68,8 @@ public:
     static constexpr uint16_t kStatisticsLength = 24;
     static constexpr uint16_t kMarketTimeLength = 11;
     static constexpr uint16_t kSnapshotLength = 255;
+    // The most snapshots one push (at most 65535 bytes) can carry.
+    static constexpr uint32_t kMaxSnapshots = (UINT16_MAX - kHeaderLength) / kSnapshotLength;
 
     // Neither pointer may be null; both must outlive the handler's open periods.
     Level2PushHandler(Market* market, Level2PushTarget* target);
@@ -82,12 +91,16 @@ public:
 
 private:
     int32_t Walk(const uint8_t* data, uint16_t length);
+    // Hands the gathered snapshots to the target and empties the block.
+    void HandOverSnapshots();
     void ApplyMarketTime(uint32_t record_time, uint32_t header_time);
 
     Market* m_Market;
     Level2PushTarget* m_Target;
     MCriticalSection m_Lock;  // held for a whole push, so Close can wait for one
     std::atomic<bool> m_Open;
+    Snapshot m_Snapshots[kMaxSnapshots];  // gathered under m_Lock
+    uint32_t m_SnapshotCount = 0;
 };
 
 }  // namespace zephyr

@@ -8,6 +8,7 @@
 #include "config/ConfigUnit.h"
 #include "foundation/MClock.h"
 #include "foundation/MDateTime.h"
+#include "foundation/MHeap.h"
 #include "foundation/MLocalSection.h"
 #include "process/CodeTableAdjuster.h"
 #include "process/Level2Link.h"
@@ -67,7 +68,7 @@ ProcessIO::ProcessIO(ConfigUnit* config, MLogger* logger)
       m_StrategySlots(nullptr),
       m_StrategyCount(0),
       m_StrategyParam(0),
-      m_Loaders(m_Day, logger, WriterLinks{&IsDriverWorkingEntry, &PushIntoPool, this, &m_SnapshotClock}),
+      m_Loaders(m_Day, logger, WriterLinks{&IsDriverWorkingEntry, &PushIntoPool, &PutFramesIntoPool, this, &m_SnapshotClock}),
       m_Level2Handler(&m_Day.GetMarket(), this) {
     memset(&m_WorkParams, 0, sizeof m_WorkParams);
     m_PushPool.SetMarket(&m_Day.GetMarket());
@@ -85,6 +86,11 @@ bool ProcessIO::IsDriverWorkingEntry(void* self) { return static_cast<ProcessIO*
 
 int32_t ProcessIO::PushIntoPool(void* self, const void* frame, uint32_t length) {
     return static_cast<ProcessIO*>(self)->m_PushPool.PutData(frame, length);
+}
+
+int32_t ProcessIO::PutFramesIntoPool(void* self, uint8_t type, const void* records, uint32_t record_size,
+                                     uint32_t n) {
+    return static_cast<ProcessIO*>(self)->m_PushPool.PutFrames(type, records, record_size, n);
 }
 
 void ProcessIO::SetLevel2Link(Level2Link* link) {
@@ -253,6 +259,8 @@ int32_t ProcessIO::Reinitialise() {
     if (LoadDay(today, true) < 0) return -1;
     SetProcessState(kNotReady);
     FinishInitialisation();
+    // What rebuilding the tables freed goes back to the system.
+    ReturnFreeHeap();
     return 1;
 }
 

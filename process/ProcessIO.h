@@ -108,6 +108,7 @@ public:
 
     // Push path. Frames go into the push pool (type byte, then length <= 8191 data bytes).
     bool UpdateSnapshot(const Snapshot& record) override { return m_Loaders.UpdateSnapshot(record); }
+    void UpdateSnapshots(const Snapshot* records, uint32_t n) override { m_Loaders.UpdateSnapshots(records, n); }
     int32_t Push(uint8_t type, const void* data, uint32_t length) { return m_Loaders.Push(type, data, length); }
     // A type-0 frame of the market number, date, time and status of MarketInfo.
     int32_t PushMarketHeader();
@@ -154,6 +155,8 @@ private:
     static uint32_t ProcessThread(void* self);
     static bool IsDriverWorkingEntry(void* self);
     static int32_t PushIntoPool(void* self, const void* frame, uint32_t length);
+    static int32_t PutFramesIntoPool(void* self, uint8_t type, const void* records, uint32_t record_size,
+                                     uint32_t n);
     // One pass of the processing thread; the thread's clocks and last seen time of day.
     struct ThreadClocks {
         MTickCounter recount;

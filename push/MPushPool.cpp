@@ -128,8 +128,28 @@ int32_t MPushPool::PutData(const void* data, uint32_t length) {
     // it waits for the market's.
     const uint32_t market_time = MarketTime();
     MLocalSection guard(m_Lock);
-    if (length != 0) {
-        if (data == nullptr || m_Ring == nullptr || length > FreeLocked()) {
+    return PutLocked(data, length, nullptr, 0, market_time);
+}
+
+int32_t MPushPool::PutFrames(uint8_t type, const void* records, uint32_t record_size, uint32_t n) {
+    if (n == 0) return 1;
+    if (records == nullptr) return ERR_BAD_ARGUMENT;
+    const uint32_t market_time = MarketTime();
+    const uint8_t* record = static_cast<const uint8_t*>(records);
+    int32_t result = 1;
+    MLocalSection guard(m_Lock);
+    for (uint32_t i = 0; i < n; ++i, record += record_size) {
+        const int32_t put = PutLocked(&type, 1, record, record_size, market_time);
+        if (put < 0 && result > 0) result = put;
+    }
+    return result;
+}
+
+int32_t MPushPool::PutLocked(const void* data, uint32_t length, const void* tail, uint32_t tail_length,
+                             uint32_t market_time) {
+    const uint32_t total = length + tail_length;
+    if (total != 0) {
+        if (data == nullptr || m_Ring == nullptr || total > FreeLocked()) {
             const int32_t flushed = FlushLocked(market_time);
             // A flush that sent something leaves the ring empty, so the frame is tried again
             // even when it is longer than what was sent.
@@ -142,7 +162,7 @@ int32_t MPushPool::PutData(const void* data, uint32_t length) {
                 refused = ERR_BAD_ARGUMENT;
             } else if (m_Ring == nullptr) {
                 refused = ERR_NOT_INITIALISED;
-            } else if (length > FreeLocked()) {
+            } else if (total > FreeLocked()) {
                 refused = ERR_LOOPBUF_FULL;
             }
             if (refused != 0) {
@@ -151,6 +171,7 @@ int32_t MPushPool::PutData(const void* data, uint32_t length) {
             }
         }
         CopyIn(data, length);
+        if (tail_length > 0) CopyIn(tail, tail_length);
     }
     ++m_PutCount;
     if (m_PutCount >= static_cast<int32_t>(m_FlushThreshold)) {

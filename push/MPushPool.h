@@ -59,6 +59,11 @@ public:
     // does not fit an empty ring), or the error of the flush the put needed. A length of 0 stores
     // nothing but counts as a put.
     int32_t PutData(const void* data, uint32_t length);
+    // n frames, each the type byte followed by one record of record_size bytes (records lie back
+    // to back): what n PutData calls of those frames would do, with one hold of the lock and one
+    // reading of the market time for all of them. 1, or the first negative result (the frames
+    // after a refused one are still put); ERR_BAD_ARGUMENT when records is null.
+    int32_t PutFrames(uint8_t type, const void* records, uint32_t record_size, uint32_t n);
     // Sends everything pending: the number of bytes sent (without the header), or
     // ERR_NOT_INITIALISED (no ring) / ERR_LOOPBUF_EMPTY (nothing pending; nothing is called).
     int32_t PushOutOnce();
@@ -73,6 +78,9 @@ private:
     uint32_t PendingLocked() const;
     uint32_t FreeLocked() const;
     void CopyIn(const void* data, uint32_t length);
+    // One put of the frame data[0, length) followed by tail[0, tail_length).
+    int32_t PutLocked(const void* data, uint32_t length, const void* tail, uint32_t tail_length,
+                      uint32_t market_time);
     void LogError(const char* format, int32_t code);
     uint32_t MarketTime() const;
     int32_t FlushLocked(uint32_t market_time);

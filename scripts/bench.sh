@@ -128,9 +128,11 @@ if "BM_Decompress/8192" in runs:
     mib = runs["BM_Decompress/8192"]["bytes_per_second"] / 2**20
     row("LZW decode 8 kB (this build)", "-", "%.0f MiB/s" % mib, "-", float("nan"), ">= 300 MiB/s (i386)", mib >= 300)
 
-# 5. Memory of a serving driver at 60,000 instruments: the host's first VmRSS sample (the driver
-# serving, the host's replica not yet pulled; the host program and the level-2 module included)
-# against the bytes of the driver's tables, counted from the records the replica received.
+# 5. Memory of a serving driver at 60,000 instruments: the first of the host's once-a-second VmRSS
+# samples (the driver serving, the host's replica not yet pulled; the host program,
+# its shared libraries and the stand-in level-2 module with its day's quotes included; the heap
+# of the demo's day generation given back before the driver is loaded) against the bytes of the
+# driver's tables, counted from the records the replica received.
 if memory:
     demo = json.load(open(os.path.join(out, "demo.json")))
     records = demo["replica_records"]

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "foundation/MClock.h"
@@ -157,6 +158,46 @@ TEST_F(Level2PushHandlerTest, ClosedHandlerChangesNothing) {
 
     m_Handler.Open();
     EXPECT_EQ(Push(Cat({Header(0), SnapshotRecord("00001")})), 1);
+}
+
+// Records each run of snapshots handed over and the market time it saw: a run must be applied
+// before the market-time record that follows it.
+struct RunTarget : Level2PushTarget {
+    explicit RunTarget(Market* m) : market(m) {}
+    Market* market;
+    std::vector<std::pair<std::vector<std::string>, uint32_t>> runs;  // codes, market time
+    bool UpdateSnapshot(const Snapshot&) override { return false; }
+    void UpdateSnapshots(const Snapshot* snapshots, uint32_t n) override {
+        MarketInfo info{};
+        market->GetInfo(&info);
+        std::vector<std::string> codes;
+        for (uint32_t i = 0; i < n; ++i) codes.emplace_back(snapshots[i].code);
+        runs.emplace_back(codes, info.time);
+    }
+    void SetLastL2Time(int64_t) override {}
+};
+
+TEST_F(Level2PushHandlerTest, SnapshotsGoInRunsThatEndAtEachMarketTime) {
+    RunTarget target(&m_Market);
+    Level2PushHandler handler(&m_Market, &target);
+    handler.Open();
+    const Bytes push = Cat({Header(0), SnapshotRecord("00001"), Skipped(3), SnapshotRecord("00002"),
+                            MarketTimeRecord(100100), MarketTimeRecord(100200), SnapshotRecord("00003"),
+                            Cut(SnapshotRecord("00004"), 200)});
+    EXPECT_EQ(handler.OnLevel2Push(2, 41, push.data(), static_cast<uint16_t>(push.size()), 30), 5);
+    using Run = std::pair<std::vector<std::string>, uint32_t>;
+    EXPECT_EQ(target.runs, (std::vector<Run>{{{"00001", "00002"}, 100000}, {{"00003"}, 100200}}));
+
+    // The fullest push the 16-bit length allows is one run.
+    target.runs.clear();
+    Bytes full = Header(0);
+    for (uint32_t i = 0; i < Level2PushHandler::kMaxSnapshots; ++i) full = Cat({full, SnapshotRecord("00007")});
+    ASSERT_LE(full.size(), 65535u);
+    ASSERT_GT(full.size() + Level2PushHandler::kSnapshotLength, 65535u);
+    EXPECT_EQ(handler.OnLevel2Push(2, 41, full.data(), static_cast<uint16_t>(full.size()), 30),
+              static_cast<int32_t>(Level2PushHandler::kMaxSnapshots));
+    ASSERT_EQ(target.runs.size(), 1u);
+    EXPECT_EQ(target.runs[0].first.size(), Level2PushHandler::kMaxSnapshots);
 }
 
 }  // namespace

@@ -128,5 +128,77 @@ TEST_F(MarketWriterTest, PushFrames) {
     EXPECT_EQ(m_Frames.size(), 2u);
 }
 
+int32_t RecordRun(void* context, uint8_t type, const void* records, uint32_t record_size, uint32_t n) {
+    const char* bytes = static_cast<const char*>(records);
+    for (uint32_t i = 0; i < n; ++i) {
+        static_cast<std::vector<Frame>*>(context)->push_back({type, std::string(bytes + i * record_size, record_size)});
+    }
+    return 1;
+}
+
+// A run of snapshots stores and pushes what the same snapshots one by one do, across runs
+// longer than one hold of the locks, with repeats inside a run (the repeat is unchanged),
+// unknown codes and an index code, through the frames sink and without it.
+TEST_F(MarketWriterTest, RunOfSnapshotsActsAsTheSnapshotsOneByOne) {
+    std::vector<Snapshot> run;
+    const char* codes[] = {"00700", "00005", "00700", "00001", "999001", "00005"};
+    for (uint32_t i = 0; i < 2 * MarketWriter::kSnapshotRun + 9; ++i) {
+        run.push_back(Quote(codes[i % 6], i / 4));
+    }
+    m_Working = true;
+    for (bool frames_sink : {false, true}) {
+        SCOPED_TRACE(frames_sink);
+        CodeTable codes_twin;
+        SnapshotTable snapshots_twin;
+        ProductStatusTable statuses_twin;
+        MarketWriter one_by_one{codes_twin, snapshots_twin, statuses_twin};
+        IndexDefinition index{};
+        memcpy(index.code, "999001", 6);
+        codes_twin.AddIndexEntries(true, &index, 1);
+        for (uint32_t i = 0; i < m_Codes.Count(); ++i) {
+            CodeEntry e;
+            ASSERT_TRUE(m_Codes.Get(&e, i));
+            if (i > 0) codes_twin.PutSerial(&e);
+        }
+        for (uint32_t i = 0; i < m_Snapshots.Count(); ++i) {
+            Snapshot s;
+            ASSERT_TRUE(m_Snapshots.Get(&s, i));
+            snapshots_twin.Append(&s);
+        }
+        std::vector<Frame> expected;
+        one_by_one.SetPushSink(&Record, &expected);
+        one_by_one.SetWorkingTest(&Working, &m_Working);
+        uint32_t expected_changes = 0;
+        for (const Snapshot& s : run) expected_changes += one_by_one.UpdateSnapshot(s) ? 1 : 0;
+        ASSERT_GT(expected_changes, MarketWriter::kSnapshotRun);  // changes, repeats and refusals
+        ASSERT_LT(expected_changes, run.size() / 2);
+
+        m_Frames.clear();
+        if (frames_sink) m_Writer.SetFramesSink(&RecordRun, &m_Frames);
+        EXPECT_EQ(m_Writer.UpdateSnapshots(run.data(), static_cast<uint32_t>(run.size())), expected_changes);
+        ASSERT_EQ(m_Frames.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(m_Frames[i].type, expected[i].type);
+            EXPECT_EQ(m_Frames[i].data, expected[i].data) << i;
+        }
+        ASSERT_EQ(m_Snapshots.Count(), snapshots_twin.Count());
+        for (uint32_t i = 0; i < m_Snapshots.Count(); ++i) {
+            Snapshot a, b;
+            m_Snapshots.Get(&a, i);
+            snapshots_twin.Get(&b, i);
+            EXPECT_EQ(memcmp(&a, &b, sizeof a), 0) << i;
+        }
+        // Start the next pass from the same tables as the twin.
+        for (uint32_t i = 0; i < m_Snapshots.Count(); ++i) {
+            Snapshot s{};
+            Snapshot stored;
+            m_Snapshots.Get(&stored, i);
+            memcpy(s.code, stored.code, sizeof s.code);
+            m_Snapshots.SetAt(&s, i);
+        }
+    }
+    EXPECT_EQ(m_Writer.UpdateSnapshots(nullptr, 3), 0u);
+}
+
 }  // namespace
 }  // namespace zephyr

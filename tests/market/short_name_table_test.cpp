@@ -129,9 +129,17 @@ TEST_F(ShortNames, MissingFileAndClose) {
     EXPECT_EQ(table.Capacity(), 0u);
     EXPECT_EQ(table.LoadAll(Write("broken.dbf", "short").c_str()), -2);
 
-    const std::string path = Write("namehk.dbf", MakeDbf(kFields, {{"00700", "TC", "", "0", "0"}}));
-    ASSERT_EQ(table.LoadAll(path.c_str()), 1);
-    EXPECT_EQ(table.Capacity(), ShortNameTable::kRows);
+    // The block holds the file's rows and no more (the rows past it would be refused, as rows
+    // past kRows are).
+    const std::vector<std::string> row = {"00700", "TC", "", "0", "0"};
+    for (size_t rows : {0, 1, 3}) {
+        const std::string path = Write("namehk.dbf", MakeDbf(kFields, std::vector<std::vector<std::string>>(rows, row)));
+        ASSERT_EQ(table.LoadAll(path.c_str()), 1);
+        EXPECT_EQ(table.Count(), rows);
+        EXPECT_EQ(table.Capacity(), rows);
+        const ShortNameRow extra{};
+        EXPECT_FALSE(table.Append(&extra));
+    }
     table.Close();
     EXPECT_EQ(table.Count(), 0u);
     EXPECT_EQ(table.Capacity(), 0u);

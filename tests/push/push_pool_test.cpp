@@ -291,5 +291,40 @@ TEST_F(PushPoolTest, ManySnapshotsAreSplitIntoFramesThatFitTheRing) {
     EXPECT_EQ(PutSnapshots(m_Pool, nullptr, 3), ERR_BAD_ARGUMENT);
 }
 
+// A run of frames put at once must reach the host exactly as the same frames put one by one:
+// same pushes, same bytes, same flush points (threshold, a ring that fills up and wraps).
+TEST_F(PushPoolTest, RunOfFramesIsPushedAsTheSameFramesPutOneByOne) {
+    constexpr uint32_t kRecord = 74;
+    constexpr uint32_t kRecords = 250;  // about 2.3 rings of frames
+    std::vector<uint8_t> records(kRecord * kRecords);
+    for (size_t i = 0; i < records.size(); ++i) records[i] = static_cast<uint8_t>(i * 7 + i / 97);
+    for (uint16_t threshold : {0, 1, 3, 20, 500}) {
+        SCOPED_TRACE(threshold);
+        g_pushes.clear();
+        Init(threshold);
+        ASSERT_EQ(m_Pool.PutData("x", 1), 1);  // the run starts off the ring's start
+        for (uint32_t i = 0; i < kRecords; ++i) {
+            std::vector<uint8_t> frame(1, kPushSnapshot);
+            frame.insert(frame.end(), records.begin() + i * kRecord, records.begin() + (i + 1) * kRecord);
+            ASSERT_EQ(Put(frame), 1);
+        }
+        m_Pool.PushOutOnce();
+        const std::vector<HostPush> one_by_one = g_pushes;
+
+        g_pushes.clear();
+        Init(threshold);
+        ASSERT_EQ(m_Pool.PutData("x", 1), 1);
+        ASSERT_EQ(m_Pool.PutFrames(kPushSnapshot, records.data(), kRecord, 100), 1);
+        ASSERT_EQ(m_Pool.PutFrames(kPushSnapshot, records.data() + 100 * kRecord, kRecord, kRecords - 100), 1);
+        m_Pool.PushOutOnce();
+        ASSERT_EQ(g_pushes.size(), one_by_one.size());
+        for (size_t i = 0; i < g_pushes.size(); ++i) EXPECT_EQ(g_pushes[i].data, one_by_one[i].data) << i;
+    }
+    EXPECT_EQ(m_Pool.PutFrames(kPushSnapshot, nullptr, kRecord, 1), ERR_BAD_ARGUMENT);
+    EXPECT_EQ(m_Pool.PutFrames(kPushSnapshot, nullptr, kRecord, 0), 1);
+    m_Pool.Release();
+    EXPECT_EQ(m_Pool.PutFrames(kPushSnapshot, records.data(), kRecord, 2), ERR_NOT_INITIALISED);
+}
+
 }  // namespace
 }  // namespace zephyr
