@@ -241,12 +241,15 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
     if (!file.HasTrailer()) return -2;
 
     int32_t result = 0;
+    m_Gathering = m_Mode == kRefresh;
     file.ReadLines([&](const char* line, int32_t length) {
         if (parse(line, length) != -100) return true;
         result = -100;
         if (m_Mode == kBuild) log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 实时数据文件失效!");
         return false;
     });
+    StoreGatheredQuotes();
+    m_Gathering = false;
     if (m_Mode == kBuild) log.Write(kLogInfo, kModule, "今天交易股票数为 = %d", static_cast<int32_t>(DayCount()));
     return result;
 }
@@ -328,9 +331,23 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
     }
     if (read == kShareFieldCount) {
         snapshot.open = snapshot.previous_close != 0 ? snapshot.previous_close : snapshot.last;
-        m_Host.UpdateSnapshot(snapshot);
+        StoreQuote(snapshot);
     }
     return 0;
+}
+
+void HKMktdtLoader::StoreQuote(const Snapshot& snapshot) {
+    if (!m_Gathering) {
+        m_Host.UpdateSnapshot(snapshot);
+        return;
+    }
+    m_Gathered[m_GatheredCount++] = snapshot;
+    if (m_GatheredCount == kQuoteRun) StoreGatheredQuotes();
+}
+
+void HKMktdtLoader::StoreGatheredQuotes() {
+    if (m_GatheredCount > 0) m_Host.UpdateSnapshots(m_Gathered, m_GatheredCount);
+    m_GatheredCount = 0;
 }
 
 }  // namespace zephyr

@@ -59,8 +59,17 @@ private:
     // Stores the record of code (last line wins); the caller holds m_Lock.
     void KeepDayRecord(uint32_t code, const CodeEntry& entry);
 
+    // A refresh hands its quotes on in runs, so that the tables' locks are taken once a run
+    // rather than once a line; parse called on its own stores at once.
+    static constexpr uint32_t kQuoteRun = 64;
+    void StoreQuote(const Snapshot& snapshot);
+    void StoreGatheredQuotes();
+
     LoaderHost& m_Host;
     uint8_t m_Mode = kRefresh;
+    bool m_Gathering = false;  // inside a refresh run; guarded by m_RunLock
+    uint32_t m_GatheredCount = 0;
+    Snapshot m_Gathered[kQuoteRun];
     mutable MCriticalSection m_Lock;  // guards the day's records and the previous closes
     std::vector<std::pair<uint32_t, CodeEntry>> m_DayRecords;  // in order of first appearance
     std::vector<int32_t> m_DayRecordOfCode;                 // kCodeSpace places

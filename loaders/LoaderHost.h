@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "market/ExchangeRates.h"
+#include "market/Records.h"
 #include "market/StatusRecords.h"
 
 namespace zephyr {
@@ -37,6 +38,11 @@ public:
     // Stores a snapshot at its instrument's place; true when the table changed. A changed record
     // is pushed (type 1) while the driver is working.
     virtual bool UpdateSnapshot(const Snapshot& record) = 0;
+    // UpdateSnapshot of each of n records in turn; a host that can store a run more cheaply (one
+    // hold of each table's lock) does so.
+    virtual void UpdateSnapshots(const Snapshot* records, uint32_t n) {
+        for (uint32_t i = 0; i < n; ++i) UpdateSnapshot(records[i]);
+    }
     // Stores a product status record at its instrument's place; true when the table changed.
     // A changed record is pushed (type 5) while the driver is working.
     virtual bool UpdateStatus(const ProductStatus& record) = 0;

@@ -38,14 +38,19 @@ double Thousandths(const TextField& field) {
 constexpr uint32_t kPlainDigits = 15;
 
 uint32_t SpacesBefore(const char* text, uint32_t length) {
+    // Eight at a time first: the exchange pads its numbers to a fixed width.
+    constexpr uint64_t kEightSpaces = 0x2020202020202020ull;
     uint32_t i = 0;
+    for (uint64_t eight; i + 8 <= length; i += 8) {
+        memcpy(&eight, text + i, 8);
+        if (eight != kEightSpaces) break;
+    }
     while (i < length && text[i] == ' ') ++i;
     return i;
 }
 
-bool PlainDecimal(const char* text, uint32_t length, double* out) {
-    static const double kPowers[kPlainDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+// The digits of a plain decimal as one integer and the number of them after the point.
+bool PlainDigits(const char* text, uint32_t length, uint64_t* mantissa_out, uint32_t* fraction_out) {
     const uint32_t start = SpacesBefore(text, length);
     uint64_t mantissa = 0;
     uint32_t i = start;
@@ -66,7 +71,34 @@ bool PlainDecimal(const char* text, uint32_t length, double* out) {
     digits += fraction;
     if (digits == 0 || digits > kPlainDigits) return false;
     if (i < length && (text[i] == 'e' || text[i] == 'E' || (text[i] >= '0' && text[i] <= '9'))) return false;
+    *mantissa_out = mantissa;
+    *fraction_out = fraction;
+    return true;
+}
+
+bool PlainDecimal(const char* text, uint32_t length, double* out) {
+    static const double kPowers[kPlainDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    uint64_t mantissa;
+    uint32_t fraction;
+    if (!PlainDigits(text, length, &mantissa, &fraction)) return false;
     *out = static_cast<double>(mantissa) / kPowers[fraction];
+    return true;
+}
+
+// A plain price of at most three decimals, x = m / 10^f: (x + 0.0005) x 1000 in doubles lies
+// within far less than 0.5 of m x 10^(3-f) + 0.5, so its integer part is m x 10^(3-f), and no
+// double need be computed. False for any other field.
+bool PlainThousandths(const TextField& field, uint32_t* out) {
+    static const uint64_t kScale[4] = {1000, 100, 10, 1};
+    uint64_t mantissa;
+    uint32_t fraction;
+    if (field.text == nullptr || !PlainDigits(field.text, field.length, &mantissa, &fraction) || fraction > 3) {
+        return false;
+    }
+    const uint64_t value = mantissa * kScale[fraction];
+    if (value > 0xFFFFFFFFull) return false;
+    *out = static_cast<uint32_t>(value);
     return true;
 }
 
@@ -106,6 +138,8 @@ bool KindAt(const TextField& field, uint32_t offset, const char* kind) {
 bool KindIs(const TextField& field, const char* kind) { return KindAt(field, 1, kind); }
 
 uint32_t PriceThousandths(const TextField& field) {
+    uint32_t plain;
+    if (PlainThousandths(field, &plain)) return plain;
     return static_cast<uint32_t>(Clamp(Thousandths(field), 0, 4294967295.0));
 }
 

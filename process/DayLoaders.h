@@ -91,8 +91,7 @@ public:
     ShortNameTable& ShortNames() override { return m_Tables.ShortNames(); }
     Market& GetMarket() override { return m_Tables.GetMarket(); }
     bool UpdateSnapshot(const Snapshot& record) override { return m_Writer.UpdateSnapshot(record); }
-    // UpdateSnapshot of each record in turn, with the table locks taken per run (level-2 pushes).
-    void UpdateSnapshots(const Snapshot* records, uint32_t n) { m_Writer.UpdateSnapshots(records, n); }
+    void UpdateSnapshots(const Snapshot* records, uint32_t n) override { m_Writer.UpdateSnapshots(records, n); }
     bool UpdateStatus(const ProductStatus& record) override { return m_Writer.UpdateStatus(record); }
     int32_t Push(uint8_t type, const void* data, uint32_t length) override { return m_Writer.Push(type, data, length); }
     bool IsDriverWorking() const override { return m_Writer.IsDriverWorking(); }

@@ -93,6 +93,7 @@ public:
     ShortNameTable& ShortNames() override { return short_names; }
     Market& GetMarket() override { return market; }
     bool UpdateSnapshot(const Snapshot& record) override { return writer.UpdateSnapshot(record); }
+    void UpdateSnapshots(const Snapshot* records, uint32_t n) override { writer.UpdateSnapshots(records, n); }
     bool UpdateStatus(const ProductStatus& record) override { return writer.UpdateStatus(record); }
     int32_t Push(uint8_t type, const void* data, uint32_t length) override {
         return writer.Push(type, data, length);

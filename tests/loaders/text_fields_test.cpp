@@ -1,7 +1,10 @@
 // Number conversions of the exchange's text fields: the same results in every build.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <random>
+#include <string>
 
 #include "foundation/MText.h"
 #include "loaders/TextFields.h"
@@ -79,6 +82,29 @@ TEST(TextFields, NumbersAsTheGeneralReaderReadsThem) {
         const double direct = FieldDouble(field);
         EXPECT_EQ(memcmp(&general, &direct, sizeof general), 0) << general << " " << direct;
         EXPECT_EQ(FieldInt64(field), MText::ToInt64(text, strlen(text)));
+    }
+}
+
+// Prices of up to three decimals are read without doubles: the same thousandths as the
+// doubles give, over the whole range of u32 results and with the exchange's padding.
+TEST(TextFields, ShortPricesAsTheDoublesGiveThem) {
+    std::mt19937_64 random(20261210);
+    const uint64_t scale[4] = {1000, 100, 10, 1};
+    for (int i = 0; i < 200000; ++i) {
+        const uint32_t fraction = static_cast<uint32_t>(random() % 4);
+        const uint64_t top = 4294967295ull / scale[fraction] + 2;  // a little past the top too
+        const uint64_t mantissa = i % 3 == 0 ? random() % 100000 : random() % top;
+        std::string text = std::to_string(mantissa);
+        if (fraction > 0) {
+            text.insert(0, fraction + 1 > text.size() ? fraction + 1 - text.size() : 0, '0');
+            text.insert(text.size() - fraction, ".");
+        }
+        text.insert(0, random() % 12, ' ');
+        volatile double sum = MText::ToDouble(text.c_str(), text.size()) + 0.0005;
+        volatile double product = sum * 1000.0;
+        const double v = product;
+        const uint32_t expected = v >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(v);
+        ASSERT_EQ(PriceThousandths(Field(text.c_str())), expected) << "'" << text << "'";
     }
 }
 
