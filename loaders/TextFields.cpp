@@ -43,7 +43,9 @@ uint32_t SpacesBefore(const char* text, uint32_t length) {
     uint32_t i = 0;
     for (uint64_t eight; i + 8 <= length; i += 8) {
         memcpy(&eight, text + i, 8);
-        if (eight != kEightSpaces) break;
+        const uint64_t other = eight ^ kEightSpaces;
+        // The first byte that is not a space: the lowest non-zero byte of a little-endian load.
+        if (other != 0) return i + (static_cast<uint32_t>(__builtin_ctzll(other)) >> 3);
     }
     while (i < length && text[i] == ' ') ++i;
     return i;
