@@ -85,12 +85,19 @@ int32_t ConfigUnit::Start() {
     MIniFile ini;
     if (!path.IsEmpty()) {
         bool missing = false;
-        const int32_t opened = OpenIniForReading(&ini, path, &missing);
+        bool part_read = false;
+        const int32_t opened = OpenIniForReading(&ini, path, &missing, &part_read);
         if (missing) {
             m_IniMissing = true;
         } else if (opened < 0 && m_Logger != nullptr) {
-            m_Logger->Write(kLogWarning, kModule, "<ConfigUnit>配置文件%s无法读取[Err:%d]，使用缺省配置",
-                            path.GetData(), opened);
+            // A file read part-way keeps what was read; only the rest takes its defaults.
+            if (part_read) {
+                m_Logger->Write(kLogWarning, kModule, "<ConfigUnit>配置文件%s读取中断[Err:%d]，未读部分使用缺省配置",
+                                path.GetData(), opened);
+            } else {
+                m_Logger->Write(kLogWarning, kModule, "<ConfigUnit>配置文件%s无法读取[Err:%d]，使用缺省配置",
+                                path.GetData(), opened);
+            }
         }
     }
 

@@ -39,8 +39,9 @@ int32_t HolidayCalendarBase::Load(const MString& path) {
     // Only read: a missing or unreadable file is left as it stands.
     bool missing = false;
     // A file that could not be read through keeps the dates read before the failure.
-    const int32_t opened = OpenIniForReading(&file, path, &missing);
-    if (opened < 0 && file.GetSectionCount() == 0) return -1;
+    bool part_read = false;
+    const int32_t opened = OpenIniForReading(&file, path, &missing, &part_read);
+    if (opened < 0 && !part_read) return -1;
     const uint32_t sections = file.GetSectionCount();
     for (uint32_t s = 0; s < sections; ++s) {
         const MString name = file.GetSectionName(s);

@@ -15,8 +15,9 @@ bool IniFileStands(const MString& path) {
     return stat(MIniFile::ResolvePath(path).GetData(), &info) == 0;
 }
 
-int32_t OpenIniForReading(MIniFile* ini, const MString& path, bool* missing) {
+int32_t OpenIniForReading(MIniFile* ini, const MString& path, bool* missing, bool* part_read) {
     *missing = false;
+    if (part_read != nullptr) *part_read = false;
     const MString location = MIniFile::ResolvePath(path);
     struct stat info;
     if (stat(location.GetData(), &info) != 0) {
@@ -29,7 +30,9 @@ int32_t OpenIniForReading(MIniFile* ini, const MString& path, bool* missing) {
         probe.Open(location.GetData(), MFile::kRead | MFile::kShareRead | MFile::kShareWrite);
     if (opened < 0) return opened;
     probe.Close();
-    return ini->Open(location, MIniFile::kLineMode);
+    const int32_t read = ini->Open(location, MIniFile::kLineMode);
+    if (read < 0 && part_read != nullptr) *part_read = true;
+    return read;
 }
 
 }  // namespace zephyr

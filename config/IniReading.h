@@ -17,8 +17,9 @@ class MIniFile;
 bool IniFileStands(const MString& path);
 
 // Opens path into ini when it is a regular file that can be read: the result of MIniFile::Open
-// (1, or the MException of a comment without an owner). Otherwise the negative error value of
-// the look, *missing set when nothing stands there, and ini untouched and unmodified.
-int32_t OpenIniForReading(MIniFile* ini, const MString& path, bool* missing);
+// (1; the read error when reading failed part-way, what was read kept and *part_read set; or the
+// MException of a comment without an owner). Otherwise the negative error value of the look,
+// *missing set when nothing stands there, and ini untouched and unmodified.
+int32_t OpenIniForReading(MIniFile* ini, const MString& path, bool* missing, bool* part_read = nullptr);
 
 }  // namespace zephyr

@@ -242,6 +242,7 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
 
     int32_t result = 0;
     m_Gathering = m_Mode == kRefresh;
+    m_GatheredCount = 0;
     file.ReadLines([&](const char* line, int32_t length) {
         if (parse(line, length) != -100) return true;
         result = -100;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "foundation/MCriticalSection.h"
+#include "foundation/MLocalSection.h"
 #include "market/Records.h"
 
 namespace zephyr {
@@ -40,6 +41,8 @@ public:
     // One line of length bytes. 0 processed; -1 no line; -2 shorter than 5 bytes; -3 unknown
     // record type or a code below 1; -100 stale or foreign file.
     int32_t parse(const char* line, int32_t length);
+    // Returns once no run is in progress (a run that begins later is the caller's to prevent).
+    void WaitForRun() { MLocalSection run(m_RunLock); }
 
     // The day's shares as the last build run found them, by numeric code.
     bool HasCode(uint32_t code) const;
@@ -60,7 +63,9 @@ private:
     void KeepDayRecord(uint32_t code, const CodeEntry& entry);
 
     // A refresh hands its quotes on in runs, so that the tables' locks are taken once a run
-    // rather than once a line; parse called on its own stores at once.
+    // rather than once a line; parse called on its own stores at once. A quote built on the
+    // level-2 snapshot is stored up to a run later; a refresh runs only while the level-2 feed is
+    // silent, and the file's fields replace the same fields either way.
     static constexpr uint32_t kQuoteRun = 64;
     void StoreQuote(const Snapshot& snapshot);
     void StoreGatheredQuotes();

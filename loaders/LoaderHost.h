@@ -52,7 +52,7 @@ public:
     // The host's data may be served and pushed.
     virtual bool IsDriverWorking() const = 0;
 
-    // The processing unit's exchange rates (written without a lock; readers may see a mix).
+    // The processing unit's exchange rates (they lock themselves).
     virtual ExchangeRates& Rates() = 0;
     // Path-logging flags, set to 1 at every initialisation (any thread); each loader clears its
     // own when it logs its path (exchange, so that one set is logged once).

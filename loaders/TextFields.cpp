@@ -16,9 +16,9 @@ double Clamp(double v, double lo, double hi) {
     return v;
 }
 
-// Each step of a rate or price computation is stored as a double, so the i386 build (x87, wider
-// registers) rounds every step like the 64-bit one; where doubles are computed as doubles
-// already, nothing needs forcing.
+// Each step of a rate or price computation is stored as a double, so that a build computing in
+// wider x87 registers rounds every step like one computing in doubles (both products use SSE
+// doubles, where nothing needs forcing).
 #if defined(__FLT_EVAL_METHOD__) && __FLT_EVAL_METHOD__ == 0
 using StepDouble = double;
 #else
@@ -111,12 +111,13 @@ bool PlainInteger(const char* text, uint32_t length, int64_t* out) {
     const uint32_t start = SpacesBefore(text, length);
     int64_t value = 0;
     uint32_t i = start;
-    for (; i < length && i - start <= kPlainIntegerDigits; ++i) {
+    for (; i < length && i - start < kPlainIntegerDigits; ++i) {
         const uint32_t digit = static_cast<uint8_t>(text[i]) - static_cast<uint32_t>('0');
         if (digit > 9) break;
         value = value * 10 + digit;
     }
-    if (i == start || i - start > kPlainIntegerDigits) return false;
+    // A nineteenth digit is left to MText, which saturates.
+    if (i == start || (i < length && text[i] >= '0' && text[i] <= '9')) return false;
     *out = value;
     return true;
 }

@@ -77,8 +77,8 @@ void CleanFullName(CodeEntry& entry) {
 }
 
 void ApplyShortName(CodeEntry& entry, ShortNameTable* table) {
-    // A table that never loaded (no block) counts as absent.
-    if (table == nullptr || table->Capacity() == 0) return;
+    // A table that never loaded counts as absent.
+    if (table == nullptr || !table->IsLoaded()) return;
     ShortNameRow row;
     if (table->Lookup(entry.code, &row) == 1) {
         std::memcpy(entry.short_name, row.short_name, sizeof(entry.short_name));

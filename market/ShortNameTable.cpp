@@ -29,6 +29,7 @@ bool ShortNameTable::ReadRow(MRDbFile& file, ShortNameRow* row) {
 }
 
 int32_t ShortNameTable::LoadAll(const char* path) {
+    m_Loaded.store(false);
     m_File.Close();
     Release();
     if (path == nullptr || m_File.Load(path) < 0) return -2;
@@ -47,6 +48,7 @@ int32_t ShortNameTable::LoadAll(const char* path) {
         Append(&row);  // refused once the block is full
     }
     m_File.Close();
+    m_Loaded.store(true);
     return 1;
 }
 
@@ -60,6 +62,7 @@ int32_t ShortNameTable::Lookup(const char* code, ShortNameRow* out) {
 }
 
 void ShortNameTable::Close() {
+    m_Loaded.store(false);
     m_File.Close();
     Release();
 }

@@ -3,6 +3,7 @@
 // rows, at most kRows.
 // It serves the loaders' short-name lookup and the host's pulled frames of the table.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "foundation/MRDbFile.h"
@@ -24,12 +25,16 @@ public:
     int32_t Lookup(const char* code, ShortNameRow* out);
     // Closes the file and frees the block (count and capacity 0).
     void Close();
+    // Whether the table holds a block or a file was loaded into it (a file of no rows too): a
+    // table that never loaded counts as absent to the short-name rule.
+    bool IsLoaded() { return m_Loaded.load() || Capacity() > 0; }
 
     // Reads the current DBF record into row; false when a field cannot be read.
     static bool ReadRow(MRDbFile& file, ShortNameRow* row);
 
 private:
     MRDbFile m_File;
+    std::atomic<bool> m_Loaded{false};
 };
 
 }  // namespace zephyr

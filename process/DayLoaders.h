@@ -68,6 +68,8 @@ public:
     int32_t SavePriceTable();
     bool IsPriceTableDirty() const { return m_PriceTableDirty.load() != 0; }
 
+    // Returns once no run of the market data loader is in progress.
+    void WaitForMarketDataRun() { m_MarketData.WaitForRun(); }
     // The reference data merged over the market data file: the loader's result (< 0 none).
     int32_t LoadReferenceData() { return m_Reference.Instance(); }
     // The exchange rates and the trading-session and quota status, their paths logged.

@@ -226,6 +226,13 @@ void ProcessIO::FinishInitialisation() {
 
 int32_t ProcessIO::Reinitialise() {
     MLocalSection life(m_LifeLock);
+    const int32_t result = RebuildDay();
+    // What rebuilding the tables freed goes back to the system, once level-2 data flow again.
+    if (result == 1) ReturnFreeHeap();
+    return result;
+}
+
+int32_t ProcessIO::RebuildDay() {
     if (!m_Started.load()) return -1;
     BeginInitialisation();
     // Once a day only.
@@ -236,7 +243,17 @@ int32_t ProcessIO::Reinitialise() {
     // market time raised meanwhile would make the day's market data file look stale to the build.
     Level2Hold hold(m_Level2Handler);
 
-    // The new date, with no time and no rates yet.
+    // Yesterday's prices saved; the host is kept out.
+    SavePriceTable();
+    Logger().Write(kLogInfo, kModule, "重新开始初始化");
+    SetProcessState(kStopped);
+    SetServiceFlag(-1);
+    // A refresh of the market data file that the processing thread began while the unit served
+    // would raise the market time again: it ends first, and none begins while the unit does not
+    // serve.
+    m_Loaders.WaitForMarketDataRun();
+
+    // The new date, with no time and no rates yet; the host is told to drop the market.
     m_Day.Rates().Clear();
     Market& market = m_Day.GetMarket();
     MarketInfo info;
@@ -245,12 +262,6 @@ int32_t ProcessIO::Reinitialise() {
     info.date = static_cast<uint32_t>(today);
     info.time = 0;
     market.SetInfo(&info);
-
-    // Yesterday's prices saved; the host is told to drop the market and is kept out.
-    SavePriceTable();
-    Logger().Write(kLogInfo, kModule, "重新开始初始化");
-    SetProcessState(kStopped);
-    SetServiceFlag(-1);
     if (m_WorkParams.market_reset != nullptr) m_WorkParams.market_reset(kMarketNumber, m_WorkParams.driver_id);
     market.SetStatus(1);
 
@@ -259,8 +270,6 @@ int32_t ProcessIO::Reinitialise() {
     if (LoadDay(today, true) < 0) return -1;
     SetProcessState(kNotReady);
     FinishInitialisation();
-    // What rebuilding the tables freed goes back to the system.
-    ReturnFreeHeap();
     return 1;
 }
 

@@ -14,12 +14,15 @@
 //
 // Locks, outermost first; a thread that holds one takes only those after it:
 //   m_LifeLock          start, re-initialisation, stop, the console's actions
+//   the level-2 handler's  one whole level-2 push (a re-initialisation waits for it to hold
+//                       the feed out)
 //   the price file's    the saved price table's file (its load reads the price-spread file
 //                       through that loader, under the loader's run lock)
 //   a loader's run lock one run of one loader; the loaders write tables and push under it
 //   the push pool's     held across the host's push callback, from which a host may pull
 //   a table's lock      one at a time; the market's, and then its category table's
-// m_StrategyLock guards the strategy slots; no other lock of the unit is taken while it is held.
+// m_StrategyLock guards the strategy slots and the exchange rates' own lock the three rates; no
+// other lock of the unit is taken while one of them is held.
 // The state values, the recount request and the dates are atomics.
 #pragma once
 #include <atomic>
@@ -166,6 +169,8 @@ private:
     };
     void ProcessPass(ThreadClocks& clocks);
     int32_t StartSteps();
+    // Reinitialise's work under the life lock, the level-2 feed held out of the market.
+    int32_t RebuildDay();
     // Start and re-initialisation: every file path logged once more, the level-2 silence
     // counted from now.
     void BeginInitialisation();

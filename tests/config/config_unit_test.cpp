@@ -245,6 +245,24 @@ TEST_F(ConfigUnitTest, IniThatCannotBeReadGivesDefaultsAndStaysAsItIs) {
     EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
 
+TEST_F(ConfigUnitTest, IniReadPartWayKeepsWhatWasReadAndSaysSo) {
+    m_Folder.WriteFile("Zephyr.ini", "[Time]\nKPTime=930\nSPTime=1600\n");
+    {
+        FileFaults faults(FileFaults::Operation::kRead, "Zephyr.ini", 3);
+        ASSERT_EQ(m_Config.Start(), 1);
+        EXPECT_TRUE(faults.Fired());
+    }
+    EXPECT_EQ(m_Config.KPTime(), 930);
+    EXPECT_EQ(m_Config.SPTime(), 1630);  // after the failure: the default
+    int interrupted = 0;
+    for (const LoggedLine& line : m_Logs.lines()) {
+        interrupted += line.level == zephyr::kLogWarning && line.text.find("读取中断") != std::string::npos;
+    }
+    EXPECT_EQ(interrupted, 1);
+    m_Config.Stop();
+    EXPECT_EQ(m_Folder.ReadFile("Zephyr.ini"), "[Time]\nKPTime=930\nSPTime=1600\n");
+}
+
 TEST_F(ConfigUnitTest, CommentWithoutOwnerRaisesTheFoundationException) {
     m_Folder.WriteFile("Zephyr.ini", "[Time]\nnot a key line\n;orphan comment\nKPTime=930\n");
     try {

@@ -176,6 +176,20 @@ TEST_F(ShortNames, ShortNameRuleOfCodeEntries) {
         EXPECT_EQ(std::string(e.short_name, 8), "KEEPKEEP");
         EXPECT_EQ(V(e.rate), 3.0f);
     }
+
+    // A file of no rows is loaded all the same: every code is its own short name.
+    ShortNameTable empty;
+    ASSERT_EQ(empty.LoadAll(Write("empty.dbf", MakeDbf(kFields, {})).c_str()), 1);
+    CodeEntry e = unknown;
+    e.rate = 3.0f;
+    ApplyShortName(e, &empty);
+    EXPECT_EQ(std::string(e.short_name, 8), std::string("00001\0YZ", 8));
+    EXPECT_EQ(V(e.rate), 0.0f);
+    empty.Close();
+    CodeEntry closed = unknown;
+    std::memcpy(closed.short_name, "KEEPKEEP", 8);
+    ApplyShortName(closed, &empty);  // closed: absent again
+    EXPECT_EQ(std::string(closed.short_name, 8), "KEEPKEEP");
 }
 
 }  // namespace

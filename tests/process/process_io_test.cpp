@@ -166,6 +166,54 @@ protected:
     std::unique_ptr<ProcessIO> m_Process;
 };
 
+// Holds the first read of the market data file by one thread until a re-initialisation has
+// begun, and a little longer: a refresh caught half-way.
+std::atomic<bool> g_reinitialising{false};
+std::atomic<bool> g_held{false};
+std::thread::id g_refresher;
+
+int32_t HoldRefresh(MFile::Operation operation, const char* path) {
+    if (operation != MFile::Operation::kRead || strstr(path, "mktdt04") == nullptr) return 0;
+    if (std::this_thread::get_id() != g_refresher || g_held.exchange(true)) return 0;
+    while (!g_reinitialising.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    return 0;
+}
+
+// A refresh of the new day's file that began while the unit still served ends before the market
+// time is reset, so the re-initialisation's own read finds the file newer: one reset, one
+// successful rebuild.
+TEST_F(ProcessIOTest, RefreshUnderWayWhenTheDayTurnsDoesNotSpoilTheRebuild) {
+    WriteDay(20151007, 95900, 50);
+    HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
+    ProcessIO& process = Make();
+    ASSERT_EQ(process.Start(), 1);
+    process.SetProcessState(ProcessIO::kServing);
+    process.SetServiceFlag(1);
+    ASSERT_TRUE(process.IsDriverWorking());
+
+    WriteDay(20151008, 84000, 60);
+    HostClock::SetLocal(2015, 10, 8, 8, 45, 2);
+    g_reinitialising = false;
+    g_held = false;
+    MFile::SetFaultHook(&HoldRefresh);
+    std::thread refresh([&] {
+        g_refresher = std::this_thread::get_id();
+        process.Loaders().MarketDataLoader()(HKMktdtLoader::kRefresh);
+    });
+    while (!g_held.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    g_reinitialising = true;
+    const int32_t rebuilt = process.Reinitialise();
+    refresh.join();
+    MFile::SetFaultHook(nullptr);
+
+    EXPECT_EQ(rebuilt, 1);
+    EXPECT_EQ(g_resets, 1);
+    EXPECT_EQ(process.GetInitialisedDate(), 20151008);
+    EXPECT_EQ(process.Day().Snapshots().Count(), 60u);
+    EXPECT_EQ(MarketTime(), 0u);  // the rebuild's read leaves the time to the next refresh
+}
+
 TEST_F(ProcessIOTest, StartLoadsTheDayAndReinitialisationRunsOncePerDate) {
     WriteDay(20151007, 95900, 200);
     HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
