@@ -1,5 +1,6 @@
 #include "loaders/HKMktdtLoader.h"
 
+#include <cstddef>
 #include <cstring>
 #include <utility>
 
@@ -87,17 +88,30 @@ bool TakeAmount(ShareLine& share, const TextField& field) {
     return true;
 }
 
-template <uint32_t Snapshot::*kTarget>
+// The snapshot is packed: a member pointer would lose that, so its fields are written at their
+// offsets, byte-wise.
+template <class Value>
+void StoreAt(Snapshot& snapshot, size_t offset, Value value) {
+    memcpy(reinterpret_cast<char*>(&snapshot) + offset, &value, sizeof value);
+}
+
+template <size_t kOffset>
 bool TakePrice(ShareLine& share, const TextField& field) {
-    share.snapshot.*kTarget = PriceThousandths(field);
+    StoreAt<uint32_t>(share.snapshot, kOffset, PriceThousandths(field));
     return true;
 }
 
-template <uint64_t Snapshot::*kTarget>
+template <size_t kOffset>
 bool TakeVolume(ShareLine& share, const TextField& field) {
-    share.snapshot.*kTarget = static_cast<uint64_t>(FieldInt64(field));
+    StoreAt<uint64_t>(share.snapshot, kOffset, static_cast<uint64_t>(FieldInt64(field)));
     return true;
 }
+
+static_assert(sizeof(Snapshot::previous_close) == 4 && sizeof(Snapshot::high) == 4 && sizeof(Snapshot::low) == 4 &&
+                  sizeof(Snapshot::bid_price) == 4 && sizeof(Snapshot::ask_price) == 4,
+              "prices are u32");
+static_assert(sizeof(Snapshot::volume) == 8 && sizeof(Snapshot::bid_volume) == 8 && sizeof(Snapshot::ask_volume) == 8,
+              "volumes are u64");
 
 // The nominal price (field 7) or the last traded price (field 10), as the settings choose.
 template <bool kNominal>
@@ -117,17 +131,17 @@ constexpr ShareField kShareFields[] = {
     {1, 0, TakeCode},
     {2, HKMktdtLoader::kNameBytes, TakeName},  // UTF-16LE: its bytes may hold '|'
     {3, 0, TakeSecondName},
-    {4, 0, TakeVolume<&Snapshot::volume>},
+    {4, 0, TakeVolume<offsetof(Snapshot, volume)>},
     {5, 0, TakeAmount},
-    {6, 0, TakePrice<&Snapshot::previous_close>},
+    {6, 0, TakePrice<offsetof(Snapshot, previous_close)>},
     {7, 0, TakeLast<true>},
-    {8, 0, TakePrice<&Snapshot::high>},
-    {9, 0, TakePrice<&Snapshot::low>},
+    {8, 0, TakePrice<offsetof(Snapshot, high)>},
+    {9, 0, TakePrice<offsetof(Snapshot, low)>},
     {10, 0, TakeLast<false>},
-    {11, 0, TakePrice<&Snapshot::bid_price>},
-    {12, 0, TakeVolume<&Snapshot::bid_volume>},
-    {13, 0, TakePrice<&Snapshot::ask_price>},
-    {14, 0, TakeVolume<&Snapshot::ask_volume>},
+    {11, 0, TakePrice<offsetof(Snapshot, bid_price)>},
+    {12, 0, TakeVolume<offsetof(Snapshot, bid_volume)>},
+    {13, 0, TakePrice<offsetof(Snapshot, ask_price)>},
+    {14, 0, TakeVolume<offsetof(Snapshot, ask_volume)>},
 };
 constexpr uint32_t kShareFieldCount = sizeof kShareFields / sizeof kShareFields[0];
 constexpr uint32_t kNameField = 2;

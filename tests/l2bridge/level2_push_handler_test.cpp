@@ -172,7 +172,7 @@ struct RunTarget : Level2PushTarget {
         market->GetInfo(&info);
         std::vector<std::string> codes;
         for (uint32_t i = 0; i < n; ++i) codes.emplace_back(snapshots[i].code);
-        runs.emplace_back(codes, info.time);
+        runs.emplace_back(codes, uint32_t{info.time});
     }
     void SetLastL2Time(int64_t) override {}
 };

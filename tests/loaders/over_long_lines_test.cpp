@@ -61,7 +61,7 @@ TEST(OverLongLines, EveryLoaderSkipsThemAndWarnsOnce) {
              host.working = true;
              HKTrdsesLoader loader(host, market_data);
              EXPECT_EQ(loader.Instance(false), 0);
-             EXPECT_EQ(loader.KeptQuotaStatus().first_quota, 2);
+             EXPECT_EQ(+loader.KeptQuotaStatus().first_quota, 2);
          }},
         {"加载参考汇率数据文件", "HKMExraLoader::operator() : 跳过超长行1行(每行至多8191字节)",
          [](LoaderTestHost& host) {
