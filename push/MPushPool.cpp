@@ -106,11 +106,6 @@ uint32_t MPushPool::Capacity() {
     return m_Capacity;
 }
 
-uint16_t MPushPool::FlushThreshold() {
-    MLocalSection guard(m_Lock);
-    return m_FlushThreshold;
-}
-
 void MPushPool::CopyIn(const void* data, uint32_t length) {
     const uint8_t* in = static_cast<const uint8_t*>(data);
     const uint32_t first = m_Capacity - m_Write < length ? m_Capacity - m_Write : length;

@@ -72,7 +72,6 @@ public:
 
     uint32_t Pending();
     uint32_t Capacity();
-    uint16_t FlushThreshold();
 
 private:
     uint32_t PendingLocked() const;

@@ -73,8 +73,4 @@ int32_t PutSnapshots(MPushPool& pool, const Snapshot* records, uint32_t n) {
     return PutRecords<Snapshot, kSnapshotsPerFrame>(pool, kPushSnapshot, records, n);
 }
 
-int32_t PutIndexEntries(MPushPool& pool, const IndexEntry* records, uint32_t n) {
-    return PutRecords<IndexEntry, kIndexEntriesPerFrame>(pool, kPushIndex, records, n);
-}
-
 }  // namespace zephyr

@@ -38,7 +38,6 @@ constexpr uint32_t IndexFrameSize(uint32_t n) { return 1 + n * static_cast<uint3
 // Largest frame the pool can ever hold (its ring keeps one byte free).
 constexpr uint32_t kLargestPushFrame = 8000 - 1;
 constexpr uint32_t kSnapshotsPerFrame = (kLargestPushFrame - 1) / sizeof(Snapshot);
-constexpr uint32_t kIndexEntriesPerFrame = (kLargestPushFrame - 1) / sizeof(IndexEntry);
 
 uint32_t BuildMarketHeaderFrame(const MarketInfo& info, uint8_t* out, uint32_t capacity);
 uint32_t BuildSnapshotFrame(const Snapshot* records, uint32_t n, uint8_t* out, uint32_t capacity);
@@ -47,9 +46,8 @@ uint32_t BuildIndexFrame(const IndexEntry* records, uint32_t n, uint8_t* out, ui
 uint32_t BuildProductStatusFrame(const ProductStatus& status, uint8_t* out, uint32_t capacity);
 
 int32_t PutSnapshot(MPushPool& pool, const Snapshot& record);
-// n records in frames of at most kSnapshotsPerFrame / kIndexEntriesPerFrame records; stops at
+// n records in frames of at most kSnapshotsPerFrame records; stops at
 // the first failed put.
 int32_t PutSnapshots(MPushPool& pool, const Snapshot* records, uint32_t n);
-int32_t PutIndexEntries(MPushPool& pool, const IndexEntry* records, uint32_t n);
 
 }  // namespace zephyr
