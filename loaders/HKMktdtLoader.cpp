@@ -37,8 +37,9 @@ int32_t NumberAt(const char* text, uint32_t field_length, uint32_t offset, uint3
 struct ShareLine {
     ShareLine(LoaderHost& line_host, bool build_mode)
         : host(line_host), build(build_mode), nominal(line_host.Settings().use_nominal_price) {
-        memset(&entry, 0, sizeof entry);
         memset(&snapshot, 0, sizeof snapshot);
+        if (!build) return;  // a refresh takes only the quote
+        memset(&entry, 0, sizeof entry);
         memset(&status, 0, sizeof status);
     }
 

@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zephyr {
 
 struct TextField {
@@ -23,11 +27,10 @@ public:
         if (m_Position >= m_Length) return false;
         const char* start = m_Line + m_Position;
         const uint32_t rest = m_Length - m_Position;
-        const char* bar = static_cast<const char*>(memchr(start, '|', rest));
-        const uint32_t n = bar != nullptr ? static_cast<uint32_t>(bar - start) : rest;
+        const uint32_t n = BarOffset(start, rest);
         field->text = start;
         field->length = n;
-        m_Position += bar != nullptr ? n + 1 : n;
+        m_Position += n < rest ? n + 1 : n;
         return true;
     }
     // The next field taken as exactly width bytes (fewer when the line ends first), whatever
@@ -35,15 +38,42 @@ public:
     bool NextFixed(uint32_t width, TextField* field);
 
 private:
+    // Where the first '|' of the rest bytes at text is; rest when there is none. The exchange's
+    // fields are short: sixteen bytes compared at once, in line, beat a call to memchr per field.
+    static uint32_t BarOffset(const char* text, uint32_t rest) {
+#if defined(__SSE2__)
+        if (rest >= 16) {
+            const __m128i bar = _mm_set1_epi8('|');
+            uint32_t at = 0;
+            for (; at + 16 <= rest; at += 16) {
+                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+                const uint32_t found = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, bar)));
+                if (found != 0) return at + static_cast<uint32_t>(__builtin_ctz(found));
+            }
+            if (at == rest) return rest;
+            // The last sixteen bytes, less those already looked at.
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + rest - 16));
+            const uint32_t found =
+                static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, bar))) >> (16 - (rest - at));
+            return found != 0 ? at + static_cast<uint32_t>(__builtin_ctz(found)) : rest;
+        }
+#endif
+        const char* bar = static_cast<const char*>(memchr(text, '|', rest));
+        return bar != nullptr ? static_cast<uint32_t>(bar - text) : rest;
+    }
+
     const char* m_Line;
     uint32_t m_Length;
     uint32_t m_Position = 0;
 };
 
+// Characters at offset..offset+3 of the field read kind. (Inline: with a literal kind this is one
+// comparison, made for every line.)
+inline bool KindAt(const TextField& field, uint32_t offset, const char* kind) {
+    return field.text != nullptr && field.length >= offset + 4 && memcmp(field.text + offset, kind, 4) == 0;
+}
 // Characters at 1..4 of the field (the first is not examined) read kind (four characters).
-bool KindIs(const TextField& field, const char* kind);
-// Characters at offset..offset+3 of the field read kind.
-bool KindAt(const TextField& field, uint32_t offset, const char* kind);
+inline bool KindIs(const TextField& field, const char* kind) { return KindAt(field, 1, kind); }
 
 // A decimal price in thousandths, half up: integer part of ((x + 0.0005) x 1000); 0 for a
 // negative value, saturated at the top of u32.

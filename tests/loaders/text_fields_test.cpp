@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "foundation/MText.h"
 #include "loaders/TextFields.h"
@@ -107,6 +108,52 @@ TEST(TextFields, ShortPricesAsTheDoublesGiveThem) {
         const double v = product;
         const uint32_t expected = v >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(v);
         ASSERT_EQ(PriceThousandths(Field(text.c_str())), expected) << "'" << text << "'";
+    }
+}
+
+// Short numbers are read a word at a time: any mix of the characters that matter, at every
+// length and padding, gives what the general reader gives. Each field is its own allocation of
+// exactly its bytes, so a read past either end shows under the address sanitizer.
+TEST(TextFields, ShortFieldsOfAnyBytesAsTheGeneralReaderReadsThem) {
+    std::mt19937 random(20261211);
+    const char alphabet[] = "0123456789999..  eE+-|x\n\t";
+    for (int i = 0; i < 300000; ++i) {
+        std::string text(random() % 19, ' ');
+        for (char& c : text) c = alphabet[random() % (sizeof alphabet - 1)];
+        if (i % 2 == 0) text.insert(0, random() % 10, ' ');
+        const std::vector<char> bytes(text.begin(), text.end());
+        const TextField field{bytes.data(), static_cast<uint32_t>(bytes.size())};
+        const double general = MText::ToDouble(text.data(), text.size());
+        const double direct = FieldDouble(field);
+        ASSERT_EQ(memcmp(&general, &direct, sizeof general), 0) << "'" << text << "' " << general << " " << direct;
+        ASSERT_EQ(FieldInt64(field), MText::ToInt64(text.data(), text.size())) << "'" << text << "'";
+        volatile double sum = general + 0.0005;
+        volatile double product = sum * 1000.0;
+        const double v = product;
+        const uint32_t expected = !(v > 0) ? 0 : v >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(v);
+        ASSERT_EQ(PriceThousandths(field), expected) << "'" << text << "'";
+    }
+}
+
+// Lines of every length up to a few blocks, with separators anywhere (next to each other, first,
+// last): the cursor gives the fields a plain split gives, reading only the line's own bytes.
+TEST(TextFields, CursorSplitsAsAPlainSplitDoes) {
+    std::mt19937 random(20261212);
+    for (int i = 0; i < 20000; ++i) {
+        std::string line(random() % 70, 'a');
+        for (char& c : line) c = random() % 6 == 0 ? '|' : static_cast<char>('a' + random() % 26);
+        std::vector<std::string> expected;
+        for (size_t start = 0; start < line.size();) {
+            const size_t bar = line.find('|', start);
+            const size_t end = bar == std::string::npos ? line.size() : bar;
+            expected.push_back(line.substr(start, end - start));
+            start = bar == std::string::npos ? end : end + 1;
+        }
+        const std::vector<char> bytes(line.begin(), line.end());
+        FieldCursor cursor(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        std::vector<std::string> got;
+        for (TextField field; cursor.Next(&field);) got.emplace_back(field.text, field.length);
+        ASSERT_EQ(got, expected) << "'" << line << "'";
     }
 }
 
