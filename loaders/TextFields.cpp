@@ -283,10 +283,8 @@ int32_t CodeValue(const TextField& field) {
     const uint32_t length = field.length < 5 ? field.length : 5;
     // The exchange writes five digits: read at once; any other form as the general reader does.
     if (length == 5) {
-        int32_t value = 0;
-        uint32_t i = 0;
-        for (; i < 5 && static_cast<uint8_t>(field.text[i] - '0') <= 9; ++i) value = value * 10 + (field.text[i] - '0');
-        if (i == 5) return value;
+        const uint64_t word = NumberWord(field.text, length, 0);
+        if (DigitRun(word) == length) return static_cast<int32_t>(DigitsValue(word, length));
     }
     return MText::ToInteger(field.text, length);
 }

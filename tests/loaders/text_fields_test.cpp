@@ -135,6 +135,16 @@ TEST(TextFields, ShortFieldsOfAnyBytesAsTheGeneralReaderReadsThem) {
     }
 }
 
+// A code is the number in its first five characters, in whatever form the general reader takes.
+TEST(TextFields, CodeValueAsTheGeneralReaderReadsIt) {
+    for (const char* text : {"00003", "99999", "123456", " 0003", "0003x", "-0003", "+1234", "12", "", "x0003"}) {
+        SCOPED_TRACE(text);
+        const uint32_t length = static_cast<uint32_t>(strlen(text));
+        EXPECT_EQ(CodeValue(Field(text)), MText::ToInteger(text, length < 5 ? length : 5));
+    }
+    EXPECT_EQ(CodeValue(Field("00700")), 700);
+}
+
 // Lines of every length up to a few blocks, with separators anywhere (next to each other, first,
 // last): the cursor gives the fields a plain split gives, reading only the line's own bytes.
 TEST(TextFields, CursorSplitsAsAPlainSplitDoes) {
