@@ -1,5 +1,6 @@
 #include "loaders/HKMktdtLoader.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <utility>
@@ -202,23 +203,32 @@ void ConvertName(const TextField& field, CodeEntry& entry) {
 }  // namespace
 
 HKMktdtLoader::HKMktdtLoader(LoaderHost& host)
-    : m_Host(host), m_DayRecordOfCode(kCodeSpace, kNoRecord), m_PreviousClose(kCodeSpace, 0) {
+    : m_Host(host), m_DayRowOfCode(kCodeSpace, kNoRecord), m_PreviousClose(kCodeSpace, 0) {
     m_Line[0] = 0;
 }
 
 bool HKMktdtLoader::HasCode(uint32_t code) const {
     MLocalSection lock(m_Lock);
-    return code < kCodeSpace && m_DayRecordOfCode[code] != kNoRecord;
+    return code < kCodeSpace && m_DayRowOfCode[code] != kNoRecord;
+}
+
+bool HKMktdtLoader::DayRecordAt(int32_t row, CodeEntry* out) const {
+    if (row < 0 || !m_Host.Codes().Get(out, static_cast<uint32_t>(row))) return false;
+    // The build set both when it stored the entry; the line gave neither.
+    out->serial = 0;
+    out->category = 0;
+    return true;
 }
 
 std::map<uint32_t, CodeEntry> HKMktdtLoader::DayRecords() const {
-    MLocalSection lock(m_Lock);
-    return std::map<uint32_t, CodeEntry>(m_DayRecords.begin(), m_DayRecords.end());
+    std::map<uint32_t, CodeEntry> records;
+    ForEachDayRecord([&records](uint32_t code, const CodeEntry& entry) { records.emplace_hint(records.end(), code, entry); });
+    return records;
 }
 
 uint32_t HKMktdtLoader::DayCount() const {
     MLocalSection lock(m_Lock);
-    return static_cast<uint32_t>(m_DayRecords.size());
+    return m_DayCount;
 }
 
 uint32_t HKMktdtLoader::PreviousClose(uint32_t code) const {
@@ -226,15 +236,11 @@ uint32_t HKMktdtLoader::PreviousClose(uint32_t code) const {
     return code < kCodeSpace ? m_PreviousClose[code] : 0;
 }
 
-void HKMktdtLoader::KeepDayRecord(uint32_t code, const CodeEntry& entry) {
+void HKMktdtLoader::KeepDayRecord(uint32_t code, int32_t row) {
     if (code >= kCodeSpace) return;
-    int32_t& at = m_DayRecordOfCode[code];
-    if (at != kNoRecord) {
-        m_DayRecords[static_cast<size_t>(at)].second = entry;
-        return;
-    }
-    at = static_cast<int32_t>(m_DayRecords.size());
-    m_DayRecords.emplace_back(code, entry);
+    int32_t& at = m_DayRowOfCode[code];
+    if (at == kNoRecord) ++m_DayCount;
+    at = row >= 0 ? row : kNoRow;
 }
 
 int32_t HKMktdtLoader::operator()(uint8_t mode) {
@@ -243,8 +249,8 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
     if (m_Mode == kRefresh && !m_Host.IsDriverWorking()) return 0;
     if (m_Mode == kBuild) {
         MLocalSection lock(m_Lock);
-        for (const auto& record : m_DayRecords) m_DayRecordOfCode[record.first] = kNoRecord;
-        m_DayRecords.clear();  // keeps its room for the next build
+        std::fill(m_DayRowOfCode.begin(), m_DayRowOfCode.end(), kNoRecord);
+        m_DayCount = 0;
     }
     MLogger& log = m_Host.Logger();
     const char* path = m_Host.Settings().mktdt.GetData();
@@ -331,17 +337,17 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
         CleanFullName(entry);
         ApplyShortName(entry, &m_Host.ShortNames());
         if (read >= kSecondNameField) CopyField(entry.second_name, sizeof entry.second_name, share.second_name);
-        {
-            MLocalSection lock(m_Lock);
-            if (read >= kPreviousCloseField && code < kCodeSpace) m_PreviousClose[code] = snapshot.previous_close;
-            KeepDayRecord(code, entry);
-        }
         entry.serial = static_cast<uint16_t>(m_Host.Codes().Count());
         entry.category = CategoryOfCode(entry.code);
         entry.reserved1 = entry.reserved2 = 0;
         entry.reserved3 = 0;
         snapshot.open = snapshot.previous_close;
-        m_Host.Codes().PutSerial(&entry);
+        const int32_t row = m_Host.Codes().PutSerialAt(&entry);
+        {
+            MLocalSection lock(m_Lock);
+            if (read >= kPreviousCloseField && code < kCodeSpace) m_PreviousClose[code] = snapshot.previous_close;
+            KeepDayRecord(code, row);
+        }
         m_Host.Snapshots().Append(&snapshot);
         m_Host.Statuses().Append(&share.status);
     }

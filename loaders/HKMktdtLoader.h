@@ -13,7 +13,6 @@
 #pragma once
 #include <cstdint>
 #include <map>
-#include <utility>
 #include <vector>
 
 #include "foundation/MCriticalSection.h"
@@ -46,8 +45,15 @@ public:
 
     // The day's shares as the last build run found them, by numeric code.
     bool HasCode(uint32_t code) const;
-    // Copy of the day's code entries, ascending by code.
+    // The day's code entries as the last build run made them from the file (serial and category
+    // 0), ascending by code: read back from the code table rows that run stored them at, so they
+    // are what those rows hold until the tables are next rebuilt or changed. A code the table
+    // could not hold is left out.
     std::map<uint32_t, CodeEntry> DayRecords() const;
+    // Calls visit(code, entry) for each of the day's code entries, as DayRecords has them,
+    // without copying them all at once; no lock of the loader is held during visit.
+    template <class Visit>
+    void ForEachDayRecord(Visit visit) const;
     uint32_t DayCount() const;
     // Previous close the build runs gave for the code; 0 when none did.
     uint32_t PreviousClose(uint32_t code) const;
@@ -55,12 +61,16 @@ public:
 private:
     void ParseHeader(const char* stamp, uint32_t length, int32_t* result);
 
-    // Codes are five-digit numbers: the day's records are found through a table by code, so a
-    // line of the file costs no allocation and no search.
+    // Codes are five-digit numbers: the day's codes are marked in a table by code, so a line of
+    // the file costs no allocation and no search. The entries themselves are not copied: the build
+    // stores each in the code table, and the table's row is kept instead (a full market's copy
+    // would cost megabytes that only a missing reference file ever reads).
     static constexpr uint32_t kCodeSpace = 100000;
-    static constexpr int32_t kNoRecord = -1;
-    // Stores the record of code (last line wins); the caller holds m_Lock.
-    void KeepDayRecord(uint32_t code, const CodeEntry& entry);
+    static constexpr int32_t kNoRecord = -1;  // not a code of the day
+    static constexpr int32_t kNoRow = -2;     // a code of the day the code table could not hold
+    // Marks code as the day's, its entry at row (last line wins); the caller holds m_Lock.
+    void KeepDayRecord(uint32_t code, int32_t row);
+    bool DayRecordAt(int32_t row, CodeEntry* out) const;
 
     // A refresh hands its quotes on in runs, so that the tables' locks are taken once a run
     // rather than once a line; parse called on its own stores at once. A quote built on the
@@ -75,13 +85,27 @@ private:
     bool m_Gathering = false;  // inside a refresh run; guarded by m_RunLock
     uint32_t m_GatheredCount = 0;
     Snapshot m_Gathered[kQuoteRun];
-    mutable MCriticalSection m_Lock;  // guards the day's records and the previous closes
-    std::vector<std::pair<uint32_t, CodeEntry>> m_DayRecords;  // in order of first appearance
-    std::vector<int32_t> m_DayRecordOfCode;                 // kCodeSpace places
-    std::vector<uint32_t> m_PreviousClose;                    // kCodeSpace places, 0 when none
+    mutable MCriticalSection m_Lock;  // guards the day's codes and the previous closes
+    uint32_t m_DayCount = 0;
+    std::vector<int32_t> m_DayRowOfCode;     // kCodeSpace places: a code table row, kNoRecord or kNoRow
+    std::vector<uint32_t> m_PreviousClose;   // kCodeSpace places, 0 when none
     // One run at a time: an initialisation may start while the processing thread reads.
     MCriticalSection m_RunLock;
     char m_Line[kMaxLine + 1];
 };
+
+template <class Visit>
+void HKMktdtLoader::ForEachDayRecord(Visit visit) const {
+    CodeEntry entry;
+    for (uint32_t code = 0; code < kCodeSpace; ++code) {
+        int32_t row;
+        {
+            // Not held across visit, which may take other locks.
+            MLocalSection lock(m_Lock);
+            row = m_DayRowOfCode[code];
+        }
+        if (DayRecordAt(row, &entry)) visit(code, entry);
+    }
+}
 
 }  // namespace zephyr

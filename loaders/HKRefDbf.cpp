@@ -74,8 +74,8 @@ int32_t HKRefDbf::Instance() {
 }
 
 void HKRefDbf::FillFromMarketData() {
-    for (const auto& day : m_MarketData.DayRecords()) {
-        CodeEntry entry = day.second;
+    m_MarketData.ForEachDayRecord([this](uint32_t code, const CodeEntry& day_entry) {
+        CodeEntry entry = day_entry;
         entry.category = CategoryOfCode(entry.code);
         entry.reserved1 = entry.reserved2 = 0;
         entry.reserved3 = 0;
@@ -85,14 +85,14 @@ void HKRefDbf::FillFromMarketData() {
         Snapshot snapshot;
         memset(&snapshot, 0, sizeof snapshot);
         memcpy(snapshot.code, entry.code, sizeof snapshot.code);
-        snapshot.open = snapshot.previous_close = m_MarketData.PreviousClose(day.first);
+        snapshot.open = snapshot.previous_close = m_MarketData.PreviousClose(code);
 
         ProductStatus status;
         memset(&status, 0, sizeof status);
         memcpy(status.code, entry.code, sizeof status.code);
 
-        m_Shares.push_back(Share{static_cast<int32_t>(day.first), entry, snapshot, status});
-    }
+        m_Shares.push_back(Share{static_cast<int32_t>(code), entry, snapshot, status});
+    });
 }
 
 void HKRefDbf::Merge() {

@@ -15,18 +15,20 @@ bool CodeTable::AppendSerial(const CodeEntry* record) {
     return true;
 }
 
-bool CodeTable::PutSerial(const CodeEntry* record) {
-    if (record == nullptr) return false;
+bool CodeTable::PutSerial(const CodeEntry* record) { return PutSerialAt(record) >= 0; }
+
+int32_t CodeTable::PutSerialAt(const CodeEntry* record) {
+    if (record == nullptr) return -1;
     MLocalSection guard(m_Store.Section());
     int32_t at = m_Store.IndexOfKeyLocked(record->code);
     if (at >= 0) {
         *RecordLocked(static_cast<uint32_t>(at)) = *record;
     } else {
-        if (!m_Store.AppendLocked(record)) return false;
+        if (!m_Store.AppendLocked(record)) return -1;
         at = static_cast<int32_t>(m_Store.CountLocked() - 1);
     }
     RecordLocked(static_cast<uint32_t>(at))->serial = static_cast<uint16_t>(at);
-    return true;
+    return at;
 }
 
 uint16_t CodeTable::FindNumber(int32_t n) {

@@ -25,6 +25,8 @@ public:
     virtual bool AppendSerial(const CodeEntry* record);
     // Put, then sets the stored record's serial to its position (replaced or appended).
     virtual bool PutSerial(const CodeEntry* record);
+    // PutSerial answering the position the record went to; -1 when it is null or finds no room.
+    int32_t PutSerialAt(const CodeEntry* record);
 
     // Position of the first entry with this 6-byte code; 0xFFFF when absent (or code is null).
     uint16_t FindCode(const char* code) { return FindCodeImpl(code); }

@@ -128,20 +128,26 @@ if "BM_Decompress/8192" in runs:
     mib = runs["BM_Decompress/8192"]["bytes_per_second"] / 2**20
     row("LZW decode 8 kB (this build)", "-", "%.0f MiB/s" % mib, "-", float("nan"), ">= 300 MiB/s (i386)", mib >= 300)
 
-# 5. Memory of a serving driver at 60,000 instruments: the first of the host's once-a-second VmRSS
-# samples (the driver serving, the host's replica not yet pulled; the host program,
-# its shared libraries and the stand-in level-2 module with its day's quotes included; the heap
-# of the demo's day generation given back before the driver is loaded) against the bytes of the
-# driver's tables, counted from the records the replica received.
+# 5. Memory of a serving driver at 60,000 instruments, from the host's once-a-second VmRSS samples:
+# the first of them (the driver serving, the host's replica not yet pulled) less the sample the
+# host took just before it loaded the driver (the host program and its libraries; the heap of the
+# demo's day generation was given back before that), against the bytes of the driver's tables,
+# counted from the records the replica received. The driver's part still includes the stand-in
+# level-2 module it loads, with that module's copy of the day's quotes. The whole process is shown
+# beside it, judged by nothing.
 if memory:
     demo = json.load(open(os.path.join(out, "demo.json")))
     records = demo["replica_records"]
     sizes = {"codes": 79, "snapshots": 74, "indexes": 42, "product status": 22, "short names": 72}
     tables = sum(records.get(k, 0) * v for k, v in sizes.items()) + 960
     first = demo["rss_kb"][0][1] * 1024
+    before = demo.get("rss_kb_before_driver", 0) * 1024
     peak = max(kb for _, kb in demo["rss_kb"]) * 1024
-    row("VmRSS at 60000, serving (peak %.1f MB)" % (peak / 1e6), "bytes the tables hold", "%.1f MB" % (first / 1e6),
-        "%.1f MB" % (tables / 1e6), first / tables, "<= 2", first / tables <= 2)
+    rows.append(("VmRSS at 60000, whole process (peak %.1f MB)" % (peak / 1e6), "bytes the tables hold",
+                 "%.1f MB" % (first / 1e6), "%.1f MB" % (tables / 1e6), first / tables, "-", "-"))
+    row("VmRSS at 60000, serving, less the host (%.1f MB)" % (before / 1e6), "bytes the tables hold",
+        "%.1f MB" % ((first - before) / 1e6), "%.1f MB" % (tables / 1e6), (first - before) / tables, "<= 2",
+        before > 0 and (first - before) / tables <= 2)
 
 head = ("figure", "baseline", "value", "baseline value", "ratio", "goal", "")
 widths = [max(len(str(r[i])) if i != 4 else 6 for r in rows + [head]) for i in range(7)]

@@ -32,6 +32,7 @@ bool Session::Start() {
         m_Result.load_error = "cannot enter " + m_Options.work_dir + ": " + strerror(errno);
         return false;
     }
+    m_Result.rss_kb_before_driver = ReadRssKb();
     m_Driver.reset(new hostkit::DriverLibrary(m_Options.driver_path));
     if (!m_Driver->IsLoaded()) {
         m_Result.load_error = m_Options.driver_path + ": " + m_Driver->Error();

@@ -54,6 +54,7 @@ struct SessionResult {
     uint64_t logs[4] = {};         // by level 0..3 (0: other)
     uint64_t commands = 0;
     std::vector<std::pair<uint32_t, uint64_t>> rss_kb;  // (second, VmRSS)
+    uint64_t rss_kb_before_driver = 0;  // VmRSS just before the driver was loaded: the host's own
     FinalCheck final_check;
     hostkit::MarketImage image;    // the replica at the end
     bool Ok() const;

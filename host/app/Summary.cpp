@@ -139,7 +139,8 @@ void PrintSummary(FILE* out, const SessionOptions& options, const SessionResult&
             static_cast<unsigned long long>(r.logs[1]), static_cast<unsigned long long>(r.logs[2]),
             static_cast<unsigned long long>(r.logs[3]));
     if (!r.rss_kb.empty()) {
-        fprintf(out, "memory (VmRSS)  %llu kB at first, %llu kB at the end, %llu..%llu kB\n",
+        fprintf(out, "memory (VmRSS)  %llu kB before the driver, %llu kB at first, %llu kB at the end, %llu..%llu kB\n",
+                static_cast<unsigned long long>(r.rss_kb_before_driver),
                 static_cast<unsigned long long>(r.rss_kb.front().second),
                 static_cast<unsigned long long>(r.rss_kb.back().second),
                 static_cast<unsigned long long>(MinRss(r)), static_cast<unsigned long long>(MaxRss(r)));
@@ -232,7 +233,8 @@ void PrintJsonSummary(FILE* out, const SessionOptions& options, const SessionRes
     for (size_t i = 0; i < r.rss_kb.size(); ++i) {
         fprintf(out, "%s[%u, %llu]", i > 0 ? ", " : "", r.rss_kb[i].first, u(r.rss_kb[i].second));
     }
-    fprintf(out, "],\n  \"record\": %s,\n  \"ok\": %s\n}\n", Json(options.record_path).c_str(), Bool(r.Ok()));
+    fprintf(out, "],\n  \"rss_kb_before_driver\": %llu", u(r.rss_kb_before_driver));
+    fprintf(out, ",\n  \"record\": %s,\n  \"ok\": %s\n}\n", Json(options.record_path).c_str(), Bool(r.Ok()));
     fflush(out);
 }
 

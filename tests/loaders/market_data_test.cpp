@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "loaders/HKMktdtLoader.h"
@@ -250,6 +251,39 @@ TEST_F(MarketDataTest, RepeatedCodeAndShortLines) {
     const Snapshot listed = SnapshotOf("00005");
     EXPECT_EQ(+listed.volume, 100u);
     EXPECT_EQ(+listed.last, 0u);
+}
+
+// The day's entries are read back from the table rows the build stored them at: the last line of
+// a code wins even when it writes the code in another form, and a later build forgets the codes
+// its file no longer lists.
+TEST_F(MarketDataTest, DayRecordsFollowTheLastLineOfEachCode) {
+    Write(MdHeader("20141208-10:00:00") + MdShare("00700", u"甲", "A") + MdShare("0700", u"乙", "B") +
+          MdShare("00005", u"丙", "C") + kTrailer);
+    ASSERT_EQ(m_Loader(HKMktdtLoader::kBuild), 0);
+    EXPECT_EQ(m_Host.codes.Count(), 3u);  // "00700" and "0700" are two rows of the table
+    EXPECT_EQ(m_Loader.DayCount(), 2u);
+    const std::map<uint32_t, CodeEntry> day = m_Loader.DayRecords();
+    ASSERT_EQ(day.size(), 2u);
+    const CodeEntry e = day.at(700);
+    EXPECT_EQ(Text(e.code, 6), "0700");
+    EXPECT_EQ(Text(e.full_name, 16), "乙");
+    EXPECT_EQ(Text(e.second_name, 16), "B");
+    EXPECT_EQ(+e.serial, 0u);
+    EXPECT_EQ(+e.category, 0u);
+    CodeEntry row;
+    const char short_code[6] = "0700";
+    ASSERT_TRUE(m_Host.codes.GetByCode(&row, short_code));
+    row.serial = 0;
+    row.category = 0;
+    EXPECT_EQ(memcmp(&row, &e, sizeof row), 0);  // otherwise the row's bytes
+
+    Write(MdHeader("20141208-10:00:00") + MdShare("00005", u"丙", "C") + kTrailer);
+    m_Host.codes.Clear();
+    ASSERT_EQ(m_Loader(HKMktdtLoader::kBuild), 0);
+    EXPECT_EQ(m_Loader.DayCount(), 1u);
+    EXPECT_FALSE(m_Loader.HasCode(700));
+    ASSERT_EQ(m_Loader.DayRecords().size(), 1u);
+    EXPECT_EQ(Text(m_Loader.DayRecords().at(5).full_name, 16), "丙");
 }
 
 TEST_F(MarketDataTest, Level2DataKeepsWhatTheFileDoesNotCarry) {
