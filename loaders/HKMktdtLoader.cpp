@@ -36,8 +36,13 @@ int32_t NumberAt(const char* text, uint32_t field_length, uint32_t offset, uint3
 
 // What a share line gives, taken field by field. Text fields point into the line.
 struct ShareLine {
-    ShareLine(LoaderHost& line_host, bool build_mode)
-        : host(line_host), build(build_mode), nominal(line_host.Settings().use_nominal_price) {
+    // quote_slot: where the quote is built (a refresh builds it straight into its run), or null for
+    // the line's own.
+    ShareLine(LoaderHost& line_host, bool build_mode, Snapshot* quote_slot)
+        : host(line_host),
+          build(build_mode),
+          nominal(line_host.Settings().use_nominal_price),
+          snapshot(quote_slot != nullptr ? *quote_slot : own_snapshot) {
         memset(&snapshot, 0, sizeof snapshot);
         if (!build) return;  // a refresh takes only the quote
         memset(&entry, 0, sizeof entry);
@@ -51,7 +56,8 @@ struct ShareLine {
     TextField name;         // UTF-16LE bytes
     TextField second_name;
     CodeEntry entry;
-    Snapshot snapshot;
+    Snapshot own_snapshot;
+    Snapshot& snapshot;
     ProductStatus status;
 };
 
@@ -203,7 +209,7 @@ void ConvertName(const TextField& field, CodeEntry& entry) {
 }  // namespace
 
 HKMktdtLoader::HKMktdtLoader(LoaderHost& host)
-    : m_Host(host), m_DayRowOfCode(kCodeSpace, kNoRecord), m_PreviousClose(kCodeSpace, 0) {
+    : m_Host(host), m_DayRowOfCode(kCodeSpace, kNoRecord), m_PreviousClose(kCodeSpace, 0), m_Block(kReadBlock) {
     m_Line[0] = 0;
 }
 
@@ -254,7 +260,7 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
     }
     MLogger& log = m_Host.Logger();
     const char* path = m_Host.Settings().mktdt.GetData();
-    LineFile file(log, kModule, "HKMktdtLoader::operator()", m_Line, sizeof m_Line);
+    LineFile file(log, kModule, "HKMktdtLoader::operator()", m_Line, sizeof m_Line, m_Block.data(), kReadBlock);
     if (!file.Open(path, m_Host.MarketDataPathFlag().exchange(0) != 0)) {
         log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 打开实时数据文件失败!");
         return -1;
@@ -264,7 +270,7 @@ int32_t HKMktdtLoader::operator()(uint8_t mode) {
     int32_t result = 0;
     m_Gathering = m_Mode == kRefresh;
     m_GatheredCount = 0;
-    file.ReadLines([&](const char* line, int32_t length) {
+    file.ReadLinesInPlace([&](const char* line, int32_t length) {
         if (parse(line, length) != -100) return true;
         result = -100;
         if (m_Mode == kBuild) log.Write(kLogWarning, kModule, "HKMktdtLoader::operator() : 实时数据文件失效!");
@@ -321,7 +327,10 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
     }
     if (!KindIs(field, "D401")) return -3;
 
-    ShareLine share(m_Host, m_Mode == kBuild);
+    // A refresh builds the quote in the next place of its run; a line that gives no quote leaves
+    // that place to the next line.
+    Snapshot* const slot = m_Gathering ? &m_Gathered[m_GatheredCount] : nullptr;
+    ShareLine share(m_Host, m_Mode == kBuild, slot);
     const int32_t taken = TakeShareFields(cursor, share, std::make_index_sequence<kShareFieldCount>());
     if (taken < 1) return -3;  // a rejected field, or no code field at all
     const uint32_t read = static_cast<uint32_t>(taken);
@@ -353,18 +362,13 @@ int32_t HKMktdtLoader::parse(const char* line, int32_t length) {
     }
     if (read == kShareFieldCount) {
         snapshot.open = snapshot.previous_close != 0 ? snapshot.previous_close : snapshot.last;
-        StoreQuote(snapshot);
+        if (slot == nullptr) {
+            m_Host.UpdateSnapshot(snapshot);
+        } else if (++m_GatheredCount == kQuoteRun) {
+            StoreGatheredQuotes();
+        }
     }
     return 0;
-}
-
-void HKMktdtLoader::StoreQuote(const Snapshot& snapshot) {
-    if (!m_Gathering) {
-        m_Host.UpdateSnapshot(snapshot);
-        return;
-    }
-    m_Gathered[m_GatheredCount++] = snapshot;
-    if (m_GatheredCount == kQuoteRun) StoreGatheredQuotes();
 }
 
 void HKMktdtLoader::StoreGatheredQuotes() {

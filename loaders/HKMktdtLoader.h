@@ -77,7 +77,6 @@ private:
     // level-2 snapshot is stored up to a run later; a refresh runs only while the level-2 feed is
     // silent, and the file's fields replace the same fields either way.
     static constexpr uint32_t kQuoteRun = 64;
-    void StoreQuote(const Snapshot& snapshot);
     void StoreGatheredQuotes();
 
     LoaderHost& m_Host;
@@ -92,6 +91,10 @@ private:
     // One run at a time: an initialisation may start while the processing thread reads.
     MCriticalSection m_RunLock;
     char m_Line[kMaxLine + 1];
+    // A full market's file is megabytes, read every second: in big blocks, its lines parsed where
+    // they were read.
+    static constexpr uint32_t kReadBlock = 131072;
+    std::vector<char> m_Block;
 };
 
 template <class Visit>

@@ -21,7 +21,9 @@ public:
     // module, who: the log module and the "<who> : " start of every line this run logs. line: the
     // loader's line buffer of size bytes; the longest line read is size - 1 bytes, line end counted
     // (at most LineReader::kMaxLineLimit).
-    LineFile(MLogger& log, const char* module, const char* who, char* line, uint32_t size);
+    // block, block_size: a larger read block of the loader's own (see LineReader).
+    LineFile(MLogger& log, const char* module, const char* who, char* line, uint32_t size, char* block = nullptr,
+             uint32_t block_size = 0);
     LineFile(const LineFile&) = delete;
     LineFile& operator=(const LineFile&) = delete;
 
@@ -39,6 +41,17 @@ public:
         int32_t length = 0;
         while ((length = m_Reader.Next(m_Line, m_Size)) > 0) {
             if (!handle(static_cast<const char*>(m_Line), length)) break;
+        }
+        m_Reader.WarnReadProblems(m_Log, m_Module, m_Who);
+    }
+    // ReadLines with the lines left where they were read: not terminated, and valid only until
+    // handle returns.
+    template <class Handle>
+    void ReadLinesInPlace(Handle&& handle) {
+        const char* line = nullptr;
+        int32_t length = 0;
+        while ((length = m_Reader.NextInPlace(&line)) > 0) {
+            if (!handle(line, length)) break;
         }
         m_Reader.WarnReadProblems(m_Log, m_Module, m_Who);
     }

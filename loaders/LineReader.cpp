@@ -8,8 +8,11 @@
 
 namespace zephyr {
 
-LineReader::LineReader(MFile& file, uint32_t max_line)
-    : m_File(file), m_MaxLine(max_line < 1 ? 1 : (max_line > kMaxLineLimit ? kMaxLineLimit : max_line)) {}
+LineReader::LineReader(MFile& file, uint32_t max_line, char* block, uint32_t block_size)
+    : m_File(file),
+      m_MaxLine(max_line < 1 ? 1 : (max_line > kMaxLineLimit ? kMaxLineLimit : max_line)),
+      m_Block(block != nullptr && block_size > kBlockSize ? block : m_Own),
+      m_BlockSize(block != nullptr && block_size > kBlockSize ? block_size : kBlockSize) {}
 
 int32_t LineReader::Rewind() {
     m_Begin = m_End = 0;
@@ -68,8 +71,8 @@ int32_t LineReader::Fill() {
         m_End -= m_Begin;
         m_Begin = 0;
     }
-    if (m_End >= kBlockSize) return 0;
-    const int32_t got = m_File.Read(m_Block + m_End, kBlockSize - m_End);
+    if (m_End >= m_BlockSize) return 0;
+    const int32_t got = m_File.Read(m_Block + m_End, m_BlockSize - m_End);
     if (got > 0) m_End += static_cast<uint32_t>(got);
     if (got < 0) m_ReadError = got;
     return got;
@@ -77,6 +80,20 @@ int32_t LineReader::Fill() {
 
 int32_t LineReader::Next(char* line, uint32_t size) {
     if (line == nullptr || size <= m_MaxLine) return ERR_BAD_ARGUMENT;
+    const char* start = nullptr;
+    const int32_t length = Take(&start);
+    if (length <= 0) return length;
+    memcpy(line, start, static_cast<uint32_t>(length));
+    line[length] = 0;
+    return length;
+}
+
+int32_t LineReader::NextInPlace(const char** line) {
+    if (line == nullptr) return ERR_BAD_ARGUMENT;
+    return Take(line);
+}
+
+int32_t LineReader::Take(const char** line) {
     for (;;) {
         const char* start = m_Block + m_Begin;
         const uint32_t held = m_End - m_Begin;
@@ -96,8 +113,7 @@ int32_t LineReader::Next(char* line, uint32_t size) {
                 m_Begin += newline != nullptr ? length : held;
                 continue;
             }
-            memcpy(line, start, length);
-            line[length] = 0;
+            *line = start;
             m_Begin += length;
             return static_cast<int32_t>(length);
         }
@@ -112,9 +128,9 @@ int32_t LineReader::Next(char* line, uint32_t size) {
             m_Begin = m_End = 0;
             return 0;
         }
-        memcpy(line, m_Block + m_Begin, rest);
-        line[rest] = 0;
-        m_Begin = m_End = 0;
+        // Handed out in place: the bytes stay where they are until the next call.
+        *line = m_Block + m_Begin;
+        m_Begin = m_End;
         return static_cast<int32_t>(rest);
     }
 }

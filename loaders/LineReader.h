@@ -20,13 +20,19 @@ public:
     static constexpr uint32_t kMaxLineLimit = 8191;
 
     // max_line: longest accepted line in bytes, line end counted (at most kMaxLineLimit).
-    LineReader(MFile& file, uint32_t max_line);
+    // block, block_size: a larger read block the caller owns for as long as the reader lives
+    // (fewer reads of a big file); without it, or when it is not larger, the reader's own
+    // kBlockSize bytes serve.
+    LineReader(MFile& file, uint32_t max_line, char* block = nullptr, uint32_t block_size = 0);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
     // Copies the next line into line (size bytes, at least max_line + 1) and terminates it.
     // Returns its length in bytes (> 0), 0 at the end of the file, or the file's negative error.
     int32_t Next(char* line, uint32_t size);
+    // Next without the copy: *line points at the line's bytes in the read block (not terminated),
+    // valid until the reader is next called.
+    int32_t NextInPlace(const char** line);
     // Back to the start of the file; the skipped-line count starts again from 0. 1, or the
     // file's error.
     int32_t Rewind();
@@ -46,6 +52,8 @@ public:
 private:
     // Reads more of the file behind the bytes still held. Bytes read, 0 at the end, or error.
     int32_t Fill();
+    // The next line as NextInPlace gives it.
+    int32_t Take(const char** line);
     // Whether the file's last line is one FindTrailerAndRewind accepts. Leaves the file position
     // and the block's bytes undefined (a Rewind follows).
     bool LastLineIsTrailer();
@@ -58,7 +66,9 @@ private:
     int32_t m_ReadError = 0;  // the file's last read error, 0 when none
     int32_t m_TailError = 0;  // a failed read of the file's end, recovered by reading it through
     bool m_Skipping = false;  // inside an over-long line, looking for its end
-    char m_Block[kBlockSize];
+    char* m_Block;            // m_Own or the caller's block
+    uint32_t m_BlockSize;
+    char m_Own[kBlockSize];
 };
 
 }  // namespace zephyr
