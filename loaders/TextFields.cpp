@@ -71,11 +71,16 @@ uint64_t NumberWord(const char* text, uint32_t length, uint32_t start) {
     return word;
 }
 
+// Per byte of word, the top bit set where the byte is not a decimal digit (without carries
+// between bytes: 10..255 after the subtraction of '0').
+uint64_t NonDigits(uint64_t word) {
+    const uint64_t v = word ^ (0x30 * kEachByte);  // digits become 0..9
+    return (((v & (0x7F * kEachByte)) + 0x76 * kEachByte) | v) & (0x80 * kEachByte);
+}
+
 // How many bytes at the start of word are decimal digits (8 when all are).
 uint32_t DigitRun(uint64_t word) {
-    const uint64_t v = word ^ (0x30 * kEachByte);  // digits become 0..9
-    // Per byte, without carries between bytes: the top bit set for 10..255.
-    const uint64_t other = (((v & (0x7F * kEachByte)) + 0x76 * kEachByte) | v) & (0x80 * kEachByte);
+    const uint64_t other = NonDigits(word);
     return other == 0 ? kWordBytes : static_cast<uint32_t>(__builtin_ctzll(other)) >> 3;
 }
 
@@ -95,24 +100,39 @@ uint64_t DigitsValue(uint64_t word, uint32_t n) {
 }
 
 // The exchange's prices and volumes stand right-aligned in fields of 8 to 16 bytes with at most
-// eight characters: true and the number's word (as NumberWord gives it from the first
-// non-space) when every byte before the field's last eight is a space and those eight are not all
-// spaces. Two loads and no loop; false sends the field the general way.
-bool PaddedWord(const char* text, uint32_t length, uint64_t* word) {
+// eight characters: true, the field's last eight bytes and the place of the first non-space among
+// them when every byte before those eight is a space and they are not all spaces. Two loads and no
+// loop; false sends the field the general way.
+bool PaddedTail(const char* text, uint32_t length, uint64_t* tail, uint32_t* first) {
     if (length < kWordBytes || length > 2 * kWordBytes) return false;
     constexpr uint64_t kEightSpaces = 0x20 * kEachByte;
     uint64_t head;
-    uint64_t tail;
     memcpy(&head, text, kWordBytes);
-    memcpy(&tail, text + length - kWordBytes, kWordBytes);
+    memcpy(tail, text + length - kWordBytes, kWordBytes);
     const uint32_t padding = length - kWordBytes;  // the bytes before the last eight
     const uint64_t padding_mask = padding == kWordBytes ? ~0ull : (1ull << (8 * padding)) - 1;
     if (((head ^ kEightSpaces) & padding_mask) != 0) return false;
-    const uint64_t other = tail ^ kEightSpaces;
+    const uint64_t other = *tail ^ kEightSpaces;
     if (other == 0) return false;
-    *word = tail >> (static_cast<uint32_t>(__builtin_ctzll(other)) & ~7u);
+    *first = static_cast<uint32_t>(__builtin_ctzll(other)) >> 3;
     return true;
 }
+
+// The number's word of such a field, as NumberWord gives it from the first non-space.
+bool PaddedWord(const char* text, uint32_t length, uint64_t* word) {
+    uint64_t tail;
+    uint32_t first;
+    if (!PaddedTail(text, length, &tail, &first)) return false;
+    *word = tail >> (8 * first);
+    return true;
+}
+
+// The top bits of the first n bytes (0 to 7).
+uint64_t FirstBytesTopBits(uint32_t n) { return n == 0 ? 0 : (0x80 * kEachByte) >> (8 * (kWordBytes - n)); }
+
+// In a padded tail whose bytes from first on are all digits, the spaces before them read as
+// '0's: the eight bytes are then one number.
+constexpr uint64_t kSpaceToZero = 0x10 * kEachByte;
 
 // PlainDigits for a number of at most eight characters held in word.
 bool ShortPlainDigits(uint64_t word, uint64_t* mantissa_out, uint32_t* fraction_out) {
@@ -208,10 +228,26 @@ bool PlainDecimal(const char* text, uint32_t length, double* out) {
     return true;
 }
 
+// The exchange's usual price: "d.ddd" to "dddd.ddd" right-aligned in a padded field. With its point
+// taken out and its padding read as '0's it is one eight-digit number, the price in thousandths.
+bool PaddedPrice(const TextField& field, uint32_t* out) {
+    uint64_t tail;
+    uint32_t first;
+    constexpr uint32_t kPoint = 4;  // ".ddd" ends the field
+    if (field.text == nullptr || !PaddedTail(field.text, field.length, &tail, &first) || first >= kPoint) return false;
+    if (NonDigits(tail) != (FirstBytesTopBits(first) | 0x80ull << (8 * kPoint)) || ByteOf(tail, kPoint) != '.') {
+        return false;
+    }
+    const uint64_t joined = ((tail & 0xFFFFFFFFull) << 8) | (tail & 0xFFFFFF0000000000ull) | '0';
+    *out = static_cast<uint32_t>(DigitsValue(joined | kSpaceToZero, kWordBytes));
+    return true;
+}
+
 // A plain price of at most three decimals, x = m / 10^f: (x + 0.0005) x 1000 in doubles lies
 // within far less than 0.5 of m x 10^(3-f) + 0.5, so its integer part is m x 10^(3-f), and no
 // double need be computed. False for any other field.
 bool PlainThousandths(const TextField& field, uint32_t* out) {
+    if (PaddedPrice(field, out)) return true;
     static const uint64_t kScale[4] = {1000, 100, 10, 1};
     uint64_t mantissa;
     uint32_t fraction;
@@ -228,6 +264,13 @@ bool PlainThousandths(const TextField& field, uint32_t* out) {
 constexpr uint32_t kPlainIntegerDigits = 18;
 
 bool PlainInteger(const char* text, uint32_t length, int64_t* out) {
+    // The exchange's usual volume: digits only behind the padding.
+    uint64_t tail;
+    uint32_t first;
+    if (PaddedTail(text, length, &tail, &first) && NonDigits(tail) == FirstBytesTopBits(first)) {
+        *out = static_cast<int64_t>(DigitsValue(tail | kSpaceToZero, kWordBytes));
+        return true;
+    }
     uint64_t word;
     const bool padded = PaddedWord(text, length, &word);
     const uint32_t start = padded ? 0 : SpacesBefore(text, length);

@@ -111,9 +111,25 @@ TEST(TextFields, ShortPricesAsTheDoublesGiveThem) {
     }
 }
 
+// The three readers of a field give what the general reader and the double formula give. The
+// field is its own allocation of exactly its bytes, so a read past either end shows under the
+// address sanitizer.
+void ExpectAsTheGeneralReader(const std::string& text) {
+    const std::vector<char> bytes(text.begin(), text.end());
+    const TextField field{bytes.data(), static_cast<uint32_t>(bytes.size())};
+    const double general = MText::ToDouble(text.data(), text.size());
+    const double direct = FieldDouble(field);
+    ASSERT_EQ(memcmp(&general, &direct, sizeof general), 0) << "'" << text << "' " << general << " " << direct;
+    ASSERT_EQ(FieldInt64(field), MText::ToInt64(text.data(), text.size())) << "'" << text << "'";
+    volatile double sum = general + 0.0005;
+    volatile double product = sum * 1000.0;
+    const double v = product;
+    const uint32_t expected = !(v > 0) ? 0 : v >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(v);
+    ASSERT_EQ(PriceThousandths(field), expected) << "'" << text << "'";
+}
+
 // Short numbers are read a word at a time: any mix of the characters that matter, at every
-// length and padding, gives what the general reader gives. Each field is its own allocation of
-// exactly its bytes, so a read past either end shows under the address sanitizer.
+// length and padding.
 TEST(TextFields, ShortFieldsOfAnyBytesAsTheGeneralReaderReadsThem) {
     std::mt19937 random(20261211);
     const char alphabet[] = "0123456789999..  eE+-|x\n\t";
@@ -121,17 +137,33 @@ TEST(TextFields, ShortFieldsOfAnyBytesAsTheGeneralReaderReadsThem) {
         std::string text(random() % 19, ' ');
         for (char& c : text) c = alphabet[random() % (sizeof alphabet - 1)];
         if (i % 2 == 0) text.insert(0, random() % 10, ' ');
-        const std::vector<char> bytes(text.begin(), text.end());
-        const TextField field{bytes.data(), static_cast<uint32_t>(bytes.size())};
-        const double general = MText::ToDouble(text.data(), text.size());
-        const double direct = FieldDouble(field);
-        ASSERT_EQ(memcmp(&general, &direct, sizeof general), 0) << "'" << text << "' " << general << " " << direct;
-        ASSERT_EQ(FieldInt64(field), MText::ToInt64(text.data(), text.size())) << "'" << text << "'";
-        volatile double sum = general + 0.0005;
-        volatile double product = sum * 1000.0;
-        const double v = product;
-        const uint32_t expected = !(v > 0) ? 0 : v >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(v);
-        ASSERT_EQ(PriceThousandths(field), expected) << "'" << text << "'";
+        ExpectAsTheGeneralReader(text);
+        if (::testing::Test::HasFatalFailure()) return;
+    }
+}
+
+// Every shape of up to six characters made of a digit, a zero, a point, a space, an exponent and
+// a sign, right-aligned at its own width and in the exchange's field widths: the prices and
+// volumes the exchange writes are among them, and so is every near miss of their forms.
+TEST(TextFields, PaddedShapesAsTheGeneralReaderReadsThem) {
+    const char kinds[] = "70. e-";
+    for (uint32_t length = 1; length <= 6; ++length) {
+        uint32_t shapes = 1;
+        for (uint32_t k = 0; k < length; ++k) shapes *= 6;
+        for (uint32_t shape = 0; shape < shapes; ++shape) {
+            std::string number;
+            for (uint32_t k = 0, rest = shape; k < length; ++k, rest /= 6) number += kinds[rest % 6];
+            for (size_t width : {size_t{0}, size_t{8}, size_t{11}, size_t{16}}) {
+                ExpectAsTheGeneralReader(std::string(width > length ? width - length : 0, ' ') + number);
+                if (::testing::Test::HasFatalFailure()) return;
+            }
+        }
+    }
+    for (const char* price : {"0.000", "8.910", "99.999", "1234.567", "12345.678", "1.23", "1.2345", ".123", "1.", "123"}) {
+        for (size_t width = 0; width <= 18; ++width) {
+            ExpectAsTheGeneralReader(std::string(width > strlen(price) ? width - strlen(price) : 0, ' ') + price);
+            if (::testing::Test::HasFatalFailure()) return;
+        }
     }
 }
 
