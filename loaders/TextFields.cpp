@@ -37,24 +37,11 @@ double Thousandths(const TextField& field) {
 // digits, an exponent) goes to MText, which gives these forms the same value.
 constexpr uint32_t kPlainDigits = 15;
 
-uint32_t SpacesBefore(const char* text, uint32_t length) {
-    // Eight at a time first: the exchange pads its numbers to a fixed width.
-    constexpr uint64_t kEightSpaces = 0x2020202020202020ull;
-    uint32_t i = 0;
-    for (uint64_t eight; i + 8 <= length; i += 8) {
-        memcpy(&eight, text + i, 8);
-        const uint64_t other = eight ^ kEightSpaces;
-        // The first byte that is not a space: the lowest non-zero byte of a little-endian load.
-        if (other != 0) return i + (static_cast<uint32_t>(__builtin_ctzll(other)) >> 3);
-    }
-    while (i < length && text[i] == ' ') ++i;
-    return i;
-}
-
 // Numbers of at most eight characters after their padding (the exchange's prices and most of its
 // volumes) are read as one 8-byte word: a loop per digit costs a mispredicted exit per number.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the words below hold the first character lowest");
 constexpr uint64_t kEachByte = 0x0101010101010101ull;
+constexpr uint64_t kEightSpaces = 0x20 * kEachByte;
 constexpr uint32_t kWordBytes = 8;
 
 // The rest bytes (1 to 8) of the field from start, the first one lowest and zero bytes above them. A
@@ -105,7 +92,6 @@ uint64_t DigitsValue(uint64_t word, uint32_t n) {
 // loop; false sends the field the general way.
 bool PaddedTail(const char* text, uint32_t length, uint64_t* tail, uint32_t* first) {
     if (length < kWordBytes || length > 2 * kWordBytes) return false;
-    constexpr uint64_t kEightSpaces = 0x20 * kEachByte;
     uint64_t head;
     memcpy(&head, text, kWordBytes);
     memcpy(tail, text + length - kWordBytes, kWordBytes);
@@ -118,13 +104,21 @@ bool PaddedTail(const char* text, uint32_t length, uint64_t* tail, uint32_t* fir
     return true;
 }
 
-// The number's word of such a field, as NumberWord gives it from the first non-space.
-bool PaddedWord(const char* text, uint32_t length, uint64_t* word) {
+// Where the number of a field starts, after its padding of spaces.
+uint32_t SpacesBefore(const char* text, uint32_t length) {
     uint64_t tail;
     uint32_t first;
-    if (!PaddedTail(text, length, &tail, &first)) return false;
-    *word = tail >> (8 * first);
-    return true;
+    if (PaddedTail(text, length, &tail, &first)) return length - kWordBytes + first;
+    // Eight at a time: the exchange pads its numbers to a fixed width.
+    uint32_t i = 0;
+    for (uint64_t eight; i + 8 <= length; i += 8) {
+        memcpy(&eight, text + i, 8);
+        const uint64_t other = eight ^ kEightSpaces;
+        // The first byte that is not a space: the lowest non-zero byte of a little-endian load.
+        if (other != 0) return i + (static_cast<uint32_t>(__builtin_ctzll(other)) >> 3);
+    }
+    while (i < length && text[i] == ' ') ++i;
+    return i;
 }
 
 // The top bits of the first n bytes (0 to 7).
@@ -185,8 +179,6 @@ bool MediumPlainDigits(const char* text, uint32_t length, uint32_t start, bool* 
 
 // The digits of a plain decimal as one integer and the number of them after the point.
 bool PlainDigits(const char* text, uint32_t length, uint64_t* mantissa_out, uint32_t* fraction_out) {
-    uint64_t padded;
-    if (PaddedWord(text, length, &padded)) return ShortPlainDigits(padded, mantissa_out, fraction_out);
     const uint32_t start = SpacesBefore(text, length);
     if (start == length) return false;
     if (length - start <= kWordBytes) return ShortPlainDigits(NumberWord(text, length, start), mantissa_out, fraction_out);
@@ -271,12 +263,10 @@ bool PlainInteger(const char* text, uint32_t length, int64_t* out) {
         *out = static_cast<int64_t>(DigitsValue(tail | kSpaceToZero, kWordBytes));
         return true;
     }
-    uint64_t word;
-    const bool padded = PaddedWord(text, length, &word);
-    const uint32_t start = padded ? 0 : SpacesBefore(text, length);
+    const uint32_t start = SpacesBefore(text, length);
     if (start == length) return false;
-    if (padded || length - start <= kWordBytes) {
-        if (!padded) word = NumberWord(text, length, start);
+    if (length - start <= kWordBytes) {
+        const uint64_t word = NumberWord(text, length, start);
         const uint32_t digits = DigitRun(word);
         if (digits == 0) return false;
         *out = static_cast<int64_t>(DigitsValue(word, digits));
