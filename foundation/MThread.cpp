@@ -12,6 +12,17 @@
 #include "foundation/MErrorCode.h"
 #include "foundation/MText.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define ZEPHYR_ADDRESS_CHECKS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZEPHYR_ADDRESS_CHECKS 1
+#endif
+#endif
+#if defined(ZEPHYR_ADDRESS_CHECKS)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace zephyr {
 
 namespace {
@@ -72,13 +83,42 @@ bool MThread::WaitExited(uint32_t timeout_ms) {
 
 namespace {
 
+// The lowest address of the calling thread's stack; null when unknown or not needed.
+char* StackLow() {
+#if defined(ZEPHYR_ADDRESS_CHECKS)
+    pthread_attr_t attr;
+    void* low = nullptr;
+    size_t size = 0;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+        pthread_attr_getstack(&attr, &low, &size);
+        pthread_attr_destroy(&attr);
+    }
+    return static_cast<char*>(low);
+#else
+    return nullptr;
+#endif
+}
+
+// A cancel that lands anywhere unwinds the worker's frames without the address checker clearing
+// their marks; its runtime then puts its own locals where those frames were and takes them for
+// a fault of its own. Everything below the handler is dead: cleared before the cancel goes on.
+void ForgetUnwoundFrames(char* stack_low) {
+#if defined(ZEPHYR_ADDRESS_CHECKS)
+    char* const frame = static_cast<char*>(__builtin_frame_address(0));
+    if (stack_low != nullptr && stack_low < frame) __asan_unpoison_memory_region(stack_low, static_cast<size_t>(frame - stack_low));
+#else
+    (void)stack_low;
+#endif
+}
+
 // Runs the worker. The cancel of a forced end unwinds as an exception without an object, which
 // the reference in its handler binds to: not a fault, so the undefined-behaviour checks are
 // off in this one function.
-__attribute__((no_sanitize("undefined"))) void RunWorker(MThreadFunction function, void* argument) {
+__attribute__((no_sanitize("undefined"))) void RunWorker(MThreadFunction function, void* argument, char* stack_low) {
     try {
         function(argument);
     } catch (abi::__forced_unwind&) {
+        ForgetUnwoundFrames(stack_low);
         throw;  // the cancel must unwind to the end
     } catch (...) {
         // An exception leaving a worker would end the whole process; the worker ends instead.
@@ -97,7 +137,7 @@ void* MThread::Trampoline(void* raw) {
     self->m_ThreadId.store(static_cast<uint32_t>(syscall(SYS_gettid)), std::memory_order_release);
     // A worker that does not stop in time is cancelled wherever it is, busy loops included.
     pthread_setcanceltype(PTHREAD_CANCEL_ASYNCHRONOUS, nullptr);
-    RunWorker(self->m_Function, self->m_Argument);
+    RunWorker(self->m_Function, self->m_Argument, StackLow());
     pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, nullptr);
     return nullptr;
 }
