@@ -42,6 +42,7 @@ constexpr uint32_t kPlainDigits = 15;
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the words below hold the first character lowest");
 constexpr uint64_t kEachByte = 0x0101010101010101ull;
 constexpr uint64_t kEightSpaces = 0x20 * kEachByte;
+constexpr uint64_t kTopBits = 0x80 * kEachByte;  // the top bit of every byte
 constexpr uint32_t kWordBytes = 8;
 
 // The rest bytes (1 to 8) of the field from start, the first one lowest and zero bytes above them. A
@@ -62,7 +63,7 @@ uint64_t NumberWord(const char* text, uint32_t length, uint32_t start) {
 // between bytes: 10..255 after the subtraction of '0').
 uint64_t NonDigits(uint64_t word) {
     const uint64_t v = word ^ (0x30 * kEachByte);  // digits become 0..9
-    return (((v & (0x7F * kEachByte)) + 0x76 * kEachByte) | v) & (0x80 * kEachByte);
+    return (((v & (0x7F * kEachByte)) + 0x76 * kEachByte) | v) & kTopBits;
 }
 
 // How many bytes at the start of word are decimal digits (8 when all are).
@@ -72,6 +73,9 @@ uint32_t DigitRun(uint64_t word) {
 }
 
 uint8_t ByteOf(uint64_t word, uint32_t at) { return static_cast<uint8_t>(word >> (8 * at)); }
+
+// A mask of the first n bytes (0 to 8) of a word.
+uint64_t LowBytes(uint32_t n) { return n >= kWordBytes ? ~0ull : (1ull << (8 * n)) - 1; }
 
 // The value of the first n digits (1 to 8) of word.
 uint64_t DigitsValue(uint64_t word, uint32_t n) {
@@ -96,8 +100,7 @@ bool PaddedTail(const char* text, uint32_t length, uint64_t* tail, uint32_t* fir
     memcpy(&head, text, kWordBytes);
     memcpy(tail, text + length - kWordBytes, kWordBytes);
     const uint32_t padding = length - kWordBytes;  // the bytes before the last eight
-    const uint64_t padding_mask = padding == kWordBytes ? ~0ull : (1ull << (8 * padding)) - 1;
-    if (((head ^ kEightSpaces) & padding_mask) != 0) return false;
+    if (((head ^ kEightSpaces) & LowBytes(padding)) != 0) return false;
     const uint64_t other = *tail ^ kEightSpaces;
     if (other == 0) return false;
     *first = static_cast<uint32_t>(__builtin_ctzll(other)) >> 3;
@@ -121,9 +124,6 @@ uint32_t SpacesBefore(const char* text, uint32_t length) {
     return i;
 }
 
-// The top bits of the first n bytes (0 to 7).
-uint64_t FirstBytesTopBits(uint32_t n) { return n == 0 ? 0 : (0x80 * kEachByte) >> (8 * (kWordBytes - n)); }
-
 // In a padded tail whose bytes from first on are all digits, the spaces before them read as
 // '0's: the eight bytes are then one number.
 constexpr uint64_t kSpaceToZero = 0x10 * kEachByte;
@@ -136,7 +136,7 @@ bool ShortPlainDigits(uint64_t word, uint64_t* mantissa_out, uint32_t* fraction_
     uint64_t joined = word;
     if (whole < kWordBytes && ByteOf(word, whole) == '.') {
         // The point taken out: the bytes above it move down over it.
-        const uint64_t below = whole == 0 ? 0 : ~0ull >> (64 - 8 * whole);
+        const uint64_t below = LowBytes(whole);
         joined = (word & below) | ((word >> 8) & ~below);
         digits = DigitRun(joined);
         end = digits + 1;
@@ -227,7 +227,7 @@ bool PaddedPrice(const TextField& field, uint32_t* out) {
     uint32_t first;
     constexpr uint32_t kPoint = 4;  // ".ddd" ends the field
     if (field.text == nullptr || !PaddedTail(field.text, field.length, &tail, &first) || first >= kPoint) return false;
-    if (NonDigits(tail) != (FirstBytesTopBits(first) | 0x80ull << (8 * kPoint)) || ByteOf(tail, kPoint) != '.') {
+    if (NonDigits(tail) != ((LowBytes(first) & kTopBits) | 0x80ull << (8 * kPoint)) || ByteOf(tail, kPoint) != '.') {
         return false;
     }
     const uint64_t joined = ((tail & 0xFFFFFFFFull) << 8) | (tail & 0xFFFFFF0000000000ull) | '0';
@@ -259,7 +259,7 @@ bool PlainInteger(const char* text, uint32_t length, int64_t* out) {
     // The exchange's usual volume: digits only behind the padding.
     uint64_t tail;
     uint32_t first;
-    if (PaddedTail(text, length, &tail, &first) && NonDigits(tail) == FirstBytesTopBits(first)) {
+    if (PaddedTail(text, length, &tail, &first) && NonDigits(tail) == (LowBytes(first) & kTopBits)) {
         *out = static_cast<int64_t>(DigitsValue(tail | kSpaceToZero, kWordBytes));
         return true;
     }
