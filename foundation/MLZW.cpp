@@ -53,27 +53,61 @@ private:
 // Reads codes most significant bit first.
 class BitReader {
 public:
-    BitReader(const uint8_t* in, size_t length) : m_In(in), totalBits_(static_cast<uint64_t>(length) * 8) {}
+    BitReader(const uint8_t* in, size_t length) : m_In(in), m_Length(length) {}
 
     int32_t Get(int width, uint32_t* code) {
         if (width <= 0 || width > kMaxWidth) return ERR_BAD_ARGUMENT;
-        if (m_Bits + static_cast<uint64_t>(width) > totalBits_) return ERR_LZW_NO_DATA;
-        const size_t index = static_cast<size_t>(m_Bits >> 3);
-        const int offset = static_cast<int>(m_Bits & 7);
-        const int bytes = (offset + width + 7) >> 3;
-        uint64_t window = 0;
-        for (int k = 0; k < bytes; ++k) window = (window << 8) | m_In[index + k];
-        window >>= bytes * 8 - offset - width;
-        *code = static_cast<uint32_t>(window & ((uint64_t{1} << width) - 1));
-        m_Bits += static_cast<uint64_t>(width);
+        const size_t left = m_Length - m_Index;  // bytes from the one the next code starts in
+        const int span = m_Offset + width;       // bits the code takes from there
+        if (left >= 4 && span <= 32) {
+            // The usual case: one four-byte window holds the whole code.
+            uint32_t window;
+            std::memcpy(&window, m_In + m_Index, sizeof window);
+            *code = (__builtin_bswap32(window) << m_Offset) >> (32 - width);
+        } else {
+            // Five bytes hold any code (span <= 39), so fewer tell whether the stream has it.
+            if (left < 5 && static_cast<size_t>(span) > left * 8) return ERR_LZW_NO_DATA;
+            const int bytes = (span + 7) >> 3;
+            uint64_t window = 0;
+            for (int k = 0; k < bytes; ++k) window = (window << 8) | m_In[m_Index + static_cast<size_t>(k)];
+            window >>= bytes * 8 - span;
+            *code = static_cast<uint32_t>(window & ((uint64_t{1} << width) - 1));
+        }
+        m_Index += static_cast<size_t>(span >> 3);
+        m_Offset = span & 7;
         return 0;
     }
 
 private:
     const uint8_t* m_In;
-    uint64_t totalBits_;
-    uint64_t m_Bits = 0;
+    size_t m_Length;
+    size_t m_Index = 0;  // byte the next code starts in
+    int m_Offset = 0;    // bits of that byte already read
 };
+
+// Copies n bytes between ranges that do not overlap, in at most two word moves for the short
+// strings a decoder mostly copies.
+inline void CopyString(uint8_t* to, const uint8_t* from, size_t n) {
+    if (n > 16) {
+        std::memcpy(to, from, n);
+    } else if (n >= 8) {
+        uint64_t head, tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + n - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 8, &tail, 8);
+    } else if (n >= 4) {
+        uint32_t head, tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 4, &tail, 4);
+    } else if (n != 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+    }
+}
 
 }  // namespace
 
@@ -83,8 +117,10 @@ int32_t MLZW::FindSlot(uint32_t prefix, uint8_t c) const {
     // slot inside the table; the check makes sure of it.
     if (slot >= kTableSize) return ERR_LZW_DICT_FULL;
     const int step = slot == 0 ? 1 : kTableSize - slot;
+    const PackTable& table = m_Tables.pack;
     for (int probe = 0; probe < kMaxProbes; ++probe) {
-        if (m_Code[slot] == -1 || (static_cast<uint32_t>(m_Prefix[slot]) == prefix && m_Append[slot] == c)) return slot;
+        if (table.code[slot] == -1) return slot;
+        if (static_cast<uint32_t>(table.prefix[slot]) == prefix && table.append[slot] == c) return slot;
         slot -= step;
         if (slot < 0) slot += kTableSize;
     }
@@ -96,7 +132,7 @@ int32_t MLZW::Compress(const uint8_t* input, size_t inputLength, uint8_t* output
         (outputCapacity != 0 && output == nullptr)) {
         return ERR_BAD_ARGUMENT;
     }
-    std::fill(std::begin(m_Code), std::end(m_Code), int16_t{-1});
+    std::fill(std::begin(m_Tables.pack.code), std::end(m_Tables.pack.code), int16_t{-1});
     // Anything not smaller than the input is useless, so the input length caps the output too.
     const size_t usable = std::min(outputCapacity, inputLength);
     if (usable != 0) std::memset(output, 0, usable);
@@ -112,13 +148,13 @@ int32_t MLZW::Compress(const uint8_t* input, size_t inputLength, uint8_t* output
         const uint8_t c = input[i];
         const int slot = FindSlot(prefix, c);
         if (slot < 0) return slot;
-        if (m_Code[slot] != -1) {
-            prefix = static_cast<uint32_t>(m_Code[slot]);
+        if (m_Tables.pack.code[slot] != -1) {
+            prefix = static_cast<uint32_t>(m_Tables.pack.code[slot]);
             continue;
         }
-        m_Code[slot] = static_cast<int16_t>(next);
-        m_Prefix[slot] = static_cast<int16_t>(prefix);
-        m_Append[slot] = c;
+        m_Tables.pack.code[slot] = static_cast<int16_t>(next);
+        m_Tables.pack.prefix[slot] = static_cast<int16_t>(prefix);
+        m_Tables.pack.append[slot] = c;
         if ((rc = writer.Put(prefix, width)) < 0) return rc;
         prefix = c;
         if (++next >= limit) {
@@ -148,8 +184,11 @@ int32_t MLZW::Decompress(const uint8_t* input, size_t inputLength, uint8_t* outp
     if (outputCapacity == 0) return ERR_LZW_BUFFER_FULL;
     output[0] = static_cast<uint8_t>(code);
     size_t count = 1;
-    uint32_t previous = code;
-    uint8_t first = static_cast<uint8_t>(code);  // first byte of the previous string
+    // Every string in the table is a run of the output already written: the previous string and
+    // the first byte of the one that followed it. So the table keeps where each starts and how
+    // long it is, and decoding a code copies that run.
+    uint32_t previousAt = 0;
+    uint32_t previousLength = 1;
 
     for (;;) {
         if ((rc = reader.Get(width, &code)) < 0) return rc;
@@ -159,31 +198,38 @@ int32_t MLZW::Decompress(const uint8_t* input, size_t inputLength, uint8_t* outp
             ++width;
             continue;
         }
-        // Collect the string last byte first. The one code not yet in the table, the next free
-        // one, is the previous string followed by its own first byte; codes beyond it cannot
-        // come from a coder and are rejected rather than read from unset entries.
-        size_t depth = 0;
-        uint32_t walk = code;
-        if (code >= next) {
-            if (code > next) return ERR_LZW_DECODE;
-            m_Stack[depth++] = first;
-            walk = previous;
+        // The one code not yet in the table, the next free one, is the previous string followed
+        // by its own first byte; codes beyond it cannot come from a coder and are rejected.
+        size_t length;
+        if (code <= 0xFF) {
+            length = 1;
+        } else if (code < next) {
+            length = m_Tables.unpack.length[code];
+        } else if (code == next) {
+            length = previousLength + size_t{1};
+        } else {
+            return ERR_LZW_DECODE;
         }
-        while (walk > 0xFF) {
-            if (walk > kLastCode || depth >= static_cast<size_t>(kTableSize)) return ERR_LZW_DECODE;
-            m_Stack[depth++] = m_Append[walk];
-            walk = static_cast<uint16_t>(m_Prefix[walk]);
+        if (length > outputCapacity - count) return ERR_LZW_BUFFER_FULL;
+        uint8_t* const to = output + count;
+        if (code <= 0xFF) {
+            *to = static_cast<uint8_t>(code);
+        } else if (code < next) {
+            CopyString(to, output + m_Tables.unpack.at[code], length);
+        } else {
+            CopyString(to, output + previousAt, previousLength);
+            to[previousLength] = output[previousAt];
         }
-        m_Stack[depth++] = static_cast<uint8_t>(walk);
-        first = static_cast<uint8_t>(walk);
-        if (depth > outputCapacity - count) return ERR_LZW_BUFFER_FULL;
-        while (depth != 0) output[count++] = m_Stack[--depth];
 
         if (next > kLastCode) return ERR_LZW_DECODE;
-        m_Prefix[next] = static_cast<int16_t>(previous);
-        m_Append[next] = first;
+        m_Tables.unpack.at[next] = previousAt;
+        m_Tables.unpack.length[next] = static_cast<uint16_t>(previousLength + 1);
         ++next;
-        previous = code;
+        // Each code adds one entry and no string outgrows the table, so positions stay far
+        // below 2^32 and lengths below 2^16.
+        previousAt = static_cast<uint32_t>(count);
+        previousLength = static_cast<uint32_t>(length);
+        count += length;
     }
 }
 

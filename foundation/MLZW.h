@@ -5,9 +5,9 @@
 // significant bit first. The framed form puts the CRC-16 (MCrc16) of the uncompressed data,
 // little-endian, in front of the stream so the receiver can check the result.
 //
-// An object is the working storage of one call (about 60 kB: the string table and the decode
-// stack). Keep it on the calling thread's stack or in storage the caller owns and never use one
-// object from two threads at once; separate objects work in parallel. Calls allocate nothing.
+// An object is the working storage of one call (about 60 kB: the string table). Keep it on the
+// calling thread's stack or in storage the caller owns and never use one object from two threads
+// at once; separate objects work in parallel. Calls allocate nothing.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -47,11 +47,21 @@ private:
     int32_t FindSlot(uint32_t prefix, uint8_t c) const;
 
     // The string table, one array per field so that emptying it is a single fill. The
-    // compressor uses it as a hash table (code -1: empty slot), the decompressor by code.
-    int16_t m_Code[kTableSize];       // code of the string in this slot
-    int16_t m_Prefix[kTableSize];     // code of the string without its last byte
-    uint8_t m_Append[kTableSize];     // last byte of the string
-    uint8_t m_Stack[kTableSize + 1];  // one decoded string, last byte first
+    // compressor uses it as a hash table (code -1: empty slot); the decompressor keeps, by code,
+    // where in its output the string stands. A call uses one of the two forms.
+    struct PackTable {
+        int16_t code[kTableSize];    // code of the string in this slot
+        int16_t prefix[kTableSize];  // code of the string without its last byte
+        uint8_t append[kTableSize];  // last byte of the string
+    };
+    struct UnpackTable {
+        uint32_t at[kTableSize];      // offset of the string in the output
+        uint16_t length[kTableSize];  // its length
+    };
+    union Tables {
+        PackTable pack;
+        UnpackTable unpack;
+    } m_Tables;
 };
 
 }  // namespace zephyr

@@ -83,11 +83,15 @@ TEST_F(Lzw, RoundTripsWhatItCompressesAndRefusesTheRest) {
         }
         ASSERT_GT(n, 0);
         EXPECT_LT(static_cast<size_t>(n), c.input.size());
-        Bytes back(c.input.size());
-        ASSERT_EQ(coder->Decompress(packed.data(), n, back.data(), back.size()),
-                  static_cast<int32_t>(c.input.size()));
-        EXPECT_EQ(back, c.input);
-        EXPECT_EQ(coder->Decompress(packed.data(), n, back.data(), back.size() - 1), ERR_LZW_BUFFER_FULL);
+        // Room to spare after the result: the decoder writes the result's bytes and no others.
+        const auto size = static_cast<ptrdiff_t>(c.input.size());
+        const Bytes spare(24, 0xEE);
+        Bytes back(c.input.size() + spare.size(), 0xEE);
+        ASSERT_EQ(coder->Decompress(packed.data(), n, back.data(), back.size()), size);
+        EXPECT_EQ(Bytes(back.begin(), back.begin() + size), c.input);
+        EXPECT_EQ(Bytes(back.begin() + size, back.end()), spare);
+        EXPECT_EQ(coder->Decompress(packed.data(), n, back.data(), c.input.size() - 1), ERR_LZW_BUFFER_FULL);
+        back.resize(c.input.size());
 
         Bytes framed(c.input.size() + 16);
         const int32_t f = coder->CompressFramed(c.input.data(), c.input.size(), framed.data(), framed.size());
