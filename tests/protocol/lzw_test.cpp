@@ -90,7 +90,10 @@ TEST_F(Lzw, RoundTripsWhatItCompressesAndRefusesTheRest) {
         ASSERT_EQ(coder->Decompress(packed.data(), n, back.data(), back.size()), size);
         EXPECT_EQ(Bytes(back.begin(), back.begin() + size), c.input);
         EXPECT_EQ(Bytes(back.begin() + size, back.end()), spare);
+        // One byte short: refused, and nothing from the capacity on is touched.
         EXPECT_EQ(coder->Decompress(packed.data(), n, back.data(), c.input.size() - 1), ERR_LZW_BUFFER_FULL);
+        EXPECT_EQ(back[c.input.size() - 1], c.input.back());
+        EXPECT_EQ(Bytes(back.begin() + size, back.end()), spare);
         back.resize(c.input.size());
 
         Bytes framed(c.input.size() + 16);
