@@ -85,23 +85,25 @@ private:
     int m_Offset = 0;    // bits of that byte already read
 };
 
+// Moves the first and the last word of n bytes, sizeof(Word) <= n <= 2 * sizeof(Word): together
+// they cover all n.
+template <class Word>
+inline void MoveEnds(uint8_t* to, const uint8_t* from, size_t n) {
+    const Word head = LoadLe<Word>(from);
+    const Word tail = LoadLe<Word>(from + n - sizeof(Word));
+    StoreLe(to, head);
+    StoreLe(to + n - sizeof(Word), tail);
+}
+
 // Copies n bytes between ranges that do not overlap, in at most two word moves for the short
 // strings a decoder mostly copies.
 inline void CopyString(uint8_t* to, const uint8_t* from, size_t n) {
     if (n > 16) {
         std::memcpy(to, from, n);
     } else if (n >= 8) {
-        uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
+        MoveEnds<uint64_t>(to, from, n);
     } else if (n >= 4) {
-        uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
+        MoveEnds<uint32_t>(to, from, n);
     } else if (n != 0) {
         to[0] = from[0];
         to[n / 2] = from[n / 2];
