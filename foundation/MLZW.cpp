@@ -50,39 +50,59 @@ private:
     size_t m_Bits = 0;
 };
 
-// Reads codes most significant bit first.
-class BitReader {
+// Reads codes most significant bit first, of a width the decoder widens one bit at a time.
+class CodeReader {
 public:
-    BitReader(const uint8_t* in, size_t length) : m_In(in), m_Length(length) {}
+    CodeReader(const uint8_t* in, size_t length) : m_In(in), m_Length(length) {}
 
-    int32_t Get(int width, uint32_t* code) {
-        if (width <= 0 || width > kMaxWidth) return ERR_BAD_ARGUMENT;
-        const size_t left = m_Length - m_Index;  // bytes from the one the next code starts in
-        const int span = m_Offset + width;       // bits the code takes from there
-        if (left >= 4 && span <= 32) {
-            // The usual case: one four-byte window holds the whole code.
+    // ERR_BAD_ARGUMENT when the codes are already 32 bits wide.
+    int32_t Widen() {
+        if (m_Width >= kMaxWidth) return ERR_BAD_ARGUMENT;
+        if (++m_Width > kWindowWidth) m_WindowEnd = 0;
+        return 0;
+    }
+
+    // Reads the next code; ERR_LZW_NO_DATA when the stream ends first.
+    int32_t Get(uint32_t* code) {
+        if (m_Index < m_WindowEnd) {
+            // The usual case, told by one comparison: the four bytes from the one the code
+            // starts in are all in the stream, and the code is at most kWindowWidth bits wide,
+            // so they hold it whatever bits of its first byte are already read.
             uint32_t window;
             std::memcpy(&window, m_In + m_Index, sizeof window);
-            *code = (__builtin_bswap32(window) << m_Offset) >> (32 - width);
-        } else {
-            // Five bytes hold any code (span <= 39), so fewer tell whether the stream has it.
-            if (left < 5 && static_cast<size_t>(span) > left * 8) return ERR_LZW_NO_DATA;
-            const int bytes = (span + 7) >> 3;
-            uint64_t window = 0;
-            for (int k = 0; k < bytes; ++k) window = (window << 8) | m_In[m_Index + static_cast<size_t>(k)];
-            window >>= bytes * 8 - span;
-            *code = static_cast<uint32_t>(window & ((uint64_t{1} << width) - 1));
+            *code = (__builtin_bswap32(window) << m_Offset) >> (32 - m_Width);
+            Advance();
+            return 0;
         }
-        m_Index += static_cast<size_t>(span >> 3);
-        m_Offset = span & 7;
+        // Any other case. Five bytes hold any code (span <= 39), so fewer tell whether the stream
+        // has it.
+        const size_t left = m_Length - m_Index;  // bytes from the one the next code starts in
+        const int span = m_Offset + m_Width;     // bits the code takes from there
+        if (left < 5 && static_cast<size_t>(span) > left * 8) return ERR_LZW_NO_DATA;
+        const int bytes = (span + 7) >> 3;
+        uint64_t window = 0;
+        for (int k = 0; k < bytes; ++k) window = (window << 8) | m_In[m_Index + static_cast<size_t>(k)];
+        window >>= bytes * 8 - span;
+        *code = static_cast<uint32_t>(window & ((uint64_t{1} << m_Width) - 1));
+        Advance();
         return 0;
     }
 
 private:
+    static constexpr int kWindowWidth = 32 - 7;  // widest code four bytes hold after 7 bits read
+
+    void Advance() {
+        const int span = m_Offset + m_Width;
+        m_Index += static_cast<size_t>(span >> 3);
+        m_Offset = span & 7;
+    }
+
     const uint8_t* m_In;
     size_t m_Length;
+    size_t m_WindowEnd = m_Length >= 4 ? m_Length - 3 : 0;  // 0 once codes outgrow the window
     size_t m_Index = 0;  // byte the next code starts in
     int m_Offset = 0;    // bits of that byte already read
+    int m_Width = kStartWidth;
 };
 
 // Moves the first and the last word of n bytes, sizeof(Word) <= n <= 2 * sizeof(Word): together
@@ -176,11 +196,10 @@ int32_t MLZW::Decompress(const uint8_t* input, size_t inputLength, uint8_t* outp
     if ((inputLength != 0 && input == nullptr) || (outputCapacity != 0 && output == nullptr)) {
         return ERR_BAD_ARGUMENT;
     }
-    BitReader reader(input, inputLength);
-    int width = kStartWidth;
+    CodeReader reader(input, inputLength);
     uint32_t next = kFirstFreeCode;
     uint32_t code;
-    int32_t rc = reader.Get(width, &code);
+    int32_t rc = reader.Get(&code);
     if (rc < 0) return rc;
     if (code > 0xFF) return ERR_LZW_DECODE;  // a stream starts with a plain byte
     if (outputCapacity == 0) return ERR_LZW_BUFFER_FULL;
@@ -189,43 +208,42 @@ int32_t MLZW::Decompress(const uint8_t* input, size_t inputLength, uint8_t* outp
     // Every string in the table is a run of the output already written: the previous string and
     // the first byte of the one that followed it. So the table keeps where each starts and how
     // long it is, and decoding a code copies that run.
+    UnpackTable& table = m_Tables.unpack;
     uint32_t previousAt = 0;
     uint32_t previousLength = 1;
 
     for (;;) {
-        if ((rc = reader.Get(width, &code)) < 0) return rc;
-        if (code == kEndCode) return static_cast<int32_t>(count);
-        if (code == kWidenCode) {
-            if (width >= kMaxWidth) return ERR_BAD_ARGUMENT;
-            ++width;
-            continue;
-        }
-        // The one code not yet in the table, the next free one, is the previous string followed
-        // by its own first byte; codes beyond it cannot come from a coder and are rejected.
+        if ((rc = reader.Get(&code)) < 0) return rc;
+        // Most codes name a string in the table, so that case is told first, by one comparison.
         size_t length;
-        if (code <= 0xFF) {
+        if (code - kFirstFreeCode < next - kFirstFreeCode) {
+            length = table.length[code];
+            if (length > outputCapacity - count) return ERR_LZW_BUFFER_FULL;
+            CopyString(output + count, output + table.at[code], length);
+        } else if (code <= 0xFF) {
             length = 1;
-        } else if (code < next) {
-            length = m_Tables.unpack.length[code];
+            if (count == outputCapacity) return ERR_LZW_BUFFER_FULL;
+            output[count] = static_cast<uint8_t>(code);
         } else if (code == next) {
+            // The one code not yet in the table: the previous string followed by its own first
+            // byte. Codes beyond it cannot come from a coder and are rejected below.
             length = previousLength + size_t{1};
+            if (length > outputCapacity - count) return ERR_LZW_BUFFER_FULL;
+            uint8_t* const to = output + count;
+            CopyString(to, output + previousAt, previousLength);
+            to[previousLength] = output[previousAt];
+        } else if (code == kEndCode) {
+            return static_cast<int32_t>(count);
+        } else if (code == kWidenCode) {
+            if ((rc = reader.Widen()) < 0) return rc;
+            continue;
         } else {
             return ERR_LZW_DECODE;
         }
-        if (length > outputCapacity - count) return ERR_LZW_BUFFER_FULL;
-        uint8_t* const to = output + count;
-        if (code <= 0xFF) {
-            *to = static_cast<uint8_t>(code);
-        } else if (code < next) {
-            CopyString(to, output + m_Tables.unpack.at[code], length);
-        } else {
-            CopyString(to, output + previousAt, previousLength);
-            to[previousLength] = output[previousAt];
-        }
 
         if (next > kLastCode) return ERR_LZW_DECODE;
-        m_Tables.unpack.at[next] = previousAt;
-        m_Tables.unpack.length[next] = static_cast<uint16_t>(previousLength + 1);
+        table.at[next] = previousAt;
+        table.length[next] = static_cast<uint16_t>(previousLength + 1);
         ++next;
         // Each code adds one entry and no string outgrows the table, so positions stay far
         // below 2^32 and lengths below 2^16.

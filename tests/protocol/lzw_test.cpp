@@ -146,6 +146,9 @@ TEST_F(Lzw, CompressLimits) {
 TEST_F(Lzw, DecompressRejectsBrokenStreams) {
     Codes widen{{97, 9}};  // 257 repeated until the width would pass 32 bits
     for (int w = 9; w <= 32; ++w) widen.push_back({257, w});
+    Codes widest{{97, 9}};  // widened to 32 bits, then "abab" as in the width step below
+    for (int w = 9; w < 32; ++w) widest.push_back({257, w});
+    widest.insert(widest.end(), {{98, 32}, {258, 32}, {256, 32}});
     struct Case {
         const char* name;
         Bytes stream;
@@ -164,6 +167,7 @@ TEST_F(Lzw, DecompressRejectsBrokenStreams) {
         // and 257 widens the following codes.
         {"next free code", Stream({{97, 9}, {258, 9}, {256, 9}}), 16, 3},
         {"width step", Stream({{97, 9}, {257, 9}, {98, 10}, {258, 10}, {256, 10}}), 16, 4},
+        {"32-bit codes", Stream(widest), 16, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
