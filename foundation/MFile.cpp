@@ -10,6 +10,9 @@
 
 #include "foundation/MErrorCode.h"
 
+// The build asks for 64-bit file offsets and inode numbers on every target (see CMakeLists.txt).
+static_assert(sizeof(off_t) == 8 && sizeof(ino_t) == 8, "32-bit file calls fail on large inode numbers");
+
 namespace zephyr {
 
 namespace {
