@@ -1,34 +1,49 @@
 #!/usr/bin/env bash
-# Builds the Release benchmarks (native 64-bit, build/x64), runs them with a short minimum time
-# and prints one table: each figure beside the baseline it is judged against, their ratio, the
-# goal and whether it is met. Ratios come from one run, so the machine's speed cancels out; the
-# figures are the CPU time of the benchmark's thread, so that other programs sharing the machine
-# distort them less than wall time.
-#   scripts/bench.sh [--memory] [--min-time SECONDS]
+# Builds the Release benchmarks (native 64-bit in build/x64, or 32-bit in build/i386-release with
+# --arch i386), runs them with a short minimum time and prints one table: each figure beside the
+# baseline it is judged against, their ratio, the goal and whether it is met. Ratios come from one
+# run, so the machine's speed cancels out; the figures are the CPU time of the benchmark's thread,
+# so that other programs sharing the machine distort them less than wall time.
+#   scripts/bench.sh [--arch x64|i386] [--memory] [--min-time SECONDS]
 # --memory also runs the stand-in host's demo at 60,000 instruments (x64 build) and judges the
 # serving driver's resident memory (VmRSS) against the bytes its tables hold.
-# BENCH_BUILD (default build/x64) names another build folder, e.g. an i386 one; its figures are
-# only meaningful on real hardware, not under an emulator.
+# BENCH_BUILD names another build folder of the chosen architecture.
+# Goals set for one build only (level-2 times: x64; LZW speed: i386) are judged only there. Where
+# i386 programs run through qemu, every verdict says "emulated": an emulator runs code slower than
+# the processor does, so a speed it meets is met on the hardware too; its ratios are its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=${BENCH_BUILD:-build/x64}
+usage="usage: scripts/bench.sh [--arch x64|i386] [--memory] [--min-time SECONDS]"
+want=x64
 min_time=0.2
 memory=0
 while [ $# -gt 0 ]; do
   case "$1" in
+    --arch) want=${2:-}; shift ;;
     --memory) memory=1 ;;
     --min-time) min_time=$2; shift ;;
-    *) echo "usage: scripts/bench.sh [--memory] [--min-time SECONDS]" >&2; exit 2 ;;
+    *) echo "$usage" >&2; exit 2 ;;
   esac
   shift
 done
+. scripts/i386.sh
+case $want in
+  x64) build=${BENCH_BUILD:-build/x64}; toolchain=() ;;
+  i386)
+    if ! i386_runs; then
+      echo "bench: 32-bit programs cannot run on this machine ($I386_REASON)" >&2
+      exit 1
+    fi
+    build=${BENCH_BUILD:-build/i386-release}; toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/i386.cmake) ;;
+  *) echo "$usage" >&2; exit 2 ;;
+esac
 
 benches=(bench_running bench_level2 bench_push bench_protocol)
 targets=("${benches[@]}")
 [ "$memory" = 1 ] && targets+=(zephyr-host Zephyr nimbus)
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S . -B "$build" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 cmake --build "$build" --target "${targets[@]}" -j"$(nproc)" >/dev/null
 
@@ -48,6 +63,10 @@ for bench in "${benches[@]}"; do
   }
 done
 
+run=natively
+[ "$want" = i386 ] && run=$(i386_how)
+echo "build: $build ($want, run $run)"
+
 if [ "$memory" = 1 ]; then
   host=$(find "$build" -name zephyr-host -type f -perm -u+x | head -n 1)
   driver=$(find "$build" -name Zephyr.so -type f | head -n 1)
@@ -59,10 +78,10 @@ if [ "$memory" = 1 ]; then
   }
 fi
 
-python3 - "$out" "$memory" <<'PY'
+python3 - "$out" "$memory" "$want" "$run" <<'PY'
 import json, os, sys
 
-out, memory = sys.argv[1], sys.argv[2] == "1"
+out, memory, arch, emulated = sys.argv[1], sys.argv[2] == "1", sys.argv[3], sys.argv[4] != "natively"
 runs = {}
 for name in os.listdir(out):
     if name.endswith(".json") and name != "demo.json":
@@ -76,8 +95,12 @@ def ns(name):  # CPU time of one iteration in ns (see the header)
     return b["cpu_time"] * scale
 
 rows = []
-def row(figure, baseline, value, base, ratio, goal, met, unit=""):
-    rows.append((figure, baseline, value, base, ratio, goal, "met" if met else "NOT MET"))
+def row(figure, baseline, value, base, ratio, goal, met, only=None):
+    if only is not None and only != arch:
+        verdict = "%s only" % only
+    else:
+        verdict = ("met" if met else "NOT MET") + (" (emulated)" if emulated else "")
+    rows.append((figure, baseline, value, base, ratio, goal, verdict))
 
 def fmt(v, unit):
     if unit == "ms": return "%.2f ms" % (v / 1e6)
@@ -113,7 +136,7 @@ for batch in (10, 30):
         if name in runs and copy in runs:
             a, b = ns(name) / batch, ns(copy) / batch
             row("level-2 snapshot, batch %d, bond %d" % (batch, bond), "memcpy of its bytes",
-                fmt(a, "ns"), fmt(b, "ns"), a / b, "<= %d ns" % limit, a <= limit)
+                fmt(a, "ns"), fmt(b, "ns"), a / b, "<= %d ns" % limit, a <= limit, only="x64")
 
 # 4. Pull and checks.
 if "BM_PullCodeTable" in runs and "BM_PullCodeTableCopy" in runs:
@@ -126,7 +149,7 @@ if "BM_Crc16/8192" in runs and "BM_Crc16ByteTable/8192" in runs:
         fmt(ns("BM_Crc16ByteTable/8192"), "ns"), r, ">= 4", r >= 4)
 if "BM_Decompress/8192" in runs:
     mib = runs["BM_Decompress/8192"]["bytes_per_second"] / 2**20
-    row("LZW decode 8 kB (this build)", "-", "%.0f MiB/s" % mib, "-", float("nan"), ">= 300 MiB/s (i386)", mib >= 300)
+    row("LZW decode 8 kB", "-", "%.0f MiB/s" % mib, "-", float("nan"), ">= 300 MiB/s", mib >= 300, only="i386")
 
 # 5. Memory of a serving driver at 60,000 instruments, from the host's once-a-second VmRSS samples:
 # the first of them (the driver serving, the host's replica not yet pulled) less the sample the
