@@ -35,13 +35,14 @@ while [ $# -gt 0 ]; do
 done
 . scripts/i386.sh
 case $want in
-  x64) build=${BENCH_BUILD:-build/x64}; toolchain=() ;;
+  x64) build=${BENCH_BUILD:-build/x64}; toolchain=(); pointer_bytes=8; run=natively ;;
   i386)
     if ! i386_runs; then
       echo "bench: 32-bit programs cannot run on this machine ($I386_REASON)" >&2
       exit 1
     fi
-    build=${BENCH_BUILD:-build/i386-release}; toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/i386.cmake) ;;
+    build=${BENCH_BUILD:-build/i386-release}; toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/i386.cmake)
+    pointer_bytes=4; run=$(i386_how) ;;
   *) echo "$usage" >&2; exit 2 ;;
 esac
 
@@ -52,10 +53,8 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 pointer=$(sed -n 's/^set(CMAKE_CXX_SIZEOF_DATA_PTR "\(.*\)")/\1/p' "$build"/CMakeFiles/*/CMakeCXXCompiler.cmake | head -n 1)
-expected=8
-[ "$want" = i386 ] && expected=4
-if [ "$pointer" != "$expected" ]; then
-  echo "bench: $build is built with ${pointer:-?}-byte pointers; --arch $want needs $expected-byte ones" >&2
+if [ "$pointer" != "$pointer_bytes" ]; then
+  echo "bench: $build is built with ${pointer:-?}-byte pointers; --arch $want needs $pointer_bytes-byte ones" >&2
   exit 2
 fi
 cmake --build "$build" --target "${targets[@]}" -j"$(nproc)" >/dev/null
@@ -77,8 +76,6 @@ for bench in "${benches[@]}"; do
   }
 done
 
-run=natively
-[ "$want" = i386 ] && run=$(i386_how)
 echo "build: $build ($want, run $run)"
 
 if [ "$memory" = 1 ]; then
