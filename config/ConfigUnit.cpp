@@ -35,7 +35,7 @@ MString ConfigUnit::LibraryFileName() const {
 }
 
 void ConfigUnit::SetDefaults() {
-    m_TransModule = "./nimbus.so";
+    m_TransModule = kDefaultTransModule;
     m_Reff = "./data/";
     m_Mktdt = "./data/";
     m_PriceTb = "./data/";
@@ -60,7 +60,7 @@ void ConfigUnit::SetDefaults() {
 
 bool ConfigUnit::BuildIniPath(MString* path, bool warn) const {
     const MString library = LibraryFileName();
-    switch (IniPathForLibrary(library.GetData(), kLibrarySuffix, path)) {
+    switch (IniPathForLibrary(library.GetData(), kLibrarySuffix, path, kLibrarySuffixRule)) {
     case IniPathResult::kOk:
         return true;
     case IniPathResult::kEmptyName:

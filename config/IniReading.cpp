@@ -1,7 +1,5 @@
 #include "config/IniReading.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 
 #include "foundation/MErrorCode.h"
@@ -11,20 +9,19 @@
 namespace zephyr {
 
 bool IniFileStands(const MString& path) {
-    struct stat info;
-    return stat(MIniFile::ResolvePath(path).GetData(), &info) == 0;
+    return MFile::KindOf(MIniFile::ResolvePath(path).GetData()) > 0;
 }
 
 int32_t OpenIniForReading(MIniFile* ini, const MString& path, bool* missing, bool* part_read) {
     *missing = false;
     if (part_read != nullptr) *part_read = false;
     const MString location = MIniFile::ResolvePath(path);
-    struct stat info;
-    if (stat(location.GetData(), &info) != 0) {
+    const int32_t kind = MFile::KindOf(location.GetData());
+    if (kind < 0) {
         *missing = true;
-        return LastSystemError();
+        return kind;
     }
-    if (!S_ISREG(info.st_mode)) return SystemError(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    if (kind != MFile::kIsFile) return SystemError(kind == MFile::kIsDirectory ? EISDIR : EINVAL);
     MFile probe;
     const int32_t opened =
         probe.Open(location.GetData(), MFile::kRead | MFile::kShareRead | MFile::kShareWrite);

@@ -1,33 +1,33 @@
 #include "config/LibraryPath.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <string>
 
+#include "foundation/MModule.h"
+
 namespace zephyr {
 
-IniPathResult IniPathForLibrary(const char* library_file, const char* suffix, MString* ini_path) {
+IniPathResult IniPathForLibrary(const char* library_file, const char* suffix, MString* ini_path,
+                                SuffixRule rule) {
     ini_path->Empty();
     if (library_file == nullptr || library_file[0] == '\0') return IniPathResult::kEmptyName;
     const size_t length = strlen(library_file);
     const size_t suffix_length = suffix != nullptr ? strlen(suffix) : 0;
-    if (suffix_length == 0 || length <= suffix_length ||
-        strcmp(library_file + length - suffix_length, suffix) != 0) {
+    if (suffix_length == 0 || length <= suffix_length) return IniPathResult::kNoSuffix;
+    size_t cut = length - suffix_length;
+    if (rule == SuffixRule::kFirst) {
+        const char* found = strstr(library_file + 1, suffix);
+        if (found == nullptr) return IniPathResult::kNoSuffix;
+        cut = static_cast<size_t>(found - library_file);
+    } else if (strcmp(library_file + cut, suffix) != 0) {
         return IniPathResult::kNoSuffix;
     }
-    std::string path(library_file, length - suffix_length);
+    std::string path(library_file, cut);
     path += ".ini";
     ini_path->Assign(path.c_str());
     return IniPathResult::kOk;
 }
 
-MString LibraryFileOf(const void* address) {
-    Dl_info info;
-    if (address == nullptr || dladdr(address, &info) == 0 || info.dli_fname == nullptr) {
-        return MString();
-    }
-    return MString(info.dli_fname);
-}
+MString LibraryFileOf(const void* address) { return MModule::FileOf(address); }
 
 }  // namespace zephyr

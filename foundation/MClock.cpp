@@ -1,27 +1,14 @@
 #include "foundation/MClock.h"
 
-#include <dlfcn.h>
-#include <time.h>
-
-#include <cerrno>
+#include "foundation/platform/NativeClock.h"
 
 namespace zephyr {
 
 namespace {
 
-int64_t RealNowSeconds(void*) {
-    timespec ts;
-    clock_gettime(CLOCK_REALTIME, &ts);
-    return static_cast<int64_t>(ts.tv_sec);
-}
+int64_t RealNowSeconds(void*) { return native::NowSeconds(); }
 
-uint32_t RealTickMs(void*) {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u +
-                        static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
-    return static_cast<uint32_t>(ms);
-}
+uint32_t RealTickMs(void*) { return native::TickMs(); }
 
 const MClockSource kRealSource = {&RealNowSeconds, &RealTickMs, nullptr};
 
@@ -35,11 +22,7 @@ const MClockSource* CurrentSource() {
         return source;
     }
     if (g_lookup_pending.exchange(false, std::memory_order_acq_rel)) {
-        const MClockSource* found = nullptr;
-        void* symbol = dlsym(RTLD_DEFAULT, kClockSourceSymbol);
-        if (symbol != nullptr) {
-            found = reinterpret_cast<MClockSourceLookup>(symbol)();
-        }
+        const MClockSource* found = native::FindHostClockSource();
         const MClockSource* expected = nullptr;
         // A SetSource that raced with the lookup wins.
         g_source.compare_exchange_strong(expected, found != nullptr ? found : &kRealSource,
@@ -62,25 +45,7 @@ uint32_t MClock::TickMs() {
     return source->tick_ms(source->context);
 }
 
-void MClock::SleepMs(uint32_t ms) {
-    timespec request;
-    request.tv_sec = static_cast<time_t>(ms / 1000u);
-    request.tv_nsec = static_cast<long>(ms % 1000u) * 1000000L;
-    while (nanosleep(&request, &request) != 0 && errno == EINTR) {
-    }
-}
-
-timespec MClock::RealDeadline(uint32_t timeout_ms) {
-    timespec deadline;
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_sec += static_cast<time_t>(timeout_ms / 1000u);
-    deadline.tv_nsec += static_cast<long>(timeout_ms % 1000u) * 1000000L;
-    if (deadline.tv_nsec >= 1000000000L) {
-        deadline.tv_sec += 1;
-        deadline.tv_nsec -= 1000000000L;
-    }
-    return deadline;
-}
+void MClock::SleepMs(uint32_t ms) { native::SleepMs(ms); }
 
 void MClock::SetSource(const MClockSource* source) {
     g_lookup_pending.store(false, std::memory_order_release);

@@ -2,8 +2,6 @@
 // Everything that reads the time (MDateTime::Now, MTickCounter, schedules) goes through here,
 // so tests can set and advance a trading day without waiting. Production uses the real clocks.
 #pragma once
-#include <time.h>
-
 #include <atomic>
 #include <cstdint>
 
@@ -17,11 +15,9 @@ class MClock {
 public:
     static int64_t NowSeconds();
     static uint32_t TickMs();
-    // Real sleep; a test clock does not shorten it.
+    // Real sleep; a test clock does not shorten it (timed waits of locks and events run in real
+    // time too).
     static void SleepMs(uint32_t ms);
-    // The point timeout_ms from now on CLOCK_MONOTONIC, for timed waits on condition variables
-    // set to that clock: like SleepMs, such waits run in real time whatever the source.
-    static timespec RealDeadline(uint32_t timeout_ms);
 
     // Replace the source (null: back to the real clocks, and no further host lookup).
     static void SetSource(const MClockSource* source);

@@ -1,7 +1,7 @@
 // A re-entrant lock: the thread that holds it may enter it again (and must leave it as often).
 // Enter it through MLocalSection so that every exit from a scope releases it.
 #pragma once
-#include <pthread.h>
+#include "foundation/platform/NativeStorage.h"
 
 namespace zephyr {
 
@@ -18,7 +18,8 @@ public:
     bool TryLock();
 
 private:
-    pthread_mutex_t m_Mutex;
+    // The system's re-entrant lock (a recursive mutex, a critical section).
+    NativeStorage<48> m_Native;
 };
 
 }  // namespace zephyr

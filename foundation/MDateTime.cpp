@@ -1,27 +1,27 @@
 #include "foundation/MDateTime.h"
 
-#include <time.h>
-
 #include <cerrno>
+#include <ctime>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "foundation/MClock.h"
 #include "foundation/MErrorCode.h"
+#include "foundation/platform/NativeTime.h"
 
 namespace zephyr {
 
 namespace {
 
-// The last conversion of this thread. localtime_r works through the zone rules on every call,
-// which costs far more than the work of most callers (every level-2 record asks for today's
-// date), so the same second under the same TZ setting is answered from here.
+// The last conversion of this thread. The system's local-time conversion works through the zone
+// rules on every call, which costs far more than the work of most callers (every level-2 record
+// asks for today's date), so the same second under the same TZ setting is answered from here.
 struct LastLocal {
     int32_t seconds = -1;
     bool has_tz = false;
     char tz[128] = {};
-    tm local = {};
+    std::tm local = {};
 };
 thread_local LastLocal t_last;
 
@@ -32,7 +32,7 @@ bool SameZone(const LastLocal& last, const char* tz) {
 
 // Local time of seconds; false when it cannot be converted (negative values, as on the
 // original platform).
-bool ToLocal(int32_t seconds, tm& local) {
+bool ToLocal(int32_t seconds, std::tm& local) {
     if (seconds < 0) {
         return false;
     }
@@ -42,8 +42,7 @@ bool ToLocal(int32_t seconds, tm& local) {
         local = last.local;
         return true;
     }
-    const time_t value = static_cast<time_t>(seconds);
-    if (localtime_r(&value, &local) == nullptr) {
+    if (!native::LocalTime(seconds, &local)) {
         return false;
     }
     last.seconds = -1;
@@ -66,17 +65,16 @@ int32_t ClampToSeconds(int64_t seconds) {
 }  // namespace
 
 MDateTime::MDateTime(int32_t year, int32_t month, int32_t day) : m_Seconds(-1) {
-    tm local = {};
+    std::tm local = {};
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;
     local.tm_mday = day;
     local.tm_isdst = -1;
-    errno = 0;
-    const time_t value = mktime(&local);
-    if (value == static_cast<time_t>(-1) && errno != 0) {
+    int64_t value = 0;
+    if (!native::MakeTime(&local, &value)) {
         return;
     }
-    m_Seconds = ClampToSeconds(static_cast<int64_t>(value));
+    m_Seconds = ClampToSeconds(value);
 }
 
 int32_t MDateTime::CalendarWeekDay(int32_t year, int32_t month, int32_t day) {
@@ -103,7 +101,7 @@ MDateTime MDateTime::Current() {
 }
 
 int32_t MDateTime::GetDate() const {
-    tm local;
+    std::tm local;
     if (!ToLocal(m_Seconds, local)) {
         return 0;
     }
@@ -111,7 +109,7 @@ int32_t MDateTime::GetDate() const {
 }
 
 int32_t MDateTime::GetTime() const {
-    tm local;
+    std::tm local;
     if (!ToLocal(m_Seconds, local)) {
         return 0;
     }
@@ -119,7 +117,7 @@ int32_t MDateTime::GetTime() const {
 }
 
 int32_t MDateTime::GetWeekDay() const {
-    tm local;
+    std::tm local;
     if (!ToLocal(m_Seconds, local)) {
         return ERR_BAD_DATETIME;
     }

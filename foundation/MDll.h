@@ -1,5 +1,5 @@
-// Holds a dynamic library loaded with dlopen; releasing it (also on destruction) closes the
-// library once and forgets the handle.
+// Holds a dynamic library loaded by the system's loader (dlopen, LoadLibraryA); releasing it
+// (also on destruction) closes the library once and forgets the handle.
 #pragma once
 #include <cstdint>
 
@@ -12,9 +12,10 @@ public:
     MDll(const MDll&) = delete;
     MDll& operator=(const MDll&) = delete;
 
-    // Releases any held library, then loads path (RTLD_NOW | RTLD_LOCAL). 1 on success;
-    // a null or empty path: ERR_BAD_ARGUMENT; otherwise SystemError(errno, or ENOENT when the
-    // loader set none). GetError then tells the loader's reason.
+    // Releases any held library, then loads path (POSIX: RTLD_NOW | RTLD_LOCAL). 1 on success;
+    // a null or empty path: ERR_BAD_ARGUMENT; otherwise SystemError(the system's error number:
+    // errno, or ENOENT when the loader set none; GetLastError on Windows). GetError then tells
+    // the loader's reason.
     int32_t Load(const char* path);
     // Address of an exported symbol, or null (also when nothing is loaded).
     void* GetFunction(const char* name) const;

@@ -1,5 +1,6 @@
-// A POSIX file with the foundation's open modes and a line reader.
-// Every failing call returns SystemError(errno) (see MErrorCode.h).
+// A file of the operating system with the foundation's open modes and a line reader.
+// Every failing call returns SystemError(the system's error number: errno on POSIX, GetLastError
+// on Windows) (see MErrorCode.h).
 #pragma once
 #include <cstdint>
 
@@ -9,8 +10,10 @@ namespace zephyr {
 
 class MFile {
 public:
-    // Open mode bits. Sharing bits are accepted for the callers' sake; POSIX files are always
-    // shared, so they change nothing. Mode 13 = read, shared; mode 15 = read and write, shared.
+    // Open mode bits. On POSIX files are always shared, so the sharing bits change nothing; on
+    // Windows every file is opened shared for reading, writing and deleting whatever they say,
+    // so that the exchange's writer can rewrite or replace a file while it is read.
+    // Mode 13 = read, shared; mode 15 = read and write, shared.
     enum : uint32_t {
         kRead = 1,
         kWrite = 2,
@@ -30,7 +33,7 @@ public:
     int32_t Create(const char* path, uint32_t mode);
     // Closes the file if open; the path becomes "".
     void Close();
-    bool IsOpen() const { return m_Fd >= 0; }
+    bool IsOpen() const { return m_Handle != kNoHandle; }
     const MString& GetPath() const { return m_Path; }
 
     enum : int32_t { kBegin = 0, kCurrent = 1, kEnd = 2 };
@@ -59,6 +62,10 @@ public:
     static int32_t Rename(const char* from, const char* to);
     // 1 when the file exists, 0 otherwise (a directory is not a file).
     static int32_t Exists(const char* path);
+    // What stands at path: kIsFile, kIsDirectory or kIsOther; a negative system error when
+    // nothing can be found there.
+    enum : int32_t { kIsFile = 1, kIsDirectory = 2, kIsOther = 3 };
+    static int32_t KindOf(const char* path);
 
     // Test seam: when set, asked before every open or create, read, write, flush and rename
     // with the path concerned; a negative answer is returned as that call's failure and the call
@@ -69,7 +76,8 @@ public:
     static void SetFaultHook(FaultHook hook);
 
 private:
-    int m_Fd;
+    static constexpr intptr_t kNoHandle = -1;
+    intptr_t m_Handle;  // the descriptor or handle; kNoHandle when closed
     MString m_Path;
 };
 

@@ -1,4 +1,5 @@
-// UTF-16LE to GBK, the code page of every text in this system.
+// UTF-16LE to GBK (code page 936), the code page of every text in this system, through the
+// system's converter (iconv on POSIX, WideCharToMultiByte on Windows).
 #pragma once
 #include <cstdint>
 

@@ -1,16 +1,16 @@
 // One worker function on its own thread, stopped cooperatively with a time limit.
 // The worker loops: ask IsStopRequested, return when it answers true, else do one pass and sleep.
 //
-// Forced end: a worker that has not returned within StopThread's timeout is cancelled
-// asynchronously. Like the termination of the original platform it is a last resort: it cannot
+// Forced end: a worker that has not returned within StopThread's timeout is ended by force
+// (cancelled on POSIX, terminated on Windows). It is a last resort: it cannot
 // be relied on to release the locks the thread held, nor to leave half-changed data whole, and
 // memory the thread was working on may stay allocated. (Destructors on the worker's stack may
 // run during the cancel; a worker must not disable cancellation or swallow it with catch(...).)
 #pragma once
-#include <pthread.h>
-
 #include <atomic>
 #include <cstdint>
+
+#include "foundation/platform/NativeStorage.h"
 
 namespace zephyr {
 
@@ -47,18 +47,19 @@ public:
     bool IsMarkedBusy() const { return m_MarkBusy; }
 
 private:
-    static void* Trampoline(void* self);
-    void MarkExited();
-    // Waits up to timeout_ms for the worker to leave its function; true when it did.
-    bool WaitExited(uint32_t timeout_ms);
+    struct Native;
+    friend struct Native;
+    // The system's part: creating, waiting for and ending the thread (one body per system).
+    void NativeInit();
+    void NativeDestroy();
+    int32_t NativeStart();  // 1 or SystemError
+    void NativeStop(uint32_t timeout_ms);
+    static std::atomic<bool> s_StopAll;
 
-    pthread_t m_Handle;
     bool m_Running;  // a thread is held
     std::atomic<bool> m_StopRequested;
-    // Set by the worker as it leaves (also when cancelled), under m_ExitMutex.
-    bool m_Exited;
-    pthread_mutex_t m_ExitMutex;
-    pthread_cond_t m_ExitCond;
+    // The thread handle and how the worker tells that it left (also when ended by force).
+    NativeStorage<112> m_Native;
     std::atomic<uint32_t> m_ThreadId;
     bool m_MarkBusy;
     MThreadFunction m_Function;

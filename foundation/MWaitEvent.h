@@ -3,9 +3,9 @@
 // Failures raise MException: "<MWaitEvent>创建等待事件发生错误" (creation) and
 // "<MWaitEvent>等待事件发生错误" (waiting).
 #pragma once
-#include <pthread.h>
-
 #include <cstdint>
+
+#include "foundation/platform/NativeStorage.h"
 
 namespace zephyr {
 
@@ -24,9 +24,8 @@ public:
     bool Wait(uint32_t timeout_ms);
 
 private:
-    pthread_mutex_t m_Mutex;
-    pthread_cond_t m_Cond;
-    bool m_Signalled;
+    // The system's event (a mutex, a condition and the signalled flag; an event handle).
+    NativeStorage<104> m_Native;
 };
 
 }  // namespace zephyr

@@ -1,14 +1,10 @@
 #include "process/MarketChecksum.h"
 
-// MD5_Init / MD5_Update / MD5_Final are the interface the digest is defined by; OpenSSL 3 marks
-// them deprecated in favour of EVP, which computes the same bytes.
-#define OPENSSL_SUPPRESS_DEPRECATED
-#include <openssl/md5.h>
-
 #include <cstring>
 
 #include "market/CodeTable.h"
 #include "market/Market.h"
+#include "foundation/MMd5.h"
 #include "foundation/PackedCodec.h"
 
 namespace zephyr {
@@ -22,8 +18,7 @@ constexpr uint32_t kCodeBlock = 128;
 
 void ComputeMarketDigest(Market& market, CodeTable& codes, const PriceTable& prices,
                          uint8_t digest[kMarketDigestSize]) {
-    MD5_CTX context;
-    MD5_Init(&context);
+    MMd5 context;
 
     MarketInfo info;
     market.GetInfo(&info);
@@ -31,14 +26,14 @@ void ComputeMarketDigest(Market& market, CodeTable& codes, const PriceTable& pri
     info.time = 0;
     uint8_t info_bytes[sizeof(MarketInfo)];
     EncodeRecord(info, info_bytes);
-    MD5_Update(&context, info_bytes, sizeof info_bytes);
+    context.Update(info_bytes, sizeof info_bytes);
 
     for (int32_t i = 0; i < info.category_count; ++i) {
         CategoryInfo category;
         if (market.GetCategory(&category, i) != 1) continue;
         uint8_t bytes[sizeof(CategoryInfo)];
         EncodeRecord(category, bytes);
-        MD5_Update(&context, bytes, sizeof bytes);
+        context.Update(bytes, sizeof bytes);
     }
 
     CodeEntry block[kCodeBlock];
@@ -48,16 +43,16 @@ void ComputeMarketDigest(Market& market, CodeTable& codes, const PriceTable& pri
         for (uint32_t j = 0; j < n; ++j) {
             uint8_t bytes[sizeof(CodeEntry)];
             EncodeRecord(block[j], bytes);
-            MD5_Update(&context, bytes, sizeof bytes);
+            context.Update(bytes, sizeof bytes);
         }
         start += n;
     }
 
     uint8_t price_bytes[sizeof(PriceTable)];
     EncodeRecord(prices, price_bytes);
-    MD5_Update(&context, price_bytes, sizeof price_bytes);
+    context.Update(price_bytes, sizeof price_bytes);
 
-    MD5_Final(digest, &context);
+    context.Final(digest);
 }
 
 void ComputeMarketChecksum(Market& market, CodeTable& codes, const PriceTable& prices) {
