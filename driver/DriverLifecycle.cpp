@@ -75,7 +75,7 @@ void RunShutdown(DriverUnits& units) {
     }
 }
 
-void FillDriverBaseInfo(DriverBaseInfo* info, ConsoleCommandHandler* console) {
+void FillDriverBaseInfo(DriverBaseInfo* info, PublishedConsole* console) {
     if (info == nullptr) return;
     memset(info, 0, sizeof *info);
     info->market = kMarketNumber;

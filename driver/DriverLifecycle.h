@@ -18,7 +18,7 @@ struct DriverUnits {
     MLogger* logger;
     HostLogSink* log_sink;
     ConfigUnit* config;
-    ConsoleCommandHandler* console;
+    PublishedConsole* console;  // as published to the host
     ProcessIO* process;
     StatusUnit* status;
     MTickCounter* uptime;
@@ -33,7 +33,7 @@ int32_t RunStartup(DriverUnits& units, const DriverWorkParams* params);
 void RunShutdown(DriverUnits& units);
 
 // The 256-byte DriverBaseInfo (a null buffer is ignored).
-void FillDriverBaseInfo(DriverBaseInfo* info, ConsoleCommandHandler* console);
+void FillDriverBaseInfo(DriverBaseInfo* info, PublishedConsole* console);
 // The 163-byte DriverStatusInfo (a null record is ignored).
 void FillDriverStatusInfo(DriverStatusInfo* info, const DriverUnits& units);
 

@@ -1,11 +1,11 @@
 #include "foundation/MText.h"
 
-#include <locale.h>
-
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "foundation/platform/NativeNumber.h"
 
 namespace zephyr {
 
@@ -55,11 +55,6 @@ int64_t ParseInteger(const char* text, size_t length, int64_t low, int64_t high)
 size_t BoundedLength(const char* text, size_t length) {
     const void* zero = std::memchr(text, 0, length);
     return zero != nullptr ? static_cast<size_t>(static_cast<const char*>(zero) - text) : length;
-}
-
-locale_t CLocale() {
-    static locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    return c_locale;
 }
 
 }  // namespace
@@ -268,7 +263,7 @@ double MText::ToDouble(const char* text, size_t length) {
     n += static_cast<size_t>(std::snprintf(number + n, sizeof(number) - n, "e%lld",
                                            static_cast<long long>(exponent)));
     number[n < sizeof(number) ? n : sizeof(number) - 1] = 0;
-    return strtod_l(number, nullptr, CLocale());
+    return native::ParseDoubleC(number);
 }
 
 double MText::ToDouble(const char* text) {

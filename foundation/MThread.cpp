@@ -6,6 +6,7 @@
 namespace zephyr {
 
 std::atomic<bool> MThread::s_StopAll{false};
+std::atomic<bool> MThread::s_NoWaiting{false};
 
 MThread::MThread()
     : m_Running(false),
@@ -52,7 +53,7 @@ void MThread::StopThread(uint32_t timeout_ms) {
         return;
     }
     m_Running = false;
-    NativeStop(timeout_ms);
+    NativeStop(s_NoWaiting.load(std::memory_order_acquire) ? 0 : timeout_ms);
 }
 
 bool MThread::IsStopRequested() const {
@@ -61,5 +62,10 @@ bool MThread::IsStopRequested() const {
 }
 
 void MThread::StopAllThreads() { s_StopAll.store(true, std::memory_order_release); }
+
+void MThread::EndWithoutWaiting() {
+    s_StopAll.store(true, std::memory_order_release);
+    s_NoWaiting.store(true, std::memory_order_release);
+}
 
 }  // namespace zephyr

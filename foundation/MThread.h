@@ -39,6 +39,10 @@ public:
     bool IsStopRequested() const;
     // Sets the process-wide stop-all flag; cleared by the next StartThread of any MThread.
     static void StopAllThreads();
+    // From now on StopThread does not wait: a worker still running is ended by force at once.
+    // For a library being unloaded under the system's loader lock, where no thread can leave
+    // (a wait would only run out). Called once, by the library's unload notice.
+    static void EndWithoutWaiting();
 
     bool IsRunning() const { return m_Running; }
     const char* GetLabel() const { return m_Label; }
@@ -55,6 +59,7 @@ private:
     int32_t NativeStart();  // 1 or SystemError
     void NativeStop(uint32_t timeout_ms);
     static std::atomic<bool> s_StopAll;
+    static std::atomic<bool> s_NoWaiting;
 
     bool m_Running;  // a thread is held
     std::atomic<bool> m_StopRequested;

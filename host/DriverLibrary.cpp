@@ -53,9 +53,9 @@ std::array<uint8_t, sizeof(DriverBaseInfo)> DriverLibrary::BaseInfoBytes(uint8_t
     return bytes;
 }
 
-ConsoleCommandHandler* DriverLibrary::Console() const {
+PublishedConsole* DriverLibrary::Console() const {
     std::array<uint8_t, sizeof(DriverBaseInfo)> bytes = BaseInfoBytes(0);
-    ConsoleCommandHandler* console = nullptr;
+    PublishedConsole* console = nullptr;
     std::memcpy(&console, bytes.data() + offsetof(DriverBaseInfo, console), sizeof console);
     return console;
 }
@@ -101,7 +101,7 @@ int32_t DriverLibrary::OneFrame(uint8_t main_type, uint8_t sub_type, uint16_t fi
 }
 
 int32_t DriverLibrary::Command(uint32_t console, const std::vector<std::string>& words) const {
-    ConsoleCommandHandler* handler = Console();
+    PublishedConsole* handler = Console();
     if (handler == nullptr) return -1;
     std::vector<std::string> copies(words);
     std::vector<char*> argv;

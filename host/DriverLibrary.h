@@ -28,7 +28,7 @@ public:
     uint32_t DllVersion() const;
     // The bytes GetDriverBaseInfo writes (256 on i386, 260 on x86-64) into a buffer filled with `fill` beforehand.
     std::array<uint8_t, sizeof(DriverBaseInfo)> BaseInfoBytes(uint8_t fill = 0xCC) const;
-    ConsoleCommandHandler* Console() const;
+    PublishedConsole* Console() const;
     int32_t Begin(const DriverWorkParams& params) const;
     int32_t End() const;
     uint8_t IsWorking() const;

@@ -39,7 +39,7 @@ struct Bridge {
     EndDriverWorkFn end_driver_work = nullptr;
     IsDriverWorkingFn is_driver_working = nullptr;
     GetDriverBaseInfoFn get_driver_base_info = nullptr;
-    ConsoleCommandHandler* console = nullptr;
+    PublishedConsole* console = nullptr;
     std::atomic<int32_t> started{0};
     DriverWorkParams params{};
     uint8_t second_block[kSecondBlockSize] = {};

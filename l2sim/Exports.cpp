@@ -22,7 +22,7 @@ void GetDriverBaseInfo(zephyr::DriverBaseInfo* info) {
     strncpy(info->name, "nimbus", sizeof info->name);
     snprintf(info->description, sizeof info->description, "level-2 feed stand-in [VER:V%.2f B%03u]",
              (NimbusModule::kVersionWord >> 16) * 0.01, NimbusModule::kVersionWord & 0xFFFF);
-    zephyr::ConsoleCommandHandler* console = NimbusModule::Instance().Console();
+    zephyr::PublishedConsole* console = NimbusModule::Instance().Console();
     memcpy(reinterpret_cast<uint8_t*>(info) + offsetof(zephyr::DriverBaseInfo, console), &console,
            sizeof console);
 }

@@ -26,6 +26,8 @@ public:
 };
 
 NimbusConsole g_console;
+// The console as a host sees it, in the platform's C++ layout.
+ConsolePublication g_published_console(&g_console);
 
 bool ReadCount(const char* text, uint32_t max, uint32_t* out) {
     if (text == nullptr || *text == '\0' || *text == '-') return false;
@@ -52,7 +54,7 @@ NimbusModule::~NimbusModule() {
     if (m_Thread.joinable()) m_Thread.join();
 }
 
-ConsoleCommandHandler* NimbusModule::Console() { return &g_console; }
+PublishedConsole* NimbusModule::Console() { return g_published_console.Get(); }
 
 void NimbusModule::Log(int32_t level, const char* format, ...) {
     if (m_Params.log == nullptr) return;

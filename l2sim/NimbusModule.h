@@ -43,7 +43,7 @@ public:
     int32_t Begin(const DriverWorkParams* params);
     void End();
     bool IsWorking() const { return m_Running.load(); }
-    ConsoleCommandHandler* Console();
+    PublishedConsole* Console();
 
     // Console operations (also used by the console object).
     int32_t Execute(uint32_t console, char** argv, int32_t argc);

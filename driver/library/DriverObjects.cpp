@@ -26,6 +26,8 @@ ConfigUnit g_Config(&g_Logger, reinterpret_cast<const void*>(&GetDllVersion));
 // The console reaches the processing unit through its services, defined after it.
 extern ProcessConsoleServices g_ConsoleServices;
 DriverCommandHandler g_Console(&g_ConsoleServices);
+// The console as the host sees it, in the platform's C++ layout.
+ConsolePublication g_PublishedConsole(&g_Console);
 ProcessIO g_Process(&g_Config, &g_Logger);
 ProcessConsoleServices g_ConsoleServices(&g_Process, &g_Config);
 // The processing unit's way to the level-2 bridge; gone before the processing unit at unload.
@@ -33,7 +35,7 @@ Level2Connection g_Level2(&g_Process, &g_Config);
 StatusUnit g_Status(&g_Process, &g_Config, &g_Logger);
 MTickCounter g_Uptime;
 
-DriverUnits g_Units{&g_Logger, &g_LogSink, &g_Config, &g_Console, &g_Process, &g_Status, &g_Uptime};
+DriverUnits g_Units{&g_Logger, &g_LogSink, &g_Config, g_PublishedConsole.Get(), &g_Process, &g_Status, &g_Uptime};
 
 }  // namespace
 

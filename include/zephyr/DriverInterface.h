@@ -7,10 +7,22 @@
 // Every record is packed and little-endian. Two builds share one rule: on i386 addresses are
 // 4 bytes wide, on x86-64 8 bytes; every field that holds an address takes that width, every
 // other field (reserved and zero tails included) keeps its length, and later offsets shift.
-// Records without addresses are identical in both builds.
+// Records without addresses are identical in both builds. A Windows build (LLP64) has the
+// records of the Linux build of the same address width, byte for byte.
+//
+// Calling convention: the nine exports and every host callback use the C default (cdecl on
+// 32-bit x86), named once here as ZEPHYR_CALL so that a host compiled with another default
+// (/Gz, /Gr) still calls them right. The console object is the exception: it is a C++ object
+// of the platform's C++ ABI (see ConsoleCommandHandler below).
 #pragma once
 #include <cstddef>
 #include <cstdint>
+
+#if defined(_WIN32) && defined(__i386__) || defined(_M_IX86)
+#define ZEPHYR_CALL __cdecl
+#else
+#define ZEPHYR_CALL
+#endif
 
 namespace zephyr {
 
@@ -23,23 +35,97 @@ constexpr size_t kAddressSize = sizeof(void*);
 // Host callbacks. Every one is called from the driver's own threads.
 // Push of data: main type, sub type, data (valid only during the call), length (> 0),
 // market number, driver id, compressed flag (0 from this driver). Result ignored.
-using PushDataCallback = int32_t (*)(uint8_t main_type, uint8_t sub_type, const void* data,
+using PushDataCallback = int32_t (ZEPHYR_CALL*)(uint8_t main_type, uint8_t sub_type, const void* data,
                                      int32_t length, uint8_t market, uint16_t driver_id,
                                      uint8_t compressed);
 // Log line: level (1 info, 2 warning, 3 error), driver id, reserved (0), module text, then the
 // finished message in the format position with no further arguments. Result ignored.
-using LogCallback = int32_t (*)(int32_t level, uint16_t driver_id, int32_t reserved,
+using LogCallback = int32_t (ZEPHYR_CALL*)(int32_t level, uint16_t driver_id, int32_t reserved,
                                 const char* module, const char* format, ...);
 // Console output: console handle from ExecuteCommand, printf-style format and arguments.
-using ConsoleOutputCallback = int32_t (*)(uint32_t console, const char* format, ...);
-using ConsoleReplyCallback = int32_t (*)(uint32_t console, const char* format, ...);
+using ConsoleOutputCallback = int32_t (ZEPHYR_CALL*)(uint32_t console, const char* format, ...);
+using ConsoleReplyCallback = int32_t (ZEPHYR_CALL*)(uint32_t console, const char* format, ...);
 // Called at the start of each re-initialisation of the market, before any table is cleared.
-using MarketResetCallback = void (*)(uint8_t market, uint16_t driver_id);
+using MarketResetCallback = void (ZEPHYR_CALL*)(uint8_t market, uint16_t driver_id);
 // Packet services a host may offer: build a "#" packet, parse one.
-using HostPackService = int32_t (*)(uint8_t first, uint8_t second, const void* data,
+using HostPackService = int32_t (ZEPHYR_CALL*)(uint8_t first, uint8_t second, const void* data,
                                     int32_t length, void* output, int32_t capacity);
-using HostUnpackService = int32_t (*)(const void* data, int32_t length, void** packet,
+using HostUnpackService = int32_t (ZEPHYR_CALL*)(const void* data, int32_t length, void** packet,
                                       void* work, int32_t work_capacity);
+
+// The console command object. A driver (or a level-2 module) implements ConsoleCommandHandler
+// and publishes it at DriverBaseInfo offset 171 through a ConsolePublication; a host calls
+// ExecuteCommand (console handle, the words of the command line with the command first, their
+// count) on the PublishedConsole it finds there. The base handler answers -1.
+class ConsoleCommandHandler {
+public:
+    virtual ~ConsoleCommandHandler() = default;
+    virtual int32_t ExecuteCommand(uint32_t console, char** argv, int32_t argc) {
+        (void)console;
+        (void)argv;
+        (void)argc;
+        return -1;
+    }
+};
+
+#if defined(_WIN32)
+#if defined(__i386__) || defined(_M_IX86)
+#define ZEPHYR_THISCALL __thiscall
+#else
+#define ZEPHYR_THISCALL
+#endif
+// On Windows the published object has the Microsoft C++ layout that Windows hosts and modules
+// are built with: its first word is the address of a table of two entries, the scalar deleting
+// destructor and then ExecuteCommand, both member calls (thiscall on 32-bit: this in ECX, the
+// callee pops the arguments; the x64 convention on 64-bit).
+class PublishedConsole {
+public:
+    struct Table {
+        void* (ZEPHYR_THISCALL* destroy)(PublishedConsole* self, unsigned int flags);
+        int32_t (ZEPHYR_THISCALL* execute)(PublishedConsole* self, uint32_t console, char** argv,
+                                           int32_t argc);
+    };
+    int32_t ExecuteCommand(uint32_t console, char** argv, int32_t argc) {
+        return m_Table->execute(this, console, argv, argc);
+    }
+
+protected:
+    explicit PublishedConsole(const Table* table) : m_Table(table) {}
+
+private:
+    const Table* m_Table;
+};
+
+// Publishes a handler in that layout; lives as long as what it publishes. The destructor entry
+// deletes nothing: the object belongs to the library that published it.
+class ConsolePublication : private PublishedConsole {
+public:
+    explicit ConsolePublication(ConsoleCommandHandler* handler)
+        : PublishedConsole(&kTable), m_Handler(handler) {}
+    PublishedConsole* Get() { return this; }
+
+private:
+    static void* ZEPHYR_THISCALL Destroy(PublishedConsole* self, unsigned int) { return self; }
+    static int32_t ZEPHYR_THISCALL Execute(PublishedConsole* self, uint32_t console, char** argv,
+                                           int32_t argc) {
+        return static_cast<ConsolePublication*>(self)->m_Handler->ExecuteCommand(console, argv, argc);
+    }
+    static constexpr Table kTable = {&Destroy, &Execute};
+    ConsoleCommandHandler* m_Handler;
+};
+#else
+// Elsewhere the handler itself is published, in the platform's (Itanium) C++ layout.
+using PublishedConsole = ConsoleCommandHandler;
+
+class ConsolePublication {
+public:
+    explicit ConsolePublication(ConsoleCommandHandler* handler) : m_Handler(handler) {}
+    PublishedConsole* Get() { return m_Handler; }
+
+private:
+    ConsoleCommandHandler* m_Handler;
+};
+#endif
 
 #pragma pack(push, 1)
 
@@ -68,7 +154,7 @@ struct DriverBaseInfo {
     char market_code[2];        // 'H', ' '
     char name[40];              // "Zephyr", zero-filled
     char description[128];      // zero-terminated
-    class ConsoleCommandHandler* console;  // lives as long as the library
+    PublishedConsole* console;  // lives as long as the library
     uint8_t tail[81];           // zero
 };
 
@@ -114,20 +200,6 @@ struct MarketInfoTargets {
 };
 
 #pragma pack(pop)
-
-// The console command object published at DriverBaseInfo offset 171. Virtual slots: the
-// destructor, then ExecuteCommand (console handle, the words of the command line with the
-// command first, their count). The base answers -1.
-class ConsoleCommandHandler {
-public:
-    virtual ~ConsoleCommandHandler() = default;
-    virtual int32_t ExecuteCommand(uint32_t console, char** argv, int32_t argc) {
-        (void)console;
-        (void)argv;
-        (void)argc;
-        return -1;
-    }
-};
 
 // The records that hold addresses, pinned for both builds (A = address width, 4 or 8).
 namespace layout_check {
@@ -206,30 +278,34 @@ static_assert(offsetof(FramePosition, first_record) == 1, "FramePosition layout"
 
 }  // namespace zephyr
 
-// The nine exports, undecorated C names.
+// The nine exports, undecorated C names (a Windows library lists them in its .def file).
+#if defined(_WIN32)
+#define ZEPHYR_EXPORT
+#else
 #define ZEPHYR_EXPORT __attribute__((visibility("default")))
+#endif
 
 extern "C" {
-ZEPHYR_EXPORT uint32_t GetDllVersion();
-ZEPHYR_EXPORT void GetDriverBaseInfo(zephyr::DriverBaseInfo* info);
-ZEPHYR_EXPORT int32_t BeginDriverWork(const zephyr::DriverWorkParams* params, const void* unused);
-ZEPHYR_EXPORT int32_t EndDriverWork();
-ZEPHYR_EXPORT uint8_t IsDriverWorking();
-ZEPHYR_EXPORT void GetDriverStatusInfo(zephyr::DriverStatusInfo* info);
-ZEPHYR_EXPORT int32_t GetMarketInfo(const uint16_t* capacity, const zephyr::MarketInfoTargets* targets);
-ZEPHYR_EXPORT int32_t GetDataFrameCount(const zephyr::FrameRequest* request, uint8_t* last_frame);
-ZEPHYR_EXPORT int32_t GetOneDataFrame(const zephyr::FrameRequest* request, void* const* output);
+ZEPHYR_EXPORT uint32_t ZEPHYR_CALL GetDllVersion();
+ZEPHYR_EXPORT void ZEPHYR_CALL GetDriverBaseInfo(zephyr::DriverBaseInfo* info);
+ZEPHYR_EXPORT int32_t ZEPHYR_CALL BeginDriverWork(const zephyr::DriverWorkParams* params, const void* unused);
+ZEPHYR_EXPORT int32_t ZEPHYR_CALL EndDriverWork();
+ZEPHYR_EXPORT uint8_t ZEPHYR_CALL IsDriverWorking();
+ZEPHYR_EXPORT void ZEPHYR_CALL GetDriverStatusInfo(zephyr::DriverStatusInfo* info);
+ZEPHYR_EXPORT int32_t ZEPHYR_CALL GetMarketInfo(const uint16_t* capacity, const zephyr::MarketInfoTargets* targets);
+ZEPHYR_EXPORT int32_t ZEPHYR_CALL GetDataFrameCount(const zephyr::FrameRequest* request, uint8_t* last_frame);
+ZEPHYR_EXPORT int32_t ZEPHYR_CALL GetOneDataFrame(const zephyr::FrameRequest* request, void* const* output);
 }
 
 namespace zephyr {
-// Types of the nine entries, for hosts that resolve them with dlsym.
-using GetDllVersionFn = uint32_t (*)();
-using GetDriverBaseInfoFn = void (*)(DriverBaseInfo*);
-using BeginDriverWorkFn = int32_t (*)(const DriverWorkParams*, const void*);
-using EndDriverWorkFn = int32_t (*)();
-using IsDriverWorkingFn = uint8_t (*)();
-using GetDriverStatusInfoFn = void (*)(DriverStatusInfo*);
-using GetMarketInfoFn = int32_t (*)(const uint16_t*, const MarketInfoTargets*);
-using GetDataFrameCountFn = int32_t (*)(const FrameRequest*, uint8_t*);
-using GetOneDataFrameFn = int32_t (*)(const FrameRequest*, void* const*);
+// Types of the nine entries, for hosts that resolve them with dlsym or GetProcAddress.
+using GetDllVersionFn = uint32_t (ZEPHYR_CALL*)();
+using GetDriverBaseInfoFn = void (ZEPHYR_CALL*)(DriverBaseInfo*);
+using BeginDriverWorkFn = int32_t (ZEPHYR_CALL*)(const DriverWorkParams*, const void*);
+using EndDriverWorkFn = int32_t (ZEPHYR_CALL*)();
+using IsDriverWorkingFn = uint8_t (ZEPHYR_CALL*)();
+using GetDriverStatusInfoFn = void (ZEPHYR_CALL*)(DriverStatusInfo*);
+using GetMarketInfoFn = int32_t (ZEPHYR_CALL*)(const uint16_t*, const MarketInfoTargets*);
+using GetDataFrameCountFn = int32_t (ZEPHYR_CALL*)(const FrameRequest*, uint8_t*);
+using GetOneDataFrameFn = int32_t (ZEPHYR_CALL*)(const FrameRequest*, void* const*);
 }  // namespace zephyr

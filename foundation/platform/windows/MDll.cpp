@@ -1,0 +1,48 @@
+#include "foundation/MDll.h"
+
+#include <windows.h>
+
+#include "foundation/MErrorCode.h"
+#include "foundation/MText.h"
+
+namespace zephyr {
+
+int32_t MDll::Load(const char* path) {
+    Release();
+    m_Error[0] = 0;
+    if (path == nullptr || path[0] == 0) {
+        return ERR_BAD_ARGUMENT;
+    }
+    HMODULE module = LoadLibraryA(path);
+    if (module == nullptr) {
+        const DWORD error = GetLastError();
+        char text[sizeof(m_Error)] = {};
+        const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                            nullptr, error, 0, text, sizeof(text) - 1, nullptr);
+        // The system's text ends with a line break: not part of a log line.
+        DWORD end = length;
+        while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n' || text[end - 1] == ' ')) --end;
+        text[end] = 0;
+        MText::Copy(m_Error, sizeof(m_Error), text);
+        return SystemError(static_cast<uint32_t>(error != 0 ? error : ERROR_MOD_NOT_FOUND));
+    }
+    m_Handle = module;
+    return 1;
+}
+
+void* MDll::GetFunction(const char* name) const {
+    if (m_Handle == nullptr || name == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(m_Handle), name));
+}
+
+void MDll::Release() {
+    if (m_Handle != nullptr) {
+        void* held = m_Handle;
+        m_Handle = nullptr;
+        FreeLibrary(static_cast<HMODULE>(held));
+    }
+}
+
+}  // namespace zephyr
