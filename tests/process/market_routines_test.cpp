@@ -2,14 +2,12 @@
 // name lookup, the per-category counts, the market totals and the market digest.
 #include <gtest/gtest.h>
 
-#define OPENSSL_SUPPRESS_DEPRECATED
-#include <openssl/md5.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "foundation/MMd5.h"
 #include "market/CodeTable.h"
 #include "market/ExtCodeTable.h"
 #include "market/IndexTable.h"
@@ -208,9 +206,11 @@ std::string HandDigest(Market& market, CodeTable& codes, const PriceTable& price
         bytes.append(reinterpret_cast<const char*>(&e), sizeof e);
     }
     bytes.append(reinterpret_cast<const char*>(&prices), sizeof prices);
-    unsigned char digest[16];
-    MD5(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), digest);
-    return std::string(reinterpret_cast<char*>(digest), 16);
+    uint8_t digest[MMd5::kSize];
+    MMd5 md5;
+    md5.Update(bytes.data(), bytes.size());
+    md5.Final(digest);
+    return std::string(reinterpret_cast<char*>(digest), sizeof digest);
 }
 
 TEST_F(MarketRoutinesTest, DigestCoversTheMarketButNotItsStatusOrTime) {

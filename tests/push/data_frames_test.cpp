@@ -21,6 +21,7 @@
 #include "market/ShortNameTable.h"
 #include "market/SnapshotTable.h"
 #include "push/DataFrames.h"
+#include "tests/HongKongTime.h"
 
 namespace zephyr {
 namespace {
@@ -39,8 +40,7 @@ void FillTable(RecordTable<Record>& table, uint32_t n) {
 class DataFramesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("TZ", "Asia/Hong_Kong", 1);
-        tzset();
+        zephyr::tests::UseHongKongTime();
         // Friday 14 November 2014, 10:00 local time.
         m_Clock.Set(MDateTime(2014, 11, 14).GetValue() + 10 * 3600);
         m_Clock.Install();
