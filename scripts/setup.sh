@@ -9,18 +9,21 @@ packages=(
   libssl-dev libgtest-dev libbenchmark-dev
   libssl-dev:i386 libgtest-dev:i386 libbenchmark-dev:i386 libc6-dev-i386
   shapelib python3
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
+  wine wine64 wine32:i386
 )
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   need_update=1
 fi
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 for p in "${packages[@]}"; do
-  q=$p
-  case $p in *:*) ;; *) q="$p:$(dpkg --print-architecture)";; esac
-  if ! dpkg-query -W -f='${Status}' "$q" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
+  case $p in
+    *:*) installed "$p" || missing+=("$p") ;;
+    # A package of this machine's architecture, or one for all (googletest, wine).
+    *) installed "$p:$(dpkg --print-architecture)" || installed "$p:all" || missing+=("$p") ;;
+  esac
 done
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
   SUDO=""

@@ -5,26 +5,36 @@
 #   i386-fallback   the same script forced to find no 32-bit support must still build the i386
 #                   stage and say in one line that its tests were not run
 #   x64             the native 64-bit product build (Release) and the whole suite
+#   win64           the 64-bit Windows build (mingw-w64): PE checks, then each test program run
+#                   once, all its cases in one process, under wine64
+#   win32           the 32-bit Windows build, the same under wine (its 32-bit loader runs through
+#                   the emulator where the kernel runs no 32-bit programs; compiled and checked
+#                   only, and said so, where 32-bit programs cannot run at all)
 #   x64-asan        64-bit ASan+UBSan build and the whole suite
 #   fuzz            clang libFuzzer targets, a short run each
 #   x64-tsan        64-bit ThreadSanitizer build of the threaded test programs
 # ZEPHYR_STAGES="x64 fuzz" runs only the stages named. Installs what is missing first.
-# Exits non-zero when any build or test fails; the closing lines say which stages ran.
+# Exits non-zero when any build or test fails; the closing lines say which stages ran and how
+# long each took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 . scripts/i386.sh
 
 jobs=$(nproc)
-all_stages="i386 i386-fallback x64 x64-asan fuzz x64-tsan"
+all_stages="i386 i386-fallback x64 win64 win32 x64-asan fuzz x64-tsan"
 stages=${ZEPHYR_STAGES:-$all_stages}
 ran=()
 not_run=()
+durations=()
+stage_start=0
 for s in $all_stages; do
   [[ " $stages " == *" $s "* ]] || not_run+=("$s (not in ZEPHYR_STAGES)")
 done
 
-wanted() { [[ " $stages " == *" $1 "* ]]; }
+# wanted NAME: whether the stage runs (and if so, its clock starts); stage_took NAME: its time.
+wanted() { [[ " $stages " == *" $1 "* ]] && stage_start=$SECONDS; }
+stage_took() { durations+=("$1 $(( (SECONDS - stage_start) / 60 ))m$(( (SECONDS - stage_start) % 60 ))s"); }
 
 configure_and_build() {  # name, cmake args...
   local name=$1; shift
@@ -48,6 +58,7 @@ if wanted i386; then
     echo "i386: built, tests NOT run: $I386_REASON"
     not_run+=("i386 tests ($I386_REASON)")
   fi
+  stage_took i386
 fi
 
 if wanted i386-fallback; then
@@ -62,19 +73,102 @@ if wanted i386-fallback; then
   fi
   echo "i386-fallback: builds, skips the tests and says so"
   ran+=("i386-fallback")
+  stage_took i386-fallback
 fi
 
 if wanted x64; then
   configure_and_build x64 -DCMAKE_BUILD_TYPE=Release
   run_tests x64
   ran+=("x64")
+  stage_took x64
 fi
+
+# The Windows stages: the product and the test programs built with mingw-w64, their PE files
+# checked (scripts/pe-check.sh), then each test program run once under Wine with all its cases
+# (a 32-bit Windows process costs about a minute to start where it runs through the emulator).
+# Wine keeps a private prefix under build/; its background services inherit the output of the
+# program that started them, so everything goes to files, and the prefix's wineserver is
+# stopped at the end.
+windows_stage() {  # win64 | win32
+  local name=$1 arch loader
+  case $name in
+    win64) arch=x86-64; loader=/usr/lib/wine/wine64 ;;
+    win32) arch=i386; loader=wine ;;
+  esac
+  configure_and_build "$name" -DCMAKE_TOOLCHAIN_FILE="cmake/$name.cmake" -DCMAKE_BUILD_TYPE=Release
+  local programs
+  mapfile -t programs <"build/$name/test_programs.txt"
+  echo "=== pe-check $name"
+  scripts/pe-check.sh "$arch" "build/$name/Zephyr.dll" "${programs[@]}"
+  if [ "$name" = win32 ]; then
+    local why=""
+    if ! i386_runs; then
+      why=$I386_REASON
+    elif ! [ -x /usr/lib/wine/wine ]; then
+      why="Wine's 32-bit loader is not installed (wine32:i386)"
+    fi
+    if [ -n "$why" ]; then
+      echo "win32: built and checked, tests NOT run: $why"
+      not_run+=("win32 tests ($why)")
+      return
+    fi
+  fi
+  echo "=== test $name"
+  local wine_env=(env "WINEPREFIX=$PWD/build/wineprefix${name#win}" WINEDEBUG=-all
+    WINEDLLOVERRIDES="mscoree,mshtml=" TZ=Asia/Hong_Kong)
+  # The first start makes the prefix (64-bit, for both stages); later ones find it made.
+  if ! "${wine_env[@]}" /usr/lib/wine/wine64 wineboot -i >"build/$name/wineboot.log" 2>&1 </dev/null; then
+    tail -n 20 "build/$name/wineboot.log"
+    echo "$name: Wine could not prepare its prefix"
+    exit 1
+  fi
+  # $jobs programs at a time (a start through the emulator keeps a core busy for its minute);
+  # each writes its output and then its exit status to files, read in order once all are done.
+  local program log running=0 failed=0
+  for program in "${programs[@]}"; do
+    log=build/$name/$(basename "$program" .exe).log
+    rm -f "$log.status"
+    if [ $running -ge "$jobs" ]; then
+      wait -n || true
+      running=$((running - 1))
+    fi
+    { if timeout 1800 "${wine_env[@]}" "$loader" "$program" >"$log" 2>&1 </dev/null; then
+        echo 0; else echo $?; fi >"$log.status"; } &
+    running=$((running + 1))
+  done
+  wait
+  for program in "${programs[@]}"; do
+    log=build/$name/$(basename "$program" .exe).log
+    if [ "$(cat "$log.status" 2>/dev/null)" = 0 ]; then
+      echo "$(basename "$program"): $(grep -a '^\[  PASSED  \]' "$log" | tail -n 1)"
+    else
+      tail -n 40 "$log"
+      echo "$(basename "$program"): FAILED (exit status $(cat "$log.status" 2>/dev/null); whole output in $log)"
+      failed=1
+    fi
+  done
+  "${wine_env[@]}" wineserver -k || true
+  [ $failed -eq 0 ] || { echo "$name: test programs failed"; exit 1; }
+  if [ "$name" = win32 ]; then
+    ran+=("win32 (Wine's 32-bit loader $(i386_how))")
+  else
+    ran+=("win64")
+  fi
+}
+
+for name in win64 win32; do
+  if wanted "$name"; then
+    windows_stage "$name"
+    stage_took "$name"
+  fi
+done
 
 if wanted x64-asan; then
   configure_and_build x64-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHYR_SANITIZE=address \
     -DZEPHYR_BENCH=OFF
   run_tests x64-asan
   ran+=("x64-asan")
+  stage_took x64-asan
 fi
 
 # libFuzzer stage (clang): build only the fuzz targets listed by fuzz/CMakeLists.txt and run each
@@ -105,6 +199,7 @@ if wanted fuzz; then
     fi
   done < build/fuzz/fuzz_targets.txt
   ran+=("fuzz")
+  stage_took fuzz
 fi
 
 # ThreadSanitizer stage (64-bit): builds and runs only the test programs that exercise several
@@ -121,6 +216,7 @@ if wanted x64-tsan; then
   tsan_filter="^($(IFS='|'; echo "${tsan_areas[*]}"))\\."
   run_tests x64-tsan -R "$tsan_filter"
   ran+=("x64-tsan")
+  stage_took x64-tsan
 fi
 
 echo "=== stages"
@@ -130,3 +226,5 @@ if [ ${#not_run[@]} -gt 0 ]; then
 else
   echo "not run: none"
 fi
+for d in "${durations[@]}"; do echo "took: $d"; done
+echo "took: all $((SECONDS / 60))m$((SECONDS % 60))s"
