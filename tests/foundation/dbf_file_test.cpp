@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "foundation/MErrorCode.h"
+#include "tests/SystemErrors.h"
+#include "tests/TempFolder.h"
 
 using namespace zephyr;
 
@@ -54,16 +53,7 @@ std::vector<uint8_t> MakeDbf(uint32_t record_count, uint32_t record_size,
 
 class DbfFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/zephyr_dbf_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_Dir = pattern;
-    }
-    void TearDown() override {
-        std::remove(Path().c_str());
-        rmdir(m_Dir.c_str());
-    }
-    std::string Path() const { return m_Dir + "/t.dbf"; }
+    std::string Path() const { return m_Folder.Path() + "/t.dbf"; }
     void WriteFile(const std::vector<uint8_t>& bytes) {
         FILE* f = std::fopen(Path().c_str(), "wb");
         ASSERT_NE(f, nullptr);
@@ -71,7 +61,7 @@ protected:
         std::fclose(f);
     }
 
-    std::string m_Dir;
+    tests::TempFolder m_Folder{"zephyr_dbf_"};
 };
 
 TEST_F(DbfFileTest, ReadsFileWrittenByShapelib) {
@@ -162,7 +152,7 @@ TEST_F(DbfFileTest, RejectsBrokenFilesAndHoldsNothingAfterwards) {
         EXPECT_EQ(dbf.GetRecordCount(), 0u);
         EXPECT_EQ(dbf.ReadField("CODE", text, sizeof(text)), ERR_NOT_INITIALISED);
     }
-    EXPECT_EQ(dbf.Load((m_Dir + "/missing.dbf").c_str()), SystemError(ENOENT));
+    EXPECT_EQ(dbf.Load((m_Folder.Path() + "/missing.dbf").c_str()), SystemError(tests::kNoSuchFile));
 }
 
 TEST_F(DbfFileTest, EmptyTableAndFieldEndingAtRecordEnd) {

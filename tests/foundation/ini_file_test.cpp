@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -14,6 +12,9 @@
 
 #include "foundation/MErrorCode.h"
 #include "foundation/MException.h"
+#include "foundation/MModule.h"
+#include "tests/SystemErrors.h"
+#include "tests/TempFolder.h"
 
 using namespace zephyr;
 
@@ -63,25 +64,13 @@ void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/zephyr_ini_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_Dir = pattern;
-    }
-    void TearDown() override {
-        for (const char* name : {"t.ini", "t.ini.tmp", "new.ini"}) {
-            std::remove((m_Dir + "/" + name).c_str());
-        }
-        rmdir((m_Dir + "/t.ini.tmp").c_str());
-        rmdir(m_Dir.c_str());
-    }
-    std::string Path(const char* name = "t.ini") const { return m_Dir + "/" + name; }
+    std::string Path(const char* name = "t.ini") const { return m_Folder.Path() + "/" + name; }
 
-    std::string m_Dir;
+    tests::TempFolder m_Folder{"zephyr_ini_"};
 };
 
 TEST_F(IniFileTest, ReadsGbkCommentsAndSavesFixedLayout) {
@@ -165,7 +154,7 @@ TEST_F(IniFileTest, MissingFileIsCreatedOnceWithWhatWasWritten) {
     const std::string path = Path("new.ini");
     {
         MIniFile ini;
-        EXPECT_EQ(ini.Open(path.c_str(), MIniFile::kLineMode), SystemError(ENOENT));
+        EXPECT_EQ(ini.Open(path.c_str(), MIniFile::kLineMode), SystemError(tests::kNoSuchFile));
         EXPECT_TRUE(ini.IsModified());
         EXPECT_EQ(ini.WriteString("Sec", "Key", "Val", "note"), 1);
     }
@@ -192,11 +181,11 @@ TEST_F(IniFileTest, FailedSaveKeepsTheOldFile) {
     ASSERT_EQ(ini.WriteString("A", "k", "2"), 1);
 
     // The new file cannot be created beside the old one.
-    ASSERT_EQ(mkdir((path + ".tmp").c_str(), 0700), 0);
-    EXPECT_EQ(ini.Save(), SystemError(EEXIST));
+    ASSERT_TRUE(std::filesystem::create_directory(path + ".tmp"));
+    EXPECT_EQ(ini.Save(), SystemError(tests::kNameTaken));
     EXPECT_EQ(ReadAll(path), original);
     EXPECT_FALSE(ini.IsModified());
-    ASSERT_EQ(rmdir((path + ".tmp").c_str()), 0);
+    ASSERT_TRUE(std::filesystem::remove(path + ".tmp"));
 
     // A leftover temporary file does not stop the next save, and none is left behind.
     WriteAll(path + ".tmp", "stale");
@@ -208,9 +197,8 @@ TEST_F(IniFileTest, FailedSaveKeepsTheOldFile) {
 }
 
 TEST_F(IniFileTest, ModelNeverOpenedHasNowhereToSave) {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
-    ASSERT_EQ(chdir(m_Dir.c_str()), 0);
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(m_Folder.Path());
     WriteAll(".tmp", "someone's file");
     int32_t saved = 0;
     {
@@ -218,10 +206,10 @@ TEST_F(IniFileTest, ModelNeverOpenedHasNowhereToSave) {
         ASSERT_EQ(ini.WriteString("S", "k", "v"), 1);
         saved = ini.Save();
     }
-    EXPECT_EQ(saved, SystemError(ENOENT));
+    EXPECT_EQ(saved, SystemError(tests::kNoSuchFile));
     EXPECT_EQ(ReadAll(".tmp"), "someone's file");
     std::remove(".tmp");
-    ASSERT_EQ(chdir(cwd), 0);
+    std::filesystem::current_path(cwd);
 }
 
 TEST_F(IniFileTest, CommentWithoutOwnerRaises) {
@@ -281,11 +269,11 @@ TEST_F(IniFileTest, FullCommentPoolFailsTheWrite) {
 }
 
 TEST_F(IniFileTest, BareNameIsTakenFromTheExecutableDirectory) {
-    char exe[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", exe, sizeof(exe) - 1), 0);
-    std::string dir(exe);
-    dir.erase(dir.rfind('/') + 1);
-    const std::string name = "m_ZephyrIniTest" + std::to_string(getpid()) + ".ini";
+    // The program's directory as the foundation finds it (module_dll_test checks that).
+    const std::string dir = MModule::GetDirectory(nullptr).GetData();
+    ASSERT_FALSE(dir.empty());
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    const std::string name = "m_ZephyrIniTest" + std::to_string(stamp) + ".ini";
     {
         MIniFile ini;
         EXPECT_LT(ini.Open(name.c_str(), MIniFile::kLineMode), 0);

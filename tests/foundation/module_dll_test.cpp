@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
-#include <unistd.h>
+#endif
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 #include "foundation/MDll.h"
@@ -15,10 +19,21 @@ using namespace zephyr;
 
 namespace {
 
-std::string ExecutablePath() {
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
+// A library of the system that has cos(), and the loader's handle of the program itself.
+#ifdef _WIN32
+constexpr const char* kMathLibrary = "msvcrt.dll";
+void* ProgramHandle() { return GetModuleHandleA(nullptr); }
+#else
+constexpr const char* kMathLibrary = "libm.so.6";
+void* ProgramHandle() { return dlopen(nullptr, RTLD_NOW); }
+#endif
+
+// The folder this test program was built into.
+const std::filesystem::path kProgramFolder = ZEPHYR_BINARY_DIR "/tests";
+
+bool EndsWithSeparator(const MString& directory) {
+    const char last = directory.IsEmpty() ? '\0' : directory.GetData()[directory.GetLength() - 1];
+    return last == '/' || last == '\\';
 }
 
 int LocalFunction() { return 1; }
@@ -45,24 +60,25 @@ TEST(MModule, DirectoryOfPathKeepsTheLastSeparator) {
 }
 
 TEST(MModule, ExecutableAndAddressDirectories) {
-    const std::string exe = ExecutablePath();
-    const std::string expected = exe.substr(0, exe.rfind('/') + 1);
-    ASSERT_FALSE(expected.empty());
+    // The system names the folder in its own form (a drive and "\\" on Windows): it must be
+    // the very folder the program was built into, given absolutely, with its separator kept.
     const MString directory = MModule::GetDirectory(nullptr);
-    EXPECT_EQ(directory, expected.c_str());
-    EXPECT_EQ(directory.GetData()[directory.GetLength() - 1], '/');
+    ASSERT_FALSE(directory.IsEmpty());
+    EXPECT_TRUE(EndsWithSeparator(directory)) << directory.GetData();
+    const std::filesystem::path found = std::filesystem::path(directory.GetData()).parent_path();
+    EXPECT_TRUE(found.is_absolute()) << directory.GetData();
+    EXPECT_TRUE(std::filesystem::equivalent(found, kProgramFolder)) << directory.GetData();
     // An address inside the executable names the executable's directory.
-    EXPECT_EQ(MModule::GetDirectoryOf(reinterpret_cast<const void*>(&LocalFunction)),
-              expected.c_str());
+    EXPECT_EQ(MModule::GetDirectoryOf(reinterpret_cast<const void*>(&LocalFunction)), directory);
     EXPECT_EQ(MModule::GetDirectoryOf(nullptr), "");
-    EXPECT_EQ(MModule::GetDirectory(dlopen(nullptr, RTLD_NOW)), expected.c_str());
+    EXPECT_EQ(MModule::GetDirectory(ProgramHandle()), directory);
 }
 
 TEST(MDll, LoadResolveAndRelease) {
     MDll library;
     EXPECT_FALSE(library.IsLoaded());
     EXPECT_EQ(library.GetFunction("cos"), nullptr);
-    ASSERT_EQ(library.Load("libm.so.6"), 1);
+    ASSERT_EQ(library.Load(kMathLibrary), 1);
     EXPECT_TRUE(library.IsLoaded());
     using Cos = double (*)(double);
     Cos cosine = reinterpret_cast<Cos>(library.GetFunction("cos"));
@@ -73,7 +89,7 @@ TEST(MDll, LoadResolveAndRelease) {
     // The directory of a loaded library holds that library.
     const MString directory = MModule::GetDirectory(library.GetHandle());
     ASSERT_FALSE(directory.IsEmpty());
-    EXPECT_EQ(directory.GetData()[directory.GetLength() - 1], '/');
+    EXPECT_TRUE(EndsWithSeparator(directory)) << directory.GetData();
     EXPECT_EQ(MModule::GetDirectoryOf(reinterpret_cast<const void*>(cosine)), directory);
 
     library.Release();
