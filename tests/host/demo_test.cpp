@@ -131,8 +131,9 @@ TEST(HostOptions, ARefusedOptionSaysWhatIsAllowedInOneLine) {
     } cases[] = {
         {"demo --rate 2000000", "--rate takes a number from 0 to 1000000, not '2000000'"},
         {"demo --shares 0", "--shares takes a number from 1 to "},
-        {"demo --seconds", "--seconds takes a number from 0 to 4294967295, none was given"},
+        {"demo --seconds", "--seconds takes a number above 0, none was given"},
         {"demo --seconds -3", "not '-3'"},
+        {"run --seconds 0", "--seconds takes a number above 0, not '0'"},
         {"run --frame-size 70000", "--frame-size takes a number from 1 to 65535, not '70000'"},
         {"demo --frame-size 100", "unknown option --frame-size for demo"},
     };
