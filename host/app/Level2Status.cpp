@@ -14,6 +14,7 @@ namespace {
 // The driver's own texts (this file's literals are GBK in the program, as the driver's are).
 constexpr const char* kLoadModule = "加载港股L2传输";
 constexpr const char* kStartModule = "启动港股L2传输";
+constexpr const char* kReleaseModule = "卸载港股L2传输";  // said before every load, with the path
 constexpr const char* kIgnored = "忽略加载L2传输模块";
 constexpr const char* kNoInterface = "加载L2传输模块接口失败";
 constexpr const char* kLoaded = "加载L2传输成功";
@@ -31,7 +32,9 @@ std::string Bracketed(const char* text) {
 
 void NoteLevel2Log(const char* module, const char* text, Level2Report* report) {
     if (module == nullptr || text == nullptr) return;
-    if (strcmp(module, kLoadModule) == 0) {
+    if (strcmp(module, kReleaseModule) == 0) {
+        report->path = Bracketed(text);
+    } else if (strcmp(module, kLoadModule) == 0) {
         if (strstr(text, kIgnored) != nullptr) {
             report->state = Level2Report::kNotLoaded;
             report->path = Bracketed(text);

@@ -75,8 +75,8 @@ std::string Level2Line(const SessionOptions& options, const SessionResult& r) {
         return path + Level2StateText(level2.state) + (level2.why.empty() ? "" : ": " + level2.why) +
                (level2.state == Level2Report::kUnknown ? "" : "; the driver served without level-2 data");
     }
-    if (r.counters.snapshot_records > 0) return "started; snapshot updates reached this host";
-    return std::string("started, but NO snapshot update reached this host") +
+    if (r.counters.snapshot_records > 0) return path + "started; snapshot updates reached this host";
+    return path + "started, but NO snapshot update reached this host" +
            (options.demo ? " (the demo's feed never delivered)" : " (does the module have its nimbus.ini?)");
 }
 
