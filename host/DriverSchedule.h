@@ -6,9 +6,9 @@
 // decade, keys "01".."12" holding comma-separated days; Saturdays and Sundays are holidays too.
 //
 // What the driver does with them: before KPTime it does not serve; from KPTime on it pushes the
-// market header once a second and re-reads its status files; after SPTime it still serves the
-// day's market, but pushes no header, while the level-2 feed may still move the market time. On
-// a holiday it never serves.
+// market header once a second and re-reads its status files (and pushes one header more at the
+// first second after SPTime); after SPTime it still serves the day's market, but pushes no
+// header, while the level-2 feed may still move the market time. On a holiday it never serves.
 //
 // Plain data, read once; any thread.
 #pragma once
