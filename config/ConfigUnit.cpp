@@ -2,6 +2,7 @@
 
 #include "config/IniReading.h"
 #include "config/LibraryPath.h"
+#include "config/SettingChecks.h"
 #include "foundation/MDateTime.h"
 #include "foundation/MIniFile.h"
 #include "foundation/MLocalSection.h"
@@ -101,7 +102,7 @@ int32_t ConfigUnit::Start() {
         }
     }
 
-    // Keys the file lacks keep their defaults.
+    // Keys the file lacks keep their defaults; unusable values are replaced, with a warning.
     SetDefaults();
     m_TransModule = ini.ReadString("DataSource", "TransModule", m_TransModule);
     m_Reff = ini.ReadString("DataSource", "Reff", m_Reff);
@@ -109,23 +110,24 @@ int32_t ConfigUnit::Start() {
     m_PriceTb = ini.ReadString("DataSource", "PriceTb", m_PriceTb);
     m_Exra = ini.ReadString("DataSource", "Exra", m_Exra);
     m_Trdses = ini.ReadString("DataSource", "Trdses", m_Trdses);
-    m_PushBond = static_cast<uint16_t>(ini.ReadInteger("Push", "PushBond", m_PushBond));
-    m_FiltWarrant = ini.ReadBool("Other", "FiltWarrant", m_FiltWarrant);
+    m_PushBond = static_cast<uint16_t>(
+        ReadCheckedInteger(ini, "Push", "PushBond", m_PushBond, IntegerForm::kUnsigned16, m_Logger));
+    m_FiltWarrant = ReadCheckedBool(ini, "Other", "FiltWarrant", m_FiltWarrant, m_Logger);
     m_Holiday = ini.ReadString("Other", "Holiday", m_Holiday);
-    m_UseHoliday = ini.ReadBool("Other", "useholiday", m_UseHoliday);
+    m_UseHoliday = ReadCheckedBool(ini, "Other", "useholiday", m_UseHoliday, m_Logger);
     if (m_UseHoliday && m_Logger != nullptr) {
         m_Logger->Write(kLogWarning, kModule, "短路节假日判断逻辑!");
     }
     m_HKPriceTablePath = ini.ReadString("InitFiles", "HKPriceTablePath", m_HKPriceTablePath);
     m_HKHQFilePath = ini.ReadString("InitFiles", "HKHQFilePath", m_HKHQFilePath);
     m_HKShorNameFilePath = ini.ReadString("InitFiles", "HKShorNameFilePath", m_HKShorNameFilePath);
-    m_KPTime = ini.ReadInteger("Time", "KPTime", m_KPTime);
-    m_SPTime = ini.ReadInteger("Time", "SPTime", m_SPTime);
-    m_HSIEnable = ini.ReadBool("HSI", "Enable", m_HSIEnable);
+    m_KPTime = ReadCheckedInteger(ini, "Time", "KPTime", m_KPTime, IntegerForm::kHhmm, m_Logger);
+    m_SPTime = ReadCheckedInteger(ini, "Time", "SPTime", m_SPTime, IntegerForm::kHhmm, m_Logger);
+    m_HSIEnable = ReadCheckedBool(ini, "HSI", "Enable", m_HSIEnable, m_Logger);
     m_IndexConfig = ini.ReadString("HSI", "IndexConfig", m_IndexConfig);
-    m_Time1 = ini.ReadInteger("timestep", "Time1", m_Time1);
-    m_Time2 = ini.ReadInteger("timestep", "Time2", m_Time2);
-    m_UseNominalPrice = ini.ReadBool("NowPrice", "UseNominalPrice", m_UseNominalPrice);
+    m_Time1 = ReadCheckedInteger(ini, "timestep", "Time1", m_Time1, IntegerForm::kDate, m_Logger);
+    m_Time2 = ReadCheckedInteger(ini, "timestep", "Time2", m_Time2, IntegerForm::kDate, m_Logger);
+    m_UseNominalPrice = ReadCheckedBool(ini, "NowPrice", "UseNominalPrice", m_UseNominalPrice, m_Logger);
     m_UseXml = true;
     ini.Clear();
 

@@ -4,7 +4,9 @@
 // The ini file is the library's file name with its ".so" replaced by ".ini". A library name
 // without that suffix is refused (defaults apply, a warning says why, nothing is written).
 // When the file does not exist at Start, Stop writes it with the settings in use and a comment
-// beside each of the eleven documented keys; a file that exists is never rewritten.
+// beside each of the eleven documented keys; a file that exists is never rewritten. The keys
+// it leaves out keep their defaults, which are the values that run used. A value the driver
+// cannot use is replaced, with a warning (config/SettingChecks.h).
 //
 // Every read and write of the settings takes the unit's lock.
 #pragma once

@@ -21,6 +21,10 @@ class SnapshotTable;
 class IndexTable;
 class ProductStatusTable;
 
+// What a command for the level-2 module reached: the module's console object, or nothing
+// because no module is loaded or the loaded one has no console object.
+enum class Level2Reach { kForwarded, kNoModule, kNoConsole };
+
 // The settings "show config" prints.
 struct ConsoleSettings {
     bool filt_warrant;
@@ -61,8 +65,9 @@ public:
     virtual int32_t Push(uint8_t type, const void* data, uint32_t length) = 0;
     // Sends what the push pool holds.
     virtual void FlushPushes() = 0;
-    // Runs the command on the level-2 module's console object (nothing when there is none).
-    virtual void ForwardToLevel2(uint32_t console, char** argv, int32_t argc) = 0;
+    // Runs the command on the level-2 module's console object; when there is none, runs nothing
+    // and says why.
+    virtual Level2Reach ForwardToLevel2(uint32_t console, char** argv, int32_t argc) = 0;
 };
 
 }  // namespace zephyr

@@ -36,16 +36,16 @@ int32_t DriverCommandHandler::ExecuteCommand(uint32_t console, char** argv, int3
 int32_t DriverCommandHandler::Dispatch(ConsoleWriter& writer, char** argv, int32_t argc) {
     const char* command = argv[0];
     if (Is(command, "l2help")) {
-        char help[] = "help";
-        char* words[] = {help, nullptr};
-        m_Services->ForwardToLevel2(writer.Console(), words, 1);
+        ForwardToLevel2(writer, nullptr, 0);
         return 1;
     }
     if (Is(command, "l2cmd")) {
         if (argc >= 2) {
-            m_Services->ForwardToLevel2(writer.Console(), argv + 1, argc - 1);
+            ForwardToLevel2(writer, argv + 1, argc - 1);
         } else {
-            writer.Reply("不支持指令\n");
+            // The form of the command, then the module's own list of what it understands.
+            PrintFollowers(writer, "l2cmd");
+            ForwardToLevel2(writer, nullptr, 0);
         }
         return 1;
     }
@@ -69,9 +69,28 @@ int32_t DriverCommandHandler::Dispatch(ConsoleWriter& writer, char** argv, int32
     return 1;
 }
 
+void DriverCommandHandler::ForwardToLevel2(ConsoleWriter& writer, char** argv, int32_t argc) {
+    char help[] = "help";
+    char* help_words[] = {help, nullptr};
+    if (argv == nullptr) {
+        argv = help_words;
+        argc = 1;
+    }
+    switch (m_Services->ForwardToLevel2(writer.Console(), argv, argc)) {
+    case Level2Reach::kNoModule:
+        writer.Reply("未加载L2传输模块\n");
+        break;
+    case Level2Reach::kNoConsole:
+        writer.Reply("L2传输模块没有控制台指令\n");
+        break;
+    case Level2Reach::kForwarded:
+        break;
+    }
+}
+
 int32_t DriverCommandHandler::Print(ConsoleWriter& writer, char** argv, int32_t argc) {
     if (argc == 1) {
-        writer.Reply("暂不支持");
+        PrintFollowers(writer, "print");
         return 1;
     }
     const char* kind = argv[1];
@@ -119,7 +138,9 @@ int32_t DriverCommandHandler::PushData(ConsoleWriter& writer, char** argv, int32
 }
 
 int32_t DriverCommandHandler::Show(ConsoleWriter& writer, char** argv, int32_t argc) {
-    if (argc != 2) {
+    if (argc == 1) {
+        PrintFollowers(writer, "show");
+    } else if (argc != 2) {
         writer.Reply("暂不支持");
     } else if (Is(argv[1], "stat")) {
         ShowStat(writer);

@@ -5,8 +5,9 @@
 // Command words and sub-words compare without regard to letter case; the first matching row of
 // the command table wins. Results: 4 for the usage line of "print nametable", 2 for that of
 // "print data", 1 otherwise. Reports and actions need a running driver: before the start and
-// after the stop they answer "驱动未运行\n" and touch nothing. No exception leaves
-// ExecuteCommand.
+// after the stop they answer "驱动未运行\n" and touch nothing. "print", "show" and "l2cmd"
+// typed alone list what may follow them; "l2help" and "l2cmd" say when no level-2 module (or no
+// console object of it) can take the words. No exception leaves ExecuteCommand.
 #pragma once
 #include <cstdint>
 
@@ -30,6 +31,8 @@ public:
 
 private:
     int32_t Dispatch(ConsoleWriter& writer, char** argv, int32_t argc);
+    // Runs the words (null: "help") on the level-2 module; says so when no module can take them.
+    void ForwardToLevel2(ConsoleWriter& writer, char** argv, int32_t argc);
     int32_t Print(ConsoleWriter& writer, char** argv, int32_t argc);
     int32_t PushData(ConsoleWriter& writer, char** argv, int32_t argc);
     int32_t Show(ConsoleWriter& writer, char** argv, int32_t argc);

@@ -61,8 +61,18 @@ int32_t ProcessConsoleServices::Push(uint8_t type, const void* data, uint32_t le
 
 void ProcessConsoleServices::FlushPushes() { m_Process->FlushPushes(); }
 
-void ProcessConsoleServices::ForwardToLevel2(uint32_t console, char** argv, int32_t argc) {
-    HKTransLoader::ForwardCommand(console, argv, argc);
+Level2Reach ProcessConsoleServices::ForwardToLevel2(uint32_t console, char** argv, int32_t argc) {
+    HKTransLoader::CommandReach reach = HKTransLoader::CommandReach::kModule;
+    HKTransLoader::ForwardCommand(console, argv, argc, &reach);
+    switch (reach) {
+    case HKTransLoader::CommandReach::kNoModule:
+        return Level2Reach::kNoModule;
+    case HKTransLoader::CommandReach::kNoConsole:
+        return Level2Reach::kNoConsole;
+    case HKTransLoader::CommandReach::kModule:
+        break;
+    }
+    return Level2Reach::kForwarded;
 }
 
 }  // namespace zephyr

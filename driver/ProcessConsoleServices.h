@@ -35,7 +35,7 @@ public:
     void CorrectClosePrices() override;
     int32_t Push(uint8_t type, const void* data, uint32_t length) override;
     void FlushPushes() override;
-    void ForwardToLevel2(uint32_t console, char** argv, int32_t argc) override;
+    Level2Reach ForwardToLevel2(uint32_t console, char** argv, int32_t argc) override;
 
 private:
     ProcessIO* m_Process;

@@ -65,6 +65,7 @@ bool MarketReplica::Install(MarketImage image, uint64_t generation) {
     m_QueuedBytes = 0;
     m_QueueOverflowed = false;
     ++m_Counters.installs;
+    ++m_Counters.changes;
     return true;
 }
 
@@ -117,10 +118,14 @@ void MarketReplica::ApplyLocked(const char* data, size_t length, std::string* er
         *ok = false;
         *error = m_Decoded.error;
     }
+    bool changed = false;
     if (m_Image.market.size() == kMarketInfoSize && length >= 4) {
         const uint32_t now = LoadU32(&m_Image.market[kMarketTimeOffset]);
         // The market time only grows within a day; flushes on two threads may arrive crossed.
-        if (m_Decoded.market_time > now) StoreU32(&m_Image.market[kMarketTimeOffset], m_Decoded.market_time);
+        if (m_Decoded.market_time > now) {
+            StoreU32(&m_Image.market[kMarketTimeOffset], m_Decoded.market_time);
+            changed = true;
+        }
     }
     for (const PushFrame& frame : m_Decoded.frames) {
         if (counting) {
@@ -133,6 +138,7 @@ void MarketReplica::ApplyLocked(const char* data, size_t length, std::string* er
             switch (frame.type) {
                 case kPushMarketHeader:
                     if (m_Image.market.size() == kMarketInfoSize) {
+                        const std::string before = m_Image.market;
                         m_Image.market[0] = record[0];
                         std::memcpy(&m_Image.market[2], record + 1, 4);
                         const uint32_t time = LoadU32(record + 5);
@@ -140,37 +146,45 @@ void MarketReplica::ApplyLocked(const char* data, size_t length, std::string* er
                             StoreU32(&m_Image.market[kMarketTimeOffset], time);
                         }
                         m_Image.market[1] = record[9];
+                        changed = changed || m_Image.market != before;
                     }
                     break;
                 case kPushSnapshots:
-                    PutKeyed(Table::kSnapshots, &m_SnapshotIndex, record, kPushSnapshots);
+                    changed = PutKeyed(Table::kSnapshots, &m_SnapshotIndex, record, kPushSnapshots) || changed;
                     if (m_UpdatedCodes.emplace(record, strnlen(record, 6)).second) ++m_Counters.codes_updated;
                     break;
                 case kPushIndexes:
-                    PutKeyed(Table::kIndexes, &m_IndexIndex, record, kPushIndexes);
+                    changed = PutKeyed(Table::kIndexes, &m_IndexIndex, record, kPushIndexes) || changed;
                     ++m_Counters.index_records;
                     break;
                 case kPushProductStatus:
-                    PutKeyed(Table::kProductStatus, &m_StatusIndex, record, kPushProductStatus);
+                    changed = PutKeyed(Table::kProductStatus, &m_StatusIndex, record, kPushProductStatus) || changed;
                     ++m_Counters.status_records;
                     break;
-                case kPushQuotaStatus:
-                    m_Image.Of(Table::kQuotaStatus).bytes.assign(record, size);
+                case kPushQuotaStatus: {
+                    std::string& quota = m_Image.Of(Table::kQuotaStatus).bytes;
+                    changed = changed || quota.compare(0, std::string::npos, record, size) != 0;
+                    quota.assign(record, size);
                     if (m_WitnessOpen) Witness(kPushQuotaStatus, record, size);
                     break;
+                }
                 default:
                     break;
             }
         }
     }
+    if (changed) ++m_Counters.changes;
 }
 
-void MarketReplica::PutKeyed(Table table, Index* index, const char* record, uint8_t witness_tag) {
+bool MarketReplica::PutKeyed(Table table, Index* index, const char* record, uint8_t witness_tag) {
     RecordBlock& block = m_Image.Of(table);
     const std::string key(record, kCodeLength);
     auto found = index->find(key);
+    bool changed = true;
     if (found != index->end()) {
-        std::memcpy(block.At(found->second), record, block.record_size);
+        char* held = block.At(found->second);
+        changed = std::memcmp(held, record, block.record_size) != 0;
+        std::memcpy(held, record, block.record_size);
     } else {
         // The driver places a record it cannot find by code at the end of the table.
         index->emplace(key, block.Count());
@@ -178,6 +192,7 @@ void MarketReplica::PutKeyed(Table table, Index* index, const char* record, uint
         ++m_Counters.added_records;
     }
     if (m_WitnessOpen) Witness(witness_tag, record, block.record_size);
+    return changed;
 }
 
 void MarketReplica::RebuildIndexes() {
@@ -198,6 +213,7 @@ void MarketReplica::ApplyMarketVolume(uint64_t volume) {
     auto found = m_IndexIndex.find(std::string(kMarketVolumeCode, kCodeLength));
     if (!m_Loaded || found == m_IndexIndex.end()) return;
     char* record = m_Image.Of(Table::kIndexes).At(found->second);
+    if (LoadU64(record + kIndexVolumeOffset) != volume) ++m_Counters.changes;
     StoreU64(record + kIndexVolumeOffset, volume);
     if (m_WitnessOpen) Witness(kPushIndexes, record, kIndexEntrySize);
 }
@@ -211,6 +227,11 @@ void MarketReplica::Witness(uint8_t tag, const char* record, size_t size) {
 MarketImage MarketReplica::Image() const {
     std::lock_guard<std::mutex> lock(m_Mutex);
     return m_Image;
+}
+
+uint32_t MarketReplica::MarketTime() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Image.MarketTime();
 }
 
 std::string MarketReplica::PreviousDigest() const {
@@ -232,6 +253,7 @@ void MarketReplica::OpenWitness() {
     std::lock_guard<std::mutex> lock(m_Mutex);
     m_Witnessed.clear();
     m_WitnessOpen = true;
+    m_WitnessTime = m_Image.market.size() == kMarketInfoSize ? LoadU32(&m_Image.market[kMarketTimeOffset]) : 0;
     // The records the replica holds right now count as seen too.
     for (Table table : kAllTables) {
         const uint8_t tag = WitnessTag(table);

@@ -29,6 +29,7 @@ struct ReplicaCounters {
     uint64_t added_records = 0;    // pushed records whose code the replica did not hold
     uint64_t installs = 0;
     uint64_t resets = 0;
+    uint64_t changes = 0;          // pushes, market volumes and installs that changed the image
 };
 
 struct Difference {
@@ -39,7 +40,15 @@ struct Difference {
 enum class CompareMode {
     kExact,      // the driver was quiet: everything must be equal
     kWitnessed,  // pushes kept coming: a pulled record may also equal a state that was pushed
-                 // while the witness was open, and the pulled market time may lag
+                 // while the witness was open, and the pulled market time may lag (but not
+                 // fall behind what the replica held when the witness opened)
+};
+
+// Whether the driver pushes every change of its market time.
+enum class TimeRule {
+    kPushed,     // inside its working window: the market header carries it once a second
+    kMayLead,    // outside it the level-2 feed still moves the time and nothing pushes it: the
+                 // pulled time may be ahead of the replica's, never behind it
 };
 
 class MarketReplica {
@@ -64,6 +73,7 @@ public:
     void ApplyMarketVolume(uint64_t volume);
 
     MarketImage Image() const;
+    uint32_t MarketTime() const;
     // Digest bytes of the image dropped by the last Reset (empty when none), and whether they
     // are the ones the driver's digest was computed over (false after a reset that came while
     // no image was held).
@@ -77,13 +87,14 @@ public:
     // Differences between the replica and a pulled image (ReplicaCompare.cpp) (at most `limit` listed; the result
     // also reports how many there were in total through `total`).
     std::vector<Difference> Compare(const MarketImage& pulled, CompareMode mode, size_t limit,
-                                    size_t* total) const;
+                                    size_t* total, TimeRule time_rule = TimeRule::kPushed) const;
 
 private:
     using Index = std::unordered_map<std::string, size_t>;
 
     void ApplyLocked(const char* data, size_t length, std::string* error, bool* ok);
-    void PutKeyed(Table table, Index* index, const char* record, uint8_t witness_tag);
+    // True when the record changed the table.
+    bool PutKeyed(Table table, Index* index, const char* record, uint8_t witness_tag);
     void RebuildIndexes();
     void Witness(uint8_t tag, const char* record, size_t size);
     // The push type a table's records arrive by, 0xFF for tables that are not pushed.
@@ -101,6 +112,7 @@ private:
     Index m_SnapshotIndex, m_IndexIndex, m_StatusIndex;
     std::unordered_set<std::string> m_UpdatedCodes;  // codes of pushed snapshots, whole session
     bool m_WitnessOpen = false;
+    uint32_t m_WitnessTime = 0;  // the replica's market time when the witness opened
     std::unordered_set<std::string> m_Witnessed;
     DecodedPush m_Decoded;
     ReplicaCounters m_Counters;

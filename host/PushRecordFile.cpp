@@ -66,10 +66,11 @@ bool PushRecordWriter::Write(const RecordedPush& push) {
     return true;
 }
 
-void PushRecordWriter::Close() {
+bool PushRecordWriter::Close() {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    if (m_File != nullptr) fclose(m_File);
+    const bool closed = m_File == nullptr || fclose(m_File) == 0;
     m_File = nullptr;
+    return closed;
 }
 
 PushRecordReader::~PushRecordReader() {

@@ -33,7 +33,8 @@ public:
     bool IsOpen() const;
     // Thread-safe. False once a write failed (the file is closed then).
     bool Write(const RecordedPush& push);
-    void Close();
+    // False when the last bytes could not be written out.
+    bool Close();
 
 private:
     mutable std::mutex m_Mutex;

@@ -62,7 +62,7 @@ const char* CodeOf(Table table, const char* record) {
 }  // namespace
 
 std::vector<Difference> MarketReplica::Compare(const MarketImage& pulled, CompareMode mode,
-                                               size_t limit, size_t* total) const {
+                                               size_t limit, size_t* total, TimeRule time_rule) const {
     std::lock_guard<std::mutex> lock(m_Mutex);
     std::vector<Difference> found;
     size_t count = 0;
@@ -81,8 +81,11 @@ std::vector<Difference> MarketReplica::Compare(const MarketImage& pulled, Compar
             if (i >= kMarketTimeOffset && i < kMarketTimeOffset + 4) {
                 const uint32_t mine = LoadU32(&m_Image.market[kMarketTimeOffset]);
                 const uint32_t theirs = LoadU32(&pulled.market[kMarketTimeOffset]);
-                // While pushes come, the pull may be older than the replica, never newer.
-                if (witnessed && theirs <= mine) continue;
+                // While pushes come, the pull may be older than the replica, never newer, and
+                // never older than what the replica held before the pull began.
+                const uint32_t oldest = !witnessed ? mine : m_WitnessOpen ? m_WitnessTime : 0;
+                const uint32_t newest = time_rule == TimeRule::kMayLead ? UINT32_MAX : mine;
+                if ((witnessed || theirs > mine) && theirs >= oldest && theirs <= newest) continue;
                 add("market info", "time " + std::to_string(mine) + " here, " + std::to_string(theirs) +
                                        " pulled");
                 i = kMarketTimeOffset + 3;

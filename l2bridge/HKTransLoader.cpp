@@ -184,10 +184,17 @@ void HKTransLoader::Detach() {
 
 int32_t HKTransLoader::GetStartedCount() { return TheBridge().started.load(); }
 
-int32_t HKTransLoader::ForwardCommand(uint32_t console, char** argv, int32_t argc) {
+int32_t HKTransLoader::ForwardCommand(uint32_t console, char** argv, int32_t argc, CommandReach* reach) {
     Bridge& b = TheBridge();
     MLocalSection lock(b.lock);
-    if (b.console == nullptr) return 0;
+    CommandReach reached = CommandReach::kModule;
+    if (!b.module.IsLoaded()) {
+        reached = CommandReach::kNoModule;
+    } else if (b.console == nullptr) {
+        reached = CommandReach::kNoConsole;
+    }
+    if (reach != nullptr) *reach = reached;
+    if (reached != CommandReach::kModule) return 0;
     return b.console->ExecuteCommand(console, argv, argc);
 }
 

@@ -61,7 +61,9 @@ void DayLoaders::LoadPriceTable() {
         loaded = m_PriceTableFile.Load(m_Tables.Prices());
     }
     if (loaded < 1) {
-        Logger().Write(kLogError, kModule, "未使用存盘价位表文件，不能对外服务, errcode=%d", loaded);
+        // The price table only describes tick sizes: without it the market is served all the
+        // same, with the table as it stands (empty on the first start, possibly part-filled).
+        Logger().Write(kLogError, kModule, "未使用存盘价位表文件，价位表可能不全，仍对外服务, errcode=%d", loaded);
     } else {
         Logger().Write(kLogInfo, kModule, "存盘价位表文件装入成功。");
     }

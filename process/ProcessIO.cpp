@@ -417,9 +417,17 @@ void ProcessIO::ProcessPass(ThreadClocks& clocks) {
     }
 
     const int32_t now = MDateTime::Current().GetTime();
-    if (now != clocks.last_time && in_work_time && !m_Config->IsHolidayToday()) {
-        m_Loaders.RefreshFiles(MClock::NowSeconds() - m_LastL2Time.load() > kLevel2SilenceSeconds);
-        PushMarketHeader();
+    if (now != clocks.last_time) {
+        const bool open = in_work_time && !m_Config->IsHolidayToday();
+        if (open) {
+            m_Loaders.RefreshFiles(MClock::NowSeconds() - m_LastL2Time.load() > kLevel2SilenceSeconds);
+            PushMarketHeader();
+        } else if (clocks.window_open) {
+            // The level-2 feed may have moved the market time after the header of the window's
+            // last second: one more header, at the first second after it, takes that to the host.
+            PushMarketHeader();
+        }
+        clocks.window_open = open;
     }
 
     if (clocks.save.Elapsed() > kPeriodicMs) {

@@ -166,6 +166,7 @@ private:
         MTickCounter save;
         MTickCounter totals;
         int32_t last_time;
+        bool window_open = false;  // at the last change of second: a working day inside the window
     };
     void ProcessPass(ThreadClocks& clocks);
     int32_t StartSteps();

@@ -4,7 +4,8 @@
 #                   kernel runs no 32-bit programs; compiled only, and said so, where neither works)
 #   i386-fallback   the same script forced to find no 32-bit support must still build the i386
 #                   stage and say in one line that its tests were not run
-#   x64             the native 64-bit product build (Release) and the whole suite
+#   x64             the native 64-bit product build (Release) and the whole suite, then the
+#                   README's demo JSON and own-folder recipe as written (scripts/readme-check.sh)
 #   win64           the 64-bit Windows build (mingw-w64): PE checks, then each test program run
 #                   once, all its cases in one process, under wine64
 #   win32           the 32-bit Windows build, the same under wine (its 32-bit loader runs through
@@ -79,6 +80,9 @@ fi
 if wanted x64; then
   configure_and_build x64 -DCMAKE_BUILD_TYPE=Release
   run_tests x64
+  # What the README has a new user run after the demo, as written there.
+  echo "=== readme x64"
+  bash scripts/readme-check.sh build/x64
   ran+=("x64")
   stage_took x64
 fi

@@ -100,8 +100,8 @@ bool PrepareDemo(const DemoOptions& options, DemoFolder* folder, std::string* er
     snprintf(line, sizeof line, "sample day %u written to %s: %u shares, market data at %06u",
              day.date, dir.c_str(), day.shares, day.time);
     folder->notes.push_back(line);
-    snprintf(line, sizeof line, "Zephyr.ini: working window 00:00-24:00, holiday test short-circuited; "
-             "nimbus.so feeds %u snapshots/s", options.rate);
+    // Whether the driver could load the module is told once it has tried.
+    snprintf(line, sizeof line, "nimbus.ini asks the level-2 module for %u snapshots/s", options.rate);
     folder->notes.push_back(line);
     if (getenv("NIMBUS_INI") != nullptr) {
         folder->notes.push_back(std::string("note: NIMBUS_INI is set (") + getenv("NIMBUS_INI") +

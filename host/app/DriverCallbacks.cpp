@@ -1,7 +1,9 @@
 #include "host/app/DriverCallbacks.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <shared_mutex>
 
 #include "host/GbkText.h"
@@ -23,6 +25,7 @@ int32_t OnPush(uint8_t main_type, uint8_t sub_type, const void* data, int32_t le
     CallbackState* state = g_state;
     if (state == nullptr || data == nullptr || length <= 0) return 1;
     const char* bytes = static_cast<const char*>(data);
+    ++state->pushes;
     state->push_bytes += static_cast<uint64_t>(length);
     if (state->record.IsOpen()) {
         hostkit::RecordedPush entry;
@@ -33,7 +36,10 @@ int32_t OnPush(uint8_t main_type, uint8_t sub_type, const void* data, int32_t le
         entry.driver_id = driver_id;
         entry.compressed = compressed;
         entry.bytes.assign(bytes, static_cast<size_t>(length));
-        if (!state->record.Write(entry)) HostLine("writing the push record failed; recording stops");
+        if (!state->record.Write(entry)) {
+            state->record_failed = true;
+            HostLine(std::string("writing the push record failed (") + strerror(errno) + "); recording stops");
+        }
     }
     std::string error;
     if (main_type != 2 || sub_type != 86 || compressed != 0) {
@@ -62,6 +68,8 @@ int32_t OnLog(int32_t level, uint16_t, int32_t, const char* module, const char* 
     {
         std::lock_guard<std::mutex> lock(state->last_log_mutex);
         state->last_log = ClockText(false) + " " + LevelText(level) + " " + name + ": " + text;
+        if (level == 3) state->last_error = name + ": " + text;
+        NoteLevel2Log(module, format, &state->level2);
     }
     if (state->terminal != nullptr) state->terminal->Line(line);
     return 1;

@@ -11,6 +11,7 @@
 
 #include "host/MarketReplica.h"
 #include "host/PushRecordFile.h"
+#include "host/app/Level2Status.h"
 #include "zephyr/DriverInterface.h"
 
 namespace zephyr::hostapp {
@@ -21,12 +22,16 @@ struct CallbackState {
     Terminal* terminal = nullptr;
     hostkit::MarketReplica replica;
     hostkit::PushRecordWriter record;
+    std::atomic<bool> record_failed{false};
+    std::atomic<uint64_t> pushes{0};
     std::atomic<uint64_t> push_bytes{0};
     std::atomic<uint64_t> logs[4] = {};
     std::atomic<uint64_t> bad_push_lines{0};
     std::atomic<bool> reset_seen{false};
-    std::mutex last_log_mutex;
+    std::mutex last_log_mutex;     // guards the three below
     std::string last_log;
+    std::string last_error;        // the driver's last error line (UTF-8)
+    Level2Report level2;
 };
 
 // From now on the callbacks use `state` (which must outlive DetachCallbacks).

@@ -17,7 +17,6 @@
 namespace zephyr::hostapp {
 
 using Clock = SessionClock;
-using hostkit::DigestCheck;
 using hostkit::GbkToUtf8;
 
 DriverStatusInfo ReadStatus(const hostkit::DriverLibrary& driver) {
@@ -32,10 +31,15 @@ bool Session::Start() {
         m_Result.load_error = "cannot enter " + m_Options.work_dir + ": " + strerror(errno);
         return false;
     }
+    ReadSchedule();
     m_Result.rss_kb_before_driver = ReadRssKb();
     m_Driver.reset(new hostkit::DriverLibrary(m_Options.driver_path));
     if (!m_Driver->IsLoaded()) {
-        m_Result.load_error = m_Options.driver_path + ": " + m_Driver->Error();
+        // The loader's own message usually names the file already.
+        const std::string& error = m_Driver->Error();
+        m_Result.load_error = error.find(m_Options.driver_path) != std::string::npos
+                                  ? error
+                                  : m_Options.driver_path + ": " + error;
         return false;
     }
     const auto base = m_Driver->BaseInfoBytes(0);
@@ -45,9 +49,14 @@ bool Session::Start() {
         std::string error;
         if (!m_Shared.record.Open(m_Options.record_path, &error)) {
             m_Result.load_error = "cannot record the pushes: " + error;
+            m_Result.record_problem = m_Result.load_error;
             return false;
         }
     }
+    return BeginDriver();
+}
+
+bool Session::BeginDriver() {
     DriverWorkParams params;
     std::memset(&params, 0, sizeof params);
     params.record_form = 1;
@@ -60,11 +69,18 @@ bool Session::Start() {
                     m_Result.description + ")");
     m_Result.begin_result = m_Driver->Begin(params);
     if (m_Result.begin_result != 1) {
-        HostLine("BeginDriverWork answered " + std::to_string(m_Result.begin_result) +
-                 ": the driver did not start");
+        std::string last_error;
+        {
+            std::lock_guard<std::mutex> lock(m_Shared.last_log_mutex);
+            last_error = m_Shared.last_error;
+        }
+        m_Result.load_error = "BeginDriverWork answered " + std::to_string(m_Result.begin_result) +
+                              ": the driver did not start" +
+                              (last_error.empty() ? std::string(" (it logged no error)") : "; its last error: " + last_error);
         m_Driver->End();
         return false;
     }
+    ReportLevel2();
     return true;
 }
 
@@ -89,6 +105,10 @@ void Session::InputLoop() {
         }
         ++m_Result.commands;
         RunCommand(kOperatorConsole, words);
+        // The driver's help lists its own commands; the host adds the one it keeps for itself.
+        if (words.size() == 1 && words[0] == "help") {
+            m_Terminal->Line("quit        (zephyr-host) stop the driver, check the replica, print the summary; also 'exit'");
+        }
     }
 }
 
@@ -104,6 +124,7 @@ void Session::Tick(Clock::time_point started) {
         static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - started).count());
     figures.rss_kb = ReadRssKb();
     m_Result.rss_kb.emplace_back(figures.second, figures.rss_kb);
+    figures.not_live = NoteLive();
     if (!m_Terminal->StatusArea()) return;
     {
         std::lock_guard<std::mutex> lock(m_Shared.last_log_mutex);
@@ -115,6 +136,22 @@ void Session::Tick(Clock::time_point started) {
     figures.live_checks = m_Result.live_checks;
     figures.live_check_failures = m_Result.live_check_failures;
     m_Terminal->SetStatus(StatusLines(figures));
+}
+
+bool Session::GoesOn(Clock::time_point now, Clock::time_point* deadline) {
+    // The driver opens its market at its first 2-second tick after the start: a run shorter
+    // than that waits for it when the driver is due to serve, and lets the feed be seen.
+    constexpr auto kOpeningGrace = std::chrono::seconds(8);
+    if (m_Options.seconds <= 0 || now < *deadline) return true;
+    if (m_WaitingToServe && m_Result.served) {
+        m_WaitingToServe = false;
+        *deadline = now + std::chrono::seconds(1);
+        return true;
+    }
+    if (m_Result.served || !ExpectServing() || now >= *deadline + kOpeningGrace) return false;
+    if (!m_WaitingToServe) HostLine("time is up, but the driver has not opened its market yet: waiting for it");
+    m_WaitingToServe = true;
+    return true;
 }
 
 void Session::Run() {
@@ -132,8 +169,8 @@ void Session::Run() {
         Clock::time_point next_tick = started + std::chrono::seconds(1);
         Clock::time_point next_check =
             started + std::chrono::seconds(m_Options.check_every > 0 ? m_Options.check_every : 1);
-        const auto deadline = started + std::chrono::milliseconds(static_cast<int64_t>(m_Options.seconds * 1000));
-        while (!StopFlag().load() && (m_Options.seconds <= 0 || Clock::now() < deadline)) {
+        auto deadline = started + std::chrono::milliseconds(static_cast<int64_t>(m_Options.seconds * 1000));
+        while (!StopFlag().load() && GoesOn(Clock::now(), &deadline)) {
             LoadReplicaIfNeeded();
             if (Clock::now() >= next_tick) {
                 Tick(started);
@@ -151,8 +188,9 @@ void Session::Run() {
         HostLine(m_Result.load_error);
     }
     m_Result.seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    m_Shared.record.Close();
+    CloseRecord();
     m_Result.counters = m_Shared.replica.Counters();
+    m_Result.pushes_received = m_Shared.pushes.load();
     m_Result.push_bytes = m_Shared.push_bytes.load();
     for (int i = 0; i < 4; ++i) m_Result.logs[i] = m_Shared.logs[i].load();
     m_Result.image = m_Shared.replica.Image();
@@ -171,18 +209,14 @@ void Session::Stop(bool interrupted) {
     if (m_Input.joinable()) m_Input.join();
     m_Terminal->StopEditing();
     m_Terminal->SetStatus({});
-    if (interrupted) HostLine(m_Quit.load() ? "stopping (quit)" : "stopping (Ctrl-C)");
+    if (interrupted) {
+        const char* signal = StopSignalName();
+        m_Result.stopped_by = m_Quit.load() ? "quit" : signal != nullptr ? signal : "request";
+        HostLine("stopping (" + m_Result.stopped_by + ")");
+    }
     Finish();
     HostLine("EndDriverWork");
     m_Driver->End();
-}
-
-bool SessionResult::Ok() const {
-    return begin_result == 1 && served && final_check.done && final_check.replica_equals_pull &&
-           (final_check.replica_digest == DigestCheck::kMatchesAfterStart ||
-            final_check.replica_digest == DigestCheck::kMatchesAfterReinit ||
-            final_check.replica_digest == DigestCheck::kUnknownPrevious) &&
-           live_check_failures == 0 && counters.bad_pushes == 0;
 }
 
 SessionResult RunSession(const SessionOptions& options) {

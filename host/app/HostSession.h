@@ -7,8 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "host/DriverSchedule.h"
 #include "host/MarketDigest.h"
 #include "host/MarketReplica.h"
+#include "host/app/Level2Status.h"
 
 namespace zephyr::hostapp {
 
@@ -25,11 +27,12 @@ struct SessionOptions {
     uint32_t request_budget = 819200;
     uint16_t driver_id = 1;
     std::vector<std::string> ini_notes;  // shown at start (what the demo prepared)
+    bool demo = false;             // the demo: a level-2 feed that delivers nothing is a fault of its set-up
 };
 
 struct FinalCheck {
     bool done = false;
-    bool exact = false;            // taken while the driver was quiet
+    bool exact = false;            // nothing changed the replica from before the pull to the comparison
     bool replica_equals_pull = false;
     size_t differences = 0;
     std::vector<hostkit::Difference> samples;
@@ -37,16 +40,34 @@ struct FinalCheck {
     hostkit::DigestCheck pull_digest = hostkit::DigestCheck::kNoImage;
     std::string digest_hex;
     std::string note;              // why the check could not be done, or how it was done
+    bool pull_broken = false;      // a frame of the pull made no sense: a fault of the driver
+};
+
+// How a session ended, as the exit status tells it.
+enum class Verdict {
+    kOk = 0,          // served, and every check passed
+    kSetUp = 1,       // the set-up is wrong (the driver, its start, its module, the record file)
+    kUsage = 2,
+    kDifference = 3,  // what was pushed differs from what is pulled (pushes in flight ruled out)
+    kNotLive = 4,     // outside the working window or a holiday all along: no live market to check
 };
 
 struct SessionResult {
     int32_t begin_result = 0;
-    std::string load_error;
+    std::string load_error;        // why the driver could not be loaded or started
     std::string description;       // UTF-8
     bool served = false;           // the driver served and the replica was loaded at least once
     double seconds = 0;
+    std::string stopped_by;        // "quit", or the signal; "" when the time was up
+    hostkit::DriverSchedule schedule;
+    bool ever_live = false;        // a working day inside the window at some moment of the run
+    std::string not_live;          // why not, when it never was
+    Level2Report level2;
     hostkit::ReplicaCounters counters;
+    uint64_t pushes_received = 0;  // every push callback, whatever it carried
     uint64_t push_bytes = 0;
+    bool recorded = false;         // --record: the file was written whole
+    std::string record_problem;
     uint64_t pulls = 0;
     uint64_t pull_failures = 0;
     uint64_t live_checks = 0;
@@ -57,7 +78,8 @@ struct SessionResult {
     uint64_t rss_kb_before_driver = 0;  // VmRSS just before the driver was loaded: the host's own
     FinalCheck final_check;
     hostkit::MarketImage image;    // the replica at the end
-    bool Ok() const;
+    // The verdict, with the reasons behind it in `why` (one line each).
+    Verdict Judge(const SessionOptions& options, std::vector<std::string>* why) const;
 };
 
 // Runs the session; returns when it is over (time, Ctrl-C, or the driver failed to start).

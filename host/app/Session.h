@@ -1,5 +1,6 @@
 // The session behind RunSession, shared by the files that build it: HostSession.cpp (start,
-// main loop, operator input, stop) and SessionChecks.cpp (pulls, the replica, the checks).
+// main loop, operator input, stop), SessionWindow.cpp (the driver's working window and level-2
+// module as the host sees them) and SessionChecks.cpp (pulls, the replica, the checks).
 // One session at a time; its methods run on the session's thread except InputLoop.
 #pragma once
 #include <atomic>
@@ -12,6 +13,7 @@
 
 #include "host/DriverLibrary.h"
 #include "host/MarketImage.h"
+#include "host/ReplicaCheck.h"
 #include "host/app/DriverCallbacks.h"
 #include "host/app/HostSession.h"
 #include "host/app/StdoutCapture.h"
@@ -32,17 +34,34 @@ public:
 
 private:
     bool Start();
+    bool BeginDriver();
     void InputLoop();
     void RunCommand(uint32_t console, const std::vector<std::string>& words);
     void Tick(SessionClock::time_point started);
+    // Whether the run goes on at `now`; a short run waits (bounded) for a driver that is about to
+    // open its market.
+    bool GoesOn(SessionClock::time_point now, SessionClock::time_point* deadline);
     void Stop(bool interrupted);
+
+    // SessionWindow.cpp: the driver's working window as the host sees it.
+    void ReadSchedule();
+    // Notes whether the driver is live now; the reason when it is not ("" when it is).
+    std::string NoteLive();
+    // Whether the driver serves at all now (a working day after the opening time).
+    bool ExpectServing() const;
+    hostkit::TimeRule TimeRuleNow() const;
+    void ReportLevel2();
 
     // SessionChecks.cpp
     hostkit::PullResult Pull(hostkit::MarketImage* image);
     void RefreshCategories(const hostkit::MarketImage& image);
     void LoadReplicaIfNeeded();
+    hostkit::CheckHooks Hooks();
     void LiveCheck();
     void Finish();
+    // Waits until no push has changed the replica for a while (bounded).
+    void Settle();
+    void CloseRecord();
 
     const SessionOptions& m_Options;
     SessionResult& m_Result;
@@ -57,6 +76,7 @@ private:
     std::string m_LastPullError;
     SessionClock::time_point m_NextPull = SessionClock::now();
     uint64_t m_LastPushes = 0, m_LastSnapshots = 0;
+    bool m_WaitingToServe = false;
     std::atomic<bool> m_Quit{false};
 };
 

@@ -9,14 +9,12 @@ namespace zephyr::hostapp {
 
 namespace {
 
-using hostkit::CompareMode;
 using hostkit::GbkToUtf8;
 using hostkit::MarketImage;
 using hostkit::PullResult;
 using Clock = SessionClock;
 
 constexpr size_t kDifferenceSamples = 10;
-constexpr auto kFlushDelay = std::chrono::milliseconds(300);  // the pool flushes every 100 ms
 
 }  // namespace
 
@@ -61,61 +59,60 @@ void Session::LoadReplicaIfNeeded() {
              " snapshots; every push is applied to it from now on");
 }
 
+hostkit::CheckHooks Session::Hooks() {
+    hostkit::CheckHooks hooks;
+    hooks.pull = [this](MarketImage* image) { return Pull(image); };
+    hooks.wait = [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    hooks.refresh = [this] { m_Shared.replica.ApplyMarketVolume(ReadStatus(*m_Driver).hsi_volume); };
+    return hooks;
+}
+
 void Session::LiveCheck() {
     if (!m_Shared.replica.Loaded()) return;
-    const uint64_t generation = m_Shared.replica.Generation();
-    m_Shared.replica.OpenWitness();
-    m_Shared.replica.ApplyMarketVolume(ReadStatus(*m_Driver).hsi_volume);
-    MarketImage pulled;
-    const PullResult result = Pull(&pulled);
-    std::this_thread::sleep_for(kFlushDelay);  // pushes of what the pull saw arrive meanwhile
+    const hostkit::CheckOutcome outcome = hostkit::CheckAgainstPull(m_Shared.replica, Hooks(), TimeRuleNow(), 3);
     // A market reset meanwhile leaves nothing to compare: the replica is pulled again.
-    const bool same_market = m_Shared.replica.Loaded() && m_Shared.replica.Generation() == generation;
-    if (result == PullResult::kPulled && same_market) {
+    if (outcome.kind != hostkit::CheckOutcome::kEqual && outcome.kind != hostkit::CheckOutcome::kDiffers) return;
+    ++m_Result.live_checks;
+    if (outcome.kind == hostkit::CheckOutcome::kDiffers) {
+        ++m_Result.live_check_failures;
+        std::string text = "live check: the replica DIFFERS from the pull in " + std::to_string(outcome.differences) +
+                           " place(s), " + std::to_string(outcome.waited_ms) + " ms after it:";
+        for (const hostkit::Difference& d : outcome.samples) text += " " + d.where + " " + d.detail + ";";
+        HostLine(text);
+    }
+}
+
+void Session::Settle() {
+    // Long enough for a market time that only the once-a-second header carries.
+    constexpr auto kQuietFor = std::chrono::milliseconds(1300);
+    const Clock::time_point give_up = Clock::now() + std::chrono::milliseconds(2500);
+    uint64_t seen = m_Shared.replica.Counters().changes;
+    Clock::time_point quiet_since = Clock::now();
+    while (Clock::now() < give_up && Clock::now() - quiet_since < kQuietFor) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
         m_Shared.replica.ApplyMarketVolume(ReadStatus(*m_Driver).hsi_volume);
-        size_t total = 0;
-        std::vector<hostkit::Difference> found =
-            m_Shared.replica.Compare(pulled, CompareMode::kWitnessed, 3, &total);
-        ++m_Result.live_checks;
-        if (total > 0) {
-            ++m_Result.live_check_failures;
-            std::string text = "live check: the replica DIFFERS from the pull in " + std::to_string(total) +
-                               " place(s):";
-            for (const hostkit::Difference& d : found) text += " " + d.where + " " + d.detail + ";";
-            HostLine(text);
+        const uint64_t now = m_Shared.replica.Counters().changes;
+        if (now != seen) {
+            seen = now;
+            quiet_since = Clock::now();
         }
     }
-    m_Shared.replica.CloseWitness();
 }
 
 void Session::Finish() {
     FinalCheck& check = m_Result.final_check;
+    const std::string not_live = NoteLive();
     if (!m_Result.served) {
-        check.note = "the driver never served: nothing to check";
+        check.note = not_live.empty() ? "the driver never served: nothing to check"
+                                      : "the driver did not serve: " + not_live;
         return;
     }
     if (m_Options.pause_feed) {
         HostLine("pausing the level-2 feed for the final check (l2cmd rate 0)");
         RunCommand(kHostConsole, {"l2cmd", "rate", "0"});
     }
-    // Quiet: no snapshot update for a while (the pool flushes every 100 ms).
-    const Clock::time_point give_up = Clock::now() + std::chrono::seconds(3);
-    uint64_t seen = m_Shared.replica.Counters().snapshot_records;
-    Clock::time_point quiet_since = Clock::now();
-    bool quiet = false;
-    while (Clock::now() < give_up) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        const uint64_t now = m_Shared.replica.Counters().snapshot_records;
-        if (now != seen) {
-            seen = now;
-            quiet_since = Clock::now();
-        } else if (Clock::now() - quiet_since >= std::chrono::milliseconds(800)) {
-            quiet = true;
-            break;
-        }
-    }
-    check.exact = quiet;
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    Settle();
+    for (int attempt = 0; attempt < 3 && !check.done; ++attempt) {
         // After a reset the replica must be loaded again before it can be compared.
         for (int wait = 0; wait < 50 && !m_Shared.replica.Loaded(); ++wait) {
             m_NextPull = Clock::now();
@@ -128,42 +125,48 @@ void Session::Finish() {
                              : "the driver stopped serving after a market reset and did not come back";
             break;
         }
-        const uint64_t generation = m_Shared.replica.Generation();
-        if (!quiet) m_Shared.replica.OpenWitness();
-        const uint64_t volume_before = ReadStatus(*m_Driver).hsi_volume;
-        m_Shared.replica.ApplyMarketVolume(volume_before);
-        MarketImage pulled;
-        const PullResult result = Pull(&pulled);
-        if (result != PullResult::kPulled) {
-            check.note = result == PullResult::kNotServing ? "the driver stopped serving before the final pull"
-                                                           : "the final pull failed: " + m_PullError;
-            m_Shared.replica.CloseWitness();
+        hostkit::CheckOutcome outcome = hostkit::CheckAgainstPull(m_Shared.replica, Hooks(), TimeRuleNow(),
+                                                                  kDifferenceSamples);
+        if (outcome.kind == hostkit::CheckOutcome::kNotPulled) {
+            check.pull_broken = outcome.pull == PullResult::kBroken;
+            check.note = outcome.pull == PullResult::kNotServing ? "the driver stopped serving before the final pull"
+                                                                  : "the final pull failed: " + m_PullError;
             std::this_thread::sleep_for(std::chrono::seconds(1));
             continue;
         }
-        std::this_thread::sleep_for(kFlushDelay);
-        if (!m_Shared.replica.Loaded() || m_Shared.replica.Generation() != generation) {
+        if (outcome.kind == hostkit::CheckOutcome::kReset) {
             check.note = "the market was reset during the final pull";
-            m_Shared.replica.CloseWitness();
             continue;
         }
-        const uint64_t volume_after = ReadStatus(*m_Driver).hsi_volume;
-        m_Shared.replica.ApplyMarketVolume(volume_after);
-        check.samples = m_Shared.replica.Compare(pulled, quiet ? CompareMode::kExact : CompareMode::kWitnessed,
-                                                kDifferenceSamples, &check.differences);
-        m_Shared.replica.CloseWitness();
         check.done = true;
-        check.note.clear();
+        check.pull_broken = false;
+        check.exact = outcome.quiet;
+        check.differences = outcome.differences;
+        check.samples = std::move(outcome.samples);
         check.replica_equals_pull = check.differences == 0;
+        check.note = outcome.quiet ? "the driver was quiet"
+                     : outcome.time_led
+                         ? "the market time pulled, " + std::to_string(outcome.pulled.MarketTime()) +
+                               ", is ahead of the replica's: outside its working window the driver moves it "
+                               "without pushing it"
+                         : "the driver kept changing its market: compared against what it pushed meanwhile";
         const std::string previous = m_Shared.replica.PreviousDigest();
         const bool known = m_Shared.replica.PreviousDigestKnown();
         check.replica_digest = hostkit::CheckMarketDigest(m_Shared.replica.Image(), previous, known);
-        check.pull_digest = hostkit::CheckMarketDigest(pulled, previous, known);
-        check.digest_hex = hostkit::HexBytes(pulled.market.substr(hostkit::kDigestOffset, hostkit::kDigestSize));
-        // A market total that moved between the two status reads: take it again.
-        if (check.replica_equals_pull || volume_before == volume_after) break;
+        check.pull_digest = hostkit::CheckMarketDigest(outcome.pulled, previous, known);
+        check.digest_hex =
+            hostkit::HexBytes(outcome.pulled.market.substr(hostkit::kDigestOffset, hostkit::kDigestSize));
     }
-    if (!quiet) check.note = "the driver kept pushing: compared against what it pushed meanwhile";
+}
+
+void Session::CloseRecord() {
+    if (m_Options.record_path.empty() || !m_Result.record_problem.empty()) return;
+    const bool closed = m_Shared.record.Close();
+    if (m_Shared.record_failed.load() || !closed) {
+        m_Result.record_problem = "writing the push record " + m_Options.record_path + " failed: it is incomplete";
+    } else {
+        m_Result.recorded = true;
+    }
 }
 
 }  // namespace zephyr::hostapp

@@ -10,9 +10,13 @@ namespace zephyr::hostapp {
 std::vector<std::string> StatusLines(const StatusFigures& f) {
     const bool working = f.status.working == 1;
     const uint32_t snapshot_age = f.status.snapshot_age_s;
+    // Outside its window a driver may still answer pulls with the day's market as it stood.
+    const std::string serving = !f.not_live.empty() ? f.not_live + (working ? ", no live updates" : ", not serving")
+                                : working          ? "SERVING"
+                                                   : "not serving yet";
     std::vector<std::string> lines;
     lines.push_back(" " + f.description + " | market " + std::to_string(f.status.market_date) + " " +
-                    TimeText(f.status.market_time) + " | " + (working ? "SERVING" : "not serving") +
+                    TimeText(f.status.market_time) + " | " + serving +
                     " | replica " + (f.replica_loaded ? "loaded" : "waiting") + " | up " +
                     std::to_string(f.second) + " s ");
     lines.push_back(" instruments " + std::to_string(f.status.instrument_count) + ": " + f.categories + " ");

@@ -21,6 +21,7 @@ struct StatusFigures {
     uint64_t rss_kb = 0;
     uint64_t live_checks = 0, live_check_failures = 0;
     std::string last_log;
+    std::string not_live;           // why the driver serves no live market now ("" when it does)
 };
 
 std::vector<std::string> StatusLines(const StatusFigures& figures);

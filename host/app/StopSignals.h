@@ -11,5 +11,7 @@ void InstallStopSignals();
 void RestoreDefaultSignals();
 // Set by a signal, by the operator's quit or by the session itself; read by every loop.
 std::atomic<bool>& StopFlag();
+// The signal that asked first ("Ctrl-C (SIGINT)", "SIGTERM"), or null when none did.
+const char* StopSignalName();
 
 }  // namespace zephyr::hostapp

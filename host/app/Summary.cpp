@@ -6,6 +6,7 @@
 
 #include "host/GbkText.h"
 #include "host/app/Terminal.h"
+#include "host/app/Verdict.h"
 
 namespace zephyr::hostapp {
 
@@ -66,6 +67,19 @@ uint64_t MaxRss(const SessionResult& r) {
     return high;
 }
 
+// What became of the level-2 module, and whether its feed delivered.
+std::string Level2Line(const SessionOptions& options, const SessionResult& r) {
+    const Level2Report& level2 = r.level2;
+    const std::string path = level2.path.empty() ? std::string() : hostkit::GbkToUtf8(level2.path) + " ";
+    if (!level2.Loaded()) {
+        return path + Level2StateText(level2.state) + (level2.why.empty() ? "" : ": " + level2.why) +
+               (level2.state == Level2Report::kUnknown ? "" : "; the driver served without level-2 data");
+    }
+    if (r.counters.snapshot_records > 0) return path + "started; snapshot updates reached this host";
+    return path + "started, but NO snapshot update reached this host" +
+           (options.demo ? " (the demo's feed never delivered)" : " (does the module have its nimbus.ini?)");
+}
+
 }  // namespace
 
 std::vector<Mover> BiggestMovers(const hostkit::MarketImage& image, size_t count) {
@@ -108,7 +122,20 @@ void PrintSummary(FILE* out, const SessionOptions& options, const SessionResult&
     fprintf(out, "driver          %s\n", options.driver_path.c_str());
     fprintf(out, "                %s, BeginDriverWork %d, ran %.1f s\n", r.description.c_str(), r.begin_result, r.seconds);
     if (!r.load_error.empty()) fprintf(out, "problem         %s\n", r.load_error.c_str());
-    if (!r.served) fprintf(out, "served          NO: the driver never served its market to this host\n");
+    if (r.begin_result == 1) {
+        fprintf(out, "working window  %s%s: %s\n", r.schedule.WindowText().c_str(),
+                r.schedule.use_holiday ? " (holiday test short-circuited)" : "",
+                r.ever_live ? "inside it, on a working day, during the run" : (r.not_live + " for the whole run").c_str());
+        fprintf(out, "level-2 module  %s\n", Level2Line(options, r).c_str());
+    }
+    if (!r.served) {
+        fprintf(out, "served          NO: %s\n",
+                r.begin_result != 1 ? "the driver did not start"
+                : r.not_live.empty() || r.ever_live ? "the driver never served its market to this host"
+                                                    : ("the driver does not serve " + r.not_live).c_str());
+    } else if (!r.ever_live) {
+        fprintf(out, "served          the day's market as it stood: no market header is pushed %s\n", r.not_live.c_str());
+    }
     if (!image.Empty()) {
         const uint32_t time = image.MarketTime();
         fprintf(out, "market          date %u, time %02u:%02u:%02u, %u instruments (", image.MarketDate(),
@@ -121,7 +148,7 @@ void PrintSummary(FILE* out, const SessionOptions& options, const SessionResult&
     }
     fprintf(out, "received        %llu pushes (%llu bytes): %llu snapshot updates (%llu codes), %llu market headers, "
                  "%llu status, %llu quota, %llu index frames\n",
-            static_cast<unsigned long long>(r.counters.pushes), static_cast<unsigned long long>(r.push_bytes),
+            static_cast<unsigned long long>(r.pushes_received), static_cast<unsigned long long>(r.push_bytes),
             static_cast<unsigned long long>(r.counters.snapshot_records),
             static_cast<unsigned long long>(r.counters.codes_updated),
             static_cast<unsigned long long>(r.counters.frames[0]),
@@ -158,11 +185,10 @@ void PrintSummary(FILE* out, const SessionOptions& options, const SessionResult&
     }
     const FinalCheck& c = r.final_check;
     if (!c.done) {
-        fprintf(out, "replica check   NOT DONE: %s\n", c.note.c_str());
+        fprintf(out, "replica check   NOT DONE: %s\n", c.note.empty() ? "the driver did not start" : c.note.c_str());
     } else {
         fprintf(out, "replica check   %s the final pull (%s)\n",
-                c.replica_equals_pull ? "EQUALS" : "DIFFERS FROM",
-                c.exact ? "the driver was quiet" : c.note.c_str());
+                c.replica_equals_pull ? "EQUALS" : "DIFFERS FROM", c.note.c_str());
         if (!c.replica_equals_pull) {
             fprintf(out, "                %zu difference(s), first ones:\n", c.differences);
             for (const hostkit::Difference& d : c.samples) fprintf(out, "                  %s: %s\n", d.where.c_str(), d.detail.c_str());
@@ -170,11 +196,14 @@ void PrintSummary(FILE* out, const SessionOptions& options, const SessionResult&
         fprintf(out, "market digest   %s: replica %s, final pull %s\n", c.digest_hex.c_str(),
                 hostkit::DigestCheckText(c.replica_digest), hostkit::DigestCheckText(c.pull_digest));
     }
-    fprintf(out, "result          %s\n", r.Ok() ? "OK" : "PROBLEMS (see above)");
-    if (!options.record_path.empty()) {
+    if (r.recorded) {
         fprintf(out, "pushes recorded in %s (zephyr-host show-record %s)\n", options.record_path.c_str(),
                 options.record_path.c_str());
     }
+    std::vector<std::string> why;
+    const Verdict verdict = r.Judge(options, &why);
+    fprintf(out, "result          %s, exit status %d\n", VerdictText(verdict), static_cast<int>(verdict));
+    for (const std::string& line : why) fprintf(out, "                %s\n", line.c_str());
     fflush(out);
 }
 
@@ -183,8 +212,17 @@ void PrintJsonSummary(FILE* out, const SessionOptions& options, const SessionRes
     const FinalCheck& c = r.final_check;
     fprintf(out, "{\n  \"driver\": %s,\n  \"description\": %s,\n  \"begin_result\": %d,\n",
             Json(options.driver_path).c_str(), Json(r.description).c_str(), r.begin_result);
-    fprintf(out, "  \"problem\": %s,\n  \"served\": %s,\n  \"seconds\": %.1f,\n", Json(r.load_error).c_str(),
-            Bool(r.served), r.seconds);
+    std::vector<std::string> why;
+    const Verdict verdict = r.Judge(options, &why);
+    fprintf(out, "  \"problem\": %s,\n  \"served\": %s,\n  \"seconds\": %.1f,\n  \"stopped_by\": %s,\n",
+            Json(r.load_error).c_str(), Bool(r.served), r.seconds, Json(r.stopped_by).c_str());
+    fprintf(out, "  \"working_window\": {\"hours\": %s, \"holiday_test_short_circuited\": %s, \"live\": %s, "
+                 "\"not_live\": %s},\n",
+            Json(r.schedule.WindowText()).c_str(), Bool(r.schedule.use_holiday), Bool(r.ever_live),
+            Json(r.ever_live ? std::string() : r.not_live).c_str());
+    fprintf(out, "  \"level2\": {\"module\": %s, \"state\": %s, \"loaded\": %s, \"problem\": %s, \"delivered\": %s},\n",
+            Json(hostkit::GbkToUtf8(r.level2.path)).c_str(), Json(Level2StateText(r.level2.state)).c_str(),
+            Bool(r.level2.Loaded()), Json(r.level2.why).c_str(), Bool(r.counters.snapshot_records > 0));
     fprintf(out, "  \"market\": {\"date\": %u, \"time\": %u, \"instruments\": %u, \"categories\": [",
             image.MarketDate(), image.MarketTime(), image.ItemCount());
     for (size_t i = 0; i < image.categories.size(); ++i) {
@@ -201,7 +239,7 @@ void PrintJsonSummary(FILE* out, const SessionOptions& options, const SessionRes
     fprintf(out, "},\n");
     const auto u = [](uint64_t v) { return static_cast<unsigned long long>(v); };
     fprintf(out, "  \"pushes\": %llu,\n  \"push_bytes\": %llu,\n  \"snapshot_updates\": %llu,\n  \"codes_updated\": %llu,\n",
-            u(r.counters.pushes), u(r.push_bytes), u(r.counters.snapshot_records), u(r.counters.codes_updated));
+            u(r.pushes_received), u(r.push_bytes), u(r.counters.snapshot_records), u(r.counters.codes_updated));
     fprintf(out, "  \"frames\": {\"market_header\": %llu, \"snapshots\": %llu, \"quota_status\": %llu, "
                  "\"indexes\": %llu, \"product_status\": %llu},\n",
             u(r.counters.frames[0]), u(r.counters.frames[1]), u(r.counters.frames[3]), u(r.counters.frames[4]),
@@ -222,7 +260,7 @@ void PrintJsonSummary(FILE* out, const SessionOptions& options, const SessionRes
     fprintf(out, "],\n    \"digest\": %s, \"digest_ok\": %s, \"pull_digest_ok\": %s, \"digest_check\": %s},\n",
             Json(c.digest_hex).c_str(), Bool(c.done && DigestOk(c.replica_digest)),
             Bool(c.done && DigestOk(c.pull_digest)), Json(hostkit::DigestCheckText(c.replica_digest)).c_str());
-    fprintf(out, "  \"movers\": [");
+    fprintf(out, "  \"prices\": \"thousandths of the currency unit (1234 is 1.234)\",\n  \"movers\": [");
     const std::vector<Mover> movers = BiggestMovers(image, 5);
     for (size_t i = 0; i < movers.size(); ++i) {
         const Mover& m = movers[i];
@@ -234,7 +272,12 @@ void PrintJsonSummary(FILE* out, const SessionOptions& options, const SessionRes
         fprintf(out, "%s[%u, %llu]", i > 0 ? ", " : "", r.rss_kb[i].first, u(r.rss_kb[i].second));
     }
     fprintf(out, "],\n  \"rss_kb_before_driver\": %llu", u(r.rss_kb_before_driver));
-    fprintf(out, ",\n  \"record\": %s,\n  \"ok\": %s\n}\n", Json(options.record_path).c_str(), Bool(r.Ok()));
+    fprintf(out, ",\n  \"record\": %s,\n  \"record_problem\": %s", Json(r.recorded ? options.record_path : "").c_str(),
+            Json(r.record_problem).c_str());
+    fprintf(out, ",\n  \"exit_status\": %d,\n  \"verdict\": %s,\n  \"why\": [", static_cast<int>(verdict),
+            Json(VerdictText(verdict)).c_str());
+    for (size_t i = 0; i < why.size(); ++i) fprintf(out, "%s%s", i > 0 ? ", " : "", Json(why[i]).c_str());
+    fprintf(out, "],\n  \"ok\": %s\n}\n", Bool(verdict == Verdict::kOk));
     fflush(out);
 }
 

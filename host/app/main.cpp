@@ -21,6 +21,7 @@
 #include "host/app/DemoSetup.h"
 #include "host/app/HostSession.h"
 #include "host/app/Summary.h"
+#include "host/app/Verdict.h"
 #include "tools/sampleday/SampleDay.h"
 
 namespace {
@@ -32,23 +33,31 @@ void Usage(FILE* to) {
     fprintf(to,
             "usage: zephyr-host demo [--seconds N] [--dir DIR] [--shares N] [--rate N] [--seed N]\n"
             "                        [--driver SO] [--module SO] [--record FILE] [--json] [--check-every N]\n"
+            "                        [--no-console]\n"
             "       zephyr-host run [--dir DIR] [--driver SO] [--seconds N] [--record FILE] [--json]\n"
             "                       [--check-every N] [--pause-feed] [--no-console] [--frame-size N] [--budget N]\n"
             "       zephyr-host show-record FILE [--frames]\n"
             "\n"
             "demo   writes today's sample trading day into DIR (default ./work/demo-YYYYMMDD) with a\n"
-            "       Zephyr.ini covering the whole day, copies Zephyr.so and nimbus.so there, runs the\n"
-            "       driver with a level-2 feed of --rate snapshots/s for --seconds (default 30), and ends\n"
-            "       with a summary: instruments, updates received, biggest movers, the replica checked\n"
-            "       against a final pull and the market digest.\n"
-            "run    loads the driver (default DIR/Zephyr.so, else the built one) with DIR as working\n"
-            "       directory; the driver reads the Zephyr.ini beside itself. Runs until Ctrl-C, 'quit'\n"
-            "       or --seconds. --check-every N compares the replica with a fresh pull every N s;\n"
-            "       --pause-feed sends 'l2cmd rate 0' before the final check.\n"
+            "       Zephyr.ini covering the whole day, copies the driver (--driver, default the built\n"
+            "       Zephyr.so) and the level-2 module (--module, default the built nimbus.so) there, runs\n"
+            "       the driver with a level-2 feed of --rate snapshots/s (default 400) for --seconds\n"
+            "       (default 30), and ends with a summary: instruments, updates received, biggest movers,\n"
+            "       the replica checked against a final pull and the market digest. --shares (default\n"
+            "       2600) and --seed (default 1) shape the day.\n"
+            "run    loads DIR/Zephyr.so (DIR default: the current directory), or --driver SO, and nothing\n"
+            "       else, with DIR as working directory; the driver reads the Zephyr.ini beside itself.\n"
+            "       Runs until Ctrl-C, 'quit' or --seconds (default: no limit). --pause-feed sends\n"
+            "       'l2cmd rate 0' before the final check. --frame-size (default 8192) and --budget\n"
+            "       (default 819200) are the frame size and request budget the host hands the driver.\n"
+            "both   --seconds N: a number above 0. --check-every N compares the replica with a fresh pull\n"
+            "       every N s (default 0: only at the end). --record FILE keeps every push received\n"
+            "       (show-record lists them; --frames names each frame). --json prints the summary as JSON\n"
+            "       on stdout (everything else goes to stderr). --no-console reads no operator lines.\n"
             "While it runs, lines typed are console commands for the driver (try: help, ver,\n"
-            "show stat, print marketinfo, l2help, l2cmd status); 'quit' stops.\n"
-            "--json prints the final summary as JSON on stdout (everything else goes to stderr).\n"
-            "Exit status: 0 all checks passed, 1 the driver did not start, 2 usage, 3 a check failed.\n");
+            "show stat, print marketinfo, l2help, l2cmd status); 'quit' (or 'exit') stops.\n"
+            "%s",
+            zephyr::hostapp::ExitStatusTable());
 }
 
 bool ReadNumber(const char* text, double* value) {
@@ -66,6 +75,12 @@ void ReturnGeneratorHeap() {
 }
 
 bool Exists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
+#if defined(_WIN32)
+constexpr const char* kDriverFile = "Zephyr.dll";
+#else
+constexpr const char* kDriverFile = "Zephyr.so";
+#endif
 
 std::string ExecutableDir() {
     char path[PATH_MAX];
@@ -99,8 +114,18 @@ int Finish(const SessionOptions& options, const zephyr::hostapp::SessionResult& 
     } else {
         zephyr::hostapp::PrintSummary(stdout, options, result);
     }
-    if (result.begin_result != 1) return 1;
-    return result.Ok() ? 0 : 3;
+    return static_cast<int>(result.Judge(options, nullptr));
+}
+
+const char* FrameName(uint8_t type) {
+    switch (type) {
+        case zephyr::hostkit::kPushMarketHeader: return "header";
+        case zephyr::hostkit::kPushSnapshots: return "snapshot";
+        case zephyr::hostkit::kPushQuotaStatus: return "quota";
+        case zephyr::hostkit::kPushIndexes: return "index";
+        case zephyr::hostkit::kPushProductStatus: return "status";
+        default: return "?";
+    }
 }
 
 int ShowRecord(int argc, char** argv) {
@@ -114,6 +139,11 @@ int ShowRecord(int argc, char** argv) {
     if (!reader.Open(argv[2], &error)) {
         fprintf(stderr, "zephyr-host: %s\n", error.c_str());
         return 1;
+    }
+    if (frames) {
+        printf("frames: [header] market header (type 0), [snapshot xN CODE] N snapshots from CODE (1),\n"
+               "        [quota] quota status (3), [index xN CODE] index entries (4), [status xN CODE] product\n"
+               "        status (5); market time is the push's own 4-byte time\n");
     }
     zephyr::hostkit::RecordedPush push;
     zephyr::hostkit::DecodedPush decoded;
@@ -139,9 +169,9 @@ int ShowRecord(int argc, char** argv) {
         for (const auto& frame : decoded.frames) {
             if (frame.type == zephyr::hostkit::kPushSnapshots || frame.type == zephyr::hostkit::kPushIndexes ||
                 frame.type == zephyr::hostkit::kPushProductStatus) {
-                printf(" [%u x%zu %.6s]", frame.type, frame.records, frame.payload);
+                printf(" [%s x%zu %.6s]", FrameName(frame.type), frame.records, frame.payload);
             } else {
-                printf(" [%u]", frame.type);
+                printf(" [%s]", FrameName(frame.type));
             }
         }
         printf("%s%s\n", ok ? "" : " NOT UNDERSTOOD: ", ok ? "" : decoded.error.c_str());
@@ -179,7 +209,16 @@ bool ParseCommon(int argc, char** argv, SessionOptions* session, DemoOptions* de
         };
         double n = 0;
         if (arg == "--seconds") {
-            if (!value(&session->seconds)) return false;
+            // Above 0: leaving it out is how a run goes on until it is stopped.
+            const char* given = i + 1 < argc ? argv[i + 1] : nullptr;
+            if (given == nullptr || !ReadNumber(given, &session->seconds) || session->seconds <= 0 ||
+                session->seconds > 4294967295.0) {
+                fprintf(stderr, "zephyr-host: --seconds takes a number above 0, %s%s%s\n",
+                        given == nullptr ? "none was given" : "not '", given == nullptr ? "" : given,
+                        given == nullptr ? "" : "'");
+                return false;
+            }
+            ++i;
         } else if (arg == "--dir") {
             if (!text(&session->work_dir)) return false;
         } else if (arg == "--driver") {
@@ -212,6 +251,9 @@ bool ParseCommon(int argc, char** argv, SessionOptions* session, DemoOptions* de
             demo->seed = static_cast<uint64_t>(n);
         } else if (arg == "--module" && is_demo) {
             if (!text(&demo->module_source)) return false;
+        } else if (arg == "--help" || arg == "-h") {
+            Usage(stdout);
+            exit(0);
         } else {
             fprintf(stderr, "zephyr-host: unknown option %s for %s (zephyr-host --help lists them)\n",
                     arg.c_str(), is_demo ? "demo" : "run");
@@ -243,12 +285,14 @@ int main(int argc, char** argv) {
     // Relative paths given by the operator mean the directory the program was started in.
     session.record_path = AbsolutePath(session.record_path);
     if (is_demo) {
-        if (session.seconds <= 0) session.seconds = 30;
+        session.demo = true;
         demo.dir = session.work_dir;
         demo.driver_source = session.driver_path.empty() ? BuiltDriver() : session.driver_path;
         if (demo.module_source.empty()) demo.module_source = BuiltModule();
-        // The feed ends two seconds before the demo does: the final check then finds it quiet.
-        demo.feed_seconds = session.seconds > 4 ? session.seconds - 2 : session.seconds / 2;
+        // The feed ends two seconds before the demo does: the final check then finds it quiet. A
+        // short demo keeps it going: the driver opens its market about two seconds after the start,
+        // and the final check pauses the feed anyway.
+        demo.feed_seconds = session.seconds > 6 ? session.seconds - 2 : 0;
         zephyr::hostapp::DemoFolder folder;
         std::string error;
         if (!zephyr::hostapp::PrepareDemo(demo, &folder, &error)) {
@@ -263,10 +307,14 @@ int main(int argc, char** argv) {
         session.pause_feed = true;
         session.ini_notes = folder.notes;
     } else {
-        session.driver_path = AbsolutePath(session.driver_path);
-        if (session.driver_path.empty()) {
-            const std::string beside = (session.work_dir.empty() ? std::string(".") : session.work_dir) + "/Zephyr.so";
-            session.driver_path = AbsolutePath(Exists(beside) ? beside : BuiltDriver());
+        // The driver of the folder, or the one named: never another one found elsewhere.
+        const std::string dir = session.work_dir.empty() ? std::string(".") : session.work_dir;
+        const bool named = !session.driver_path.empty();
+        session.driver_path = AbsolutePath(named ? session.driver_path : dir + "/" + kDriverFile);
+        if (!Exists(session.driver_path)) {
+            fprintf(stderr, "zephyr-host: %s: %s%s\n", session.driver_path.c_str(), strerror(errno),
+                    named ? "" : " (copy the driver into the folder, or name it with --driver)");
+            return 1;
         }
     }
     const zephyr::hostapp::SessionResult result = zephyr::hostapp::RunSession(session);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "config/ConfigUnit.h"
 #include "foundation/MClock.h"
@@ -34,6 +35,22 @@ protected:
         m_Config.SetLibraryFileName(m_Folder.Join("Zephyr.so").c_str());
     }
     ~ConfigUnitTest() override { zephyr::MClock::SetSource(nullptr); }
+    // Every setting, as one text.
+    std::string AllSettings() const {
+        const ConfigUnit& c = m_Config;
+        std::string text;
+        for (const MString& value : {c.TransModule(), c.Reff(), c.Mktdt(), c.PriceTb(), c.Exra(), c.Trdses(),
+                                     c.Holiday(), c.HKPriceTablePath(), c.HKHQFilePath(), c.HKShorNameFilePath(),
+                                     c.IndexConfig()}) {
+            text += std::string(value.GetData()) + "|";
+        }
+        for (const int32_t value : {int32_t(c.PushBond()), int32_t(c.FiltWarrant()), int32_t(c.UseHoliday()),
+                                    int32_t(c.UseXml()), c.KPTime(), c.SPTime(), int32_t(c.HSIEnable()), c.Time1(),
+                                    c.Time2(), int32_t(c.UseNominalPrice())}) {
+            text += std::to_string(value) + "|";
+        }
+        return text;
+    }
     void At(int hour, int minute, int second, int day = 7) {
         m_Clock.Set(HostClock::LocalSeconds(2015, 10, day, hour, minute, second));
     }
@@ -83,9 +100,12 @@ TEST_F(ConfigUnitTest, MissingIniGivesDefaultsAndIsWrittenOnceAtStop) {
     EXPECT_EQ(written.find("DataSource"), std::string::npos);
     EXPECT_EQ(written.find("useholiday"), std::string::npos);
 
-    // The next start finds the file and never writes it again.
+    // The next start finds the file and never writes it again. The keys left out take their
+    // defaults, which are the values the writing run used: the file gives back every setting.
+    const std::string in_use = AllSettings();
     ASSERT_EQ(m_Config.Start(), 1);
     EXPECT_FALSE(m_Config.IsIniMissing());
+    EXPECT_EQ(AllSettings(), in_use);
     m_Config.Stop();
     EXPECT_EQ(m_Folder.ReadFile("Zephyr.ini"), written);
 }
@@ -155,13 +175,71 @@ TEST_F(ConfigUnitTest, ExistingIniIsReadWithItsTypesAndNeverRewritten) {
     EXPECT_FALSE(m_Config.UseHoliday());                  // "1" is not "true"
     EXPECT_STREQ(m_Config.Holiday().GetData(), "./h.ini");
     EXPECT_EQ(m_Config.KPTime(), 930);
-    EXPECT_EQ(m_Config.SPTime(), 1600);
+    EXPECT_EQ(m_Config.SPTime(), 1630);                   // not a number: the default
     EXPECT_TRUE(m_Config.HSIEnable());
     EXPECT_EQ(m_Config.Time1(), 20200101);
     EXPECT_EQ(m_Config.Time2(), 20120305);
     EXPECT_TRUE(m_Config.UseNominalPrice());
     m_Config.Stop();
     EXPECT_EQ(m_Folder.ReadFile("Zephyr.ini"), ini);
+}
+
+// A value the driver cannot use is replaced, and one warning names the key, the value and the
+// value used instead; usable values, letter case and blanks aside, pass without a word.
+TEST_F(ConfigUnitTest, UnusableValuesAreReplacedWithAWarningNamingKeyValueAndReplacement) {
+    struct Case {
+        const char* line;  // in its section
+        const char* section;
+        const char* warning;  // "" for none
+    } cases[] = {
+        {"KPTime = abc", "Time", "配置项[Time]KPTime的值\"abc\"不是整数，使用缺省值845"},
+        {"KPTime =", "Time", "配置项[Time]KPTime的值\"\"不是整数，使用缺省值845"},
+        {"KPTime = 9:30", "Time", "配置项[Time]KPTime的值\"9:30\"不是整数，使用缺省值845"},
+        {"KPTime = 99999999999", "Time", "配置项[Time]KPTime的值\"99999999999\"不是整数，使用缺省值845"},
+        {"SPTime = 99999", "Time", "配置项[Time]SPTime的值\"99999\"不是HHMM时间(0..2400)，使用缺省值1630"},
+        {"SPTime = 1660", "Time", "配置项[Time]SPTime的值\"1660\"不是HHMM时间(0..2400)，使用缺省值1630"},
+        {"KPTime = -5", "Time", "配置项[Time]KPTime的值\"-5\"不是HHMM时间(0..2400)，使用缺省值845"},
+        {"Enable = maybe", "HSI", "配置项[HSI]Enable的值\"maybe\"不是true或false，使用缺省值false"},
+        {"useholiday = 1", "Other", "配置项[Other]useholiday的值\"1\"不是true或false，使用缺省值false"},
+        {"PushBond = 70000", "Push", "配置项[Push]PushBond的值\"70000\"超出0..65535，使用其低16位4464"},
+        {"PushBond = x", "Push", "配置项[Push]PushBond的值\"x\"不是整数，使用缺省值0"},
+        {"Time2 = 20121305", "timestep", "配置项[timestep]Time2的值\"20121305\"不是YYYYMMDD日期，使用缺省值20120305"},
+        {"KPTime = 0", "Time", ""},
+        {"SPTime = 2400", "Time", ""},
+        {"Enable = TRUE", "HSI", ""},
+        {"UseNominalPrice = False", "NowPrice", ""},
+        {"PushBond = 65535", "Push", ""},
+        {"Time1 = 20200101", "timestep", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        m_Folder.WriteFile("Zephyr.ini", std::string("[") + c.section + "]\n" + c.line + "\n");
+        const size_t before = m_Logs.lines().size();
+        ASSERT_EQ(m_Config.Start(), 1);
+        std::vector<LoggedLine> warnings;
+        const auto lines = m_Logs.lines();
+        for (size_t i = before; i < lines.size(); ++i) {
+            if (lines[i].text.find("<ConfigUnit>") == 0) warnings.push_back(lines[i]);
+        }
+        if (*c.warning == '\0') {
+            EXPECT_TRUE(warnings.empty());
+            continue;
+        }
+        ASSERT_EQ(warnings.size(), 1u);
+        EXPECT_EQ(warnings[0].level, zephyr::kLogWarning);
+        EXPECT_EQ(warnings[0].text, std::string("<ConfigUnit>") + c.warning);
+    }
+    // The values in use after the replacements.
+    m_Folder.WriteFile("Zephyr.ini", "[Time]\nKPTime = abc\nSPTime = 99999\n[HSI]\nEnable = maybe\n");
+    ASSERT_EQ(m_Config.Start(), 1);
+    EXPECT_EQ(m_Config.KPTime(), 845);
+    EXPECT_EQ(m_Config.SPTime(), 1630);
+    EXPECT_FALSE(m_Config.HSIEnable());
+    m_Folder.WriteFile("Zephyr.ini", "[Time]\nKPTime = 0\nSPTime = 2400\n[HSI]\nEnable = TRUE\n");
+    ASSERT_EQ(m_Config.Start(), 1);
+    EXPECT_EQ(m_Config.KPTime(), 0);
+    EXPECT_EQ(m_Config.SPTime(), 2400);
+    EXPECT_TRUE(m_Config.HSIEnable());
 }
 
 TEST_F(ConfigUnitTest, WorkingWindowBoundaries) {

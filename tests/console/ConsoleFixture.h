@@ -42,9 +42,11 @@ public:
         return 1;
     }
     void FlushPushes() override { ++flushes; }
-    void ForwardToLevel2(uint32_t console, char** argv, int32_t argc) override {
+    Level2Reach ForwardToLevel2(uint32_t console, char** argv, int32_t argc) override {
+        if (level2 != Level2Reach::kForwarded) return level2;
         forwarded_console = console;
         forwarded.emplace_back(argv, argv + argc);
+        return level2;
     }
 
     Market market;
@@ -65,6 +67,7 @@ public:
     std::vector<std::pair<uint8_t, std::string>> pushes;
     std::vector<std::vector<std::string>> forwarded;
     uint32_t forwarded_console = 0;
+    Level2Reach level2 = Level2Reach::kForwarded;  // what forwarding finds
 };
 
 inline void SetField(char* field, size_t size, const char* text) {

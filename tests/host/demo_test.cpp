@@ -9,40 +9,19 @@
 #include <string>
 
 #include "host/ScratchFolder.h"
+#include "tests/host/HostProgram.h"
 
 namespace {
 
-// Output of a shell command line (stdout only).
-std::string Shell(const std::string& command, int* status) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    *status = pclose(pipe);
-    return out;
-}
-
-// The value text of a key in the program's JSON (keys are unique in the summary).
-std::string Value(const std::string& json, const std::string& key) {
-    const std::string label = "\"" + key + "\": ";
-    const size_t at = json.find(label);
-    if (at == std::string::npos) return "<missing>";
-    const size_t from = at + label.size();
-    const size_t end = json[from] == '"' ? json.find('"', from + 1) + 1 : json.find_first_of(",}\n", from);
-    return json.substr(from, end - from);
-}
-
-uint64_t Number(const std::string& json, const std::string& key) {
-    return std::strtoull(Value(json, key).c_str(), nullptr, 10);
-}
+using hosttest::Number;
+using hosttest::Shell;
+using hosttest::Value;
 
 // Runs the demo in `folder` with extra options; the JSON summary, and everything for a failure
 // message in `trace`.
 std::string RunDemo(const zephyr::hostkit::ScratchFolder& folder, const std::string& options,
                     const std::string& operator_input, int* status, std::string* trace) {
-    const std::string host = std::string(ZEPHYR_BINARY_DIR) + "/host/zephyr-host";
+    const std::string host = hosttest::HostProgram();
     // In the sanitizer build the child checks its leaks at exit too, the driver's included (it
     // is unloaded before): a leak fails the exit status.
     const std::string input = operator_input.empty() ? "</dev/null " : "";
@@ -56,7 +35,7 @@ std::string RunDemo(const zephyr::hostkit::ScratchFolder& folder, const std::str
 
 TEST(HostDemo, ReplicaEqualsTheFinalPullAndTheDigest) {
     zephyr::hostkit::ScratchFolder folder;
-    const std::string host = std::string(ZEPHYR_BINARY_DIR) + "/host/zephyr-host";
+    const std::string host = hosttest::HostProgram();
     int status = -1;
     std::string trace;
     const std::string json =
@@ -76,7 +55,7 @@ TEST(HostDemo, ReplicaEqualsTheFinalPullAndTheDigest) {
     EXPECT_EQ(Value(json, "digest_ok"), "true") << trace;
     EXPECT_EQ(Value(json, "pull_digest_ok"), "true") << trace;
     EXPECT_EQ(Value(json, "ok"), "true") << trace;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << trace;
+    EXPECT_EQ(status, 0) << trace;
     // The screen shows the driver's log lines in UTF-8: the holiday short-circuit warning that
     // the demo's ini causes, as UTF-8 bytes (literals of this file are GBK).
     EXPECT_NE(trace.find("WARN  Zephyr: \xe7\x9f\xad\xe8\xb7\xaf\xe8\x8a\x82\xe5\x81\x87\xe6\x97\xa5"
@@ -88,7 +67,7 @@ TEST(HostDemo, ReplicaEqualsTheFinalPullAndTheDigest) {
 
     // The record holds every push the summary counted.
     const std::string shown = Shell(host + " show-record " + folder.Join("pushes.rec"), &status);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+    EXPECT_EQ(status, 0) << shown;
     EXPECT_NE(shown.find(Value(json, "pushes") + " pushes over"), std::string::npos) << shown;
     EXPECT_NE(shown.find(Value(json, "snapshot_updates") + " snapshot updates"), std::string::npos) << shown;
 }
@@ -114,7 +93,7 @@ TEST(HostDemo, AMarketResetIsFollowedByAFreshPull) {
     EXPECT_EQ(Value(json, "replica_equals_pull"), "true") << trace;
     EXPECT_EQ(Value(json, "digest_check"), "\"matches (over the previous digest)\"") << trace;
     EXPECT_EQ(Value(json, "ok"), "true") << trace;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << trace;
+    EXPECT_EQ(status, 0) << trace;
 }
 
 }  // namespace
@@ -124,22 +103,23 @@ namespace {
 // A refused option is told in one line, with what is allowed, and the program exits 2 without
 // starting anything or printing the whole usage text.
 TEST(HostOptions, ARefusedOptionSaysWhatIsAllowedInOneLine) {
-    const std::string host = std::string(ZEPHYR_BINARY_DIR) + "/host/zephyr-host";
+    const std::string host = hosttest::HostProgram();
     struct Case {
         const char* arguments;
         const char* said;
     } cases[] = {
         {"demo --rate 2000000", "--rate takes a number from 0 to 1000000, not '2000000'"},
         {"demo --shares 0", "--shares takes a number from 1 to "},
-        {"demo --seconds", "--seconds takes a number from 0 to 4294967295, none was given"},
+        {"demo --seconds", "--seconds takes a number above 0, none was given"},
         {"demo --seconds -3", "not '-3'"},
+        {"run --seconds 0", "--seconds takes a number above 0, not '0'"},
         {"run --frame-size 70000", "--frame-size takes a number from 1 to 65535, not '70000'"},
         {"demo --frame-size 100", "unknown option --frame-size for demo"},
     };
     for (const Case& c : cases) {
         int status = -1;
         const std::string err = Shell(host + " " + c.arguments + " 2>&1 >/dev/null </dev/null", &status);
-        EXPECT_EQ(WEXITSTATUS(status), 2) << c.arguments;
+        EXPECT_EQ(status, 2) << c.arguments;
         EXPECT_NE(err.find(c.said), std::string::npos) << c.arguments << ": " << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.arguments << ": " << err;
         EXPECT_EQ(err.find("usage"), std::string::npos) << c.arguments;

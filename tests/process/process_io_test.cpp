@@ -34,6 +34,7 @@ struct Line {
 std::mutex g_mutex;
 std::vector<Line> g_lines;
 std::vector<uint8_t> g_push_types;  // type of the first frame of every push
+uint32_t g_header_time = 0;         // market time of the last push that led with a header
 int g_resets = 0;
 std::function<void()> g_on_reset;  // run by the market reset callback, outside the lock
 
@@ -45,6 +46,7 @@ void Collect(void*, int32_t level, const char* module, const char* message) {
 int32_t CountPush(uint8_t, uint8_t, const void* data, int32_t length, uint8_t, uint16_t, uint8_t) {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (length > 4) g_push_types.push_back(static_cast<const uint8_t*>(data)[4]);
+    if (length > 4 && static_cast<const uint8_t*>(data)[4] == 0) memcpy(&g_header_time, data, 4);
     return 0;
 }
 
@@ -68,6 +70,15 @@ size_t Pushed(uint8_t type) {
     size_t n = 0;
     for (uint8_t t : g_push_types) n += t == type;
     return n;
+}
+
+// Waits (at most 1.5 s) until at least n pushes of `type` came; how many came.
+size_t PushedWithin(uint8_t type, size_t n) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (Pushed(type) < n && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return Pushed(type);
 }
 
 // A level-2 push: the 4-byte time header and one record.
@@ -446,22 +457,13 @@ TEST_F(ProcessIOTest, LevelTwoFeedKeepsTheMarketDataFileUnreadUntilItFallsSilent
     for (uint32_t s = 1; s <= 40; ++s) {
         HostClock::AdvanceMs(1000);
         Feed(Level2MarketTime(100000 + s));
-        const size_t headers = s;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-        while (Pushed(0) < headers && std::chrono::steady_clock::now() < end) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        ASSERT_EQ(Pushed(0), headers);
+        ASSERT_EQ(PushedWithin(0, s), s);
     }
     EXPECT_EQ(Pushed(1), 0u);
 
     // 31 seconds of silence: the next second reads it and pushes the changed quotes.
     HostClock::AdvanceMs(31000);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-    while (Pushed(1) == 0 && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_GT(Pushed(1), 0u);
+    EXPECT_GT(PushedWithin(1, 1), 0u);
 }
 
 TEST_F(ProcessIOTest, OutsideTheWorkingWindowOnlyThePriceTableIsSaved) {
@@ -488,6 +490,36 @@ TEST_F(ProcessIOTest, OutsideTheWorkingWindowOnlyThePriceTableIsSaved) {
     EXPECT_EQ(saved.substr(0, 4), "RVPT");
     EXPECT_EQ(Pushed(0), 0u);
     EXPECT_FALSE(process.Loaders().IsPriceTableDirty());
+}
+
+// The level-2 feed moves the market time during the last second of the working window, after
+// that second's header: one more header, in the first second after the window, carries it.
+// Then no header follows.
+TEST_F(ProcessIOTest, TheWorkingWindowsLastSecondReachesTheHost) {
+    WriteDay(20151007, 95900, 50);
+    m_Folder.WriteFile("Zephyr.ini", m_Folder.ReadFile("Zephyr.ini") + "\r\n[Time]\r\nKPTime = 845\r\nSPTime = 1000\r\n");
+    HostClock::SetLocal(2015, 10, 7, 9, 59, 59);
+    ProcessIO& process = Make();
+    ASSERT_EQ(process.Start(), 1);
+    process.SetServiceFlag(1);
+    process.SetProcessState(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    HostClock::AdvanceMs(1000);  // 10:00:00, the window's last second
+    ASSERT_EQ(PushedWithin(0, 1), 1u);
+    Feed(Level2MarketTime(100000));
+    ASSERT_EQ(MarketTime(), 100000u);
+
+    HostClock::AdvanceMs(1000);  // 10:00:01, outside
+    ASSERT_EQ(PushedWithin(0, 2), 2u);
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        EXPECT_EQ(g_header_time, 100000u);
+    }
+    for (int s = 0; s < 3; ++s) {
+        HostClock::AdvanceMs(1000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    EXPECT_EQ(Pushed(0), 2u);
 }
 
 TEST_F(ProcessIOTest, StoppedUnitTakesNoLevelTwoPushOrConsoleAction) {

@@ -94,6 +94,22 @@ TEST_F(ScheduleTest, WorkingDayServesFromTheFirstTickAfterTheOpeningTime) {
     EXPECT_EQ(m_Driver->MarketInfo(4, &market, &categories), 2);
 }
 
+// Without the day's price-spread file the driver serves all the same, and its error line says
+// so rather than claiming it cannot serve.
+TEST_F(ScheduleTest, MissingPriceSpreadFileIsReportedAndTheDayIsServed) {
+    WriteDay(20151007, 95900, 300);
+    ASSERT_EQ(remove(m_Folder.Join("data/zxjc1007.txt").c_str()), 0);
+    HostClock::SetLocal(2015, 10, 7, 10, 0, 0);
+    Begin();
+    ASSERT_TRUE(TickUntil([&] { return Working(); })) << Host().LogDump();
+    const auto lines = Host().LogsContaining("未使用存盘价位表文件");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].level, 3);
+    EXPECT_EQ(lines[0].text, "未使用存盘价位表文件，价位表可能不全，仍对外服务, errcode=-12");
+    EXPECT_EQ(LogCount("不能对外服务"), 0u);
+    ASSERT_TRUE(WaitUntil([&] { return MarketDate() == 20151007; }));
+}
+
 TEST_F(ScheduleTest, HolidayIsNeverReinitialisedAndNeverWorks) {
     WriteDay(20151010, 75900, 300);  // a Saturday
     HostClock::SetLocal(2015, 10, 10, 8, 0, 0);
