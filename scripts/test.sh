@@ -103,7 +103,10 @@ windows_stage() {  # win64 | win32
   local programs
   mapfile -t programs <"build/$name/test_programs.txt"
   echo "=== pe-check $name"
-  scripts/pe-check.sh "$arch" "build/$name/Zephyr.dll" "${programs[@]}"
+  local built  # the DLL must be there; every other DLL and program is checked as found
+  mapfile -t built < <(find "build/$name" -path "build/$name/CMakeFiles" -prune -o \
+    \( -name '*.dll' -o -name '*.exe' \) ! -path "build/$name/Zephyr.dll" -type f -print | sort)
+  scripts/pe-check.sh "$arch" "build/$name/Zephyr.dll" "${built[@]}"
   if [ "$name" = win32 ]; then
     local why=""
     if ! i386_runs; then
