@@ -1,0 +1,15 @@
+// Running another program from a test or a tool: a command line through the system's shell,
+// its standard output collected (popen; _popen).
+#pragma once
+#include <string>
+
+namespace zephyr::portable {
+
+// Runs `command` and returns what it wrote to standard output. `status` receives its exit
+// status, or -1 when it did not exit normally (a signal) or could not be started.
+std::string RunCapturingOutput(const std::string& command, int* status);
+
+// Quotes one argument for the shell's command line (single quotes; double quotes on Windows).
+std::string QuoteArgument(const std::string& argument);
+
+}  // namespace zephyr::portable
