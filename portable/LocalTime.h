@@ -1,5 +1,6 @@
-// Local time of the process's zone, thread-safe (localtime_r; localtime_s), and the zone itself
-// set from the TZ variable, as test programs switch it.
+// Local time of the process's zone, thread-safe: POSIX through the C library and TZ; Windows
+// through the system's zone rules (the zone Windows is set to; Wine takes it from TZ when the
+// prefix starts), as the driver reads local time there.
 #pragma once
 #include <cstdint>
 #include <ctime>
@@ -9,7 +10,12 @@ namespace zephyr::portable {
 // Broken-down local time of seconds since 1970; false when the system cannot represent it.
 bool LocalTimeOf(int64_t seconds, std::tm* out);
 
-// Sets (or, with null, clears) TZ and makes the C library take the new zone.
-void SetTimeZone(const char* tz);
+// Seconds since 1970 of a local date and time, as mktime with tm_isdst -1 (out-of-range fields
+// carry over); false when it cannot be represented.
+bool LocalSecondsOf(const std::tm& local, int64_t* seconds);
+
+// Switches the process to another zone (TZ; null for the system's default). False where a
+// process cannot choose its own zone (Windows, whose zone is the system's).
+bool SetTimeZone(const char* tz);
 
 }  // namespace zephyr::portable
