@@ -1,15 +1,12 @@
 #include "host/app/DemoSetup.h"
 
-#include <limits.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <time.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <ctime>
 
+#include "portable/FileSystem.h"
+#include "portable/Library.h"
+#include "portable/LocalTime.h"
 #include "tools/sampleday/Layout.h"
 #include "tools/sampleday/Output.h"
 #include "tools/sampleday/SampleDay.h"
@@ -33,26 +30,27 @@ bool CopyFile(const std::string& from, const std::string& to, std::string* error
         return false;
     }
     if (!sampleday::ReplaceFile(to, bytes, *error)) return false;
-    chmod(to.c_str(), 0755);
+    portable::MarkRunnable(to);
     return true;
 }
 
 std::string Absolute(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (realpath(path.c_str(), resolved) != nullptr) return resolved;
-    return path;
+    const std::string resolved = portable::CanonicalPath(path);
+    return resolved.empty() ? path : resolved;
 }
+
+// "Zephyr.so", "nimbus.dll": a library's file name on this system.
+std::string LibraryFile(const char* name) { return name + std::string(portable::LibrarySuffix()); }
 
 }  // namespace
 
 std::string DemoDriverIni() {
     // KPTime 0 and SPTime 2400: the working window is the whole day; useholiday short-circuits
     // the holiday test, so weekends and listed holidays serve too.
-    return std::string(
-               "[DataSource]\r\n"
-               "TransModule = ./nimbus.so\r\n"
-               "Reff = ./data/\r\n"
-               "Mktdt = ") + sampleday::kMarketDataSetting + "\r\n"
+    return "[DataSource]\r\n"
+           "TransModule = ./" + LibraryFile("nimbus") + "\r\n"
+           "Reff = ./data/\r\n"
+           "Mktdt = " + sampleday::kMarketDataSetting + "\r\n"
            "PriceTb = ./data/\r\n"
            "Exra = ./data/\r\n"
            "Trdses = " + sampleday::kSessionStatusSetting + "\r\n"
@@ -62,9 +60,8 @@ std::string DemoDriverIni() {
 }
 
 bool PrepareDemo(const DemoOptions& options, DemoFolder* folder, std::string* error) {
-    const time_t now = time(nullptr);
-    tm local;
-    localtime_r(&now, &local);
+    std::tm local{};
+    portable::LocalTimeOf(static_cast<int64_t>(std::time(nullptr)), &local);
     sampleday::Options day;
     day.date = static_cast<uint32_t>((local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday);
     day.seed = options.seed;
@@ -89,9 +86,9 @@ bool PrepareDemo(const DemoOptions& options, DemoFolder* folder, std::string* er
         nimbus += "Limit = " + std::to_string(pushes > 0 ? pushes : 1) + "\n";
     }
     if (!sampleday::ReplaceFile(dir + "/nimbus.ini", nimbus, *error)) return false;
-    folder->driver = dir + "/Zephyr.so";
+    folder->driver = dir + "/" + LibraryFile("Zephyr");
     if (!CopyFile(options.driver_source, folder->driver, error)) return false;
-    if (!CopyFile(options.module_source, dir + "/nimbus.so", error)) return false;
+    if (!CopyFile(options.module_source, dir + "/" + LibraryFile("nimbus"), error)) return false;
 
     folder->dir = dir;
     folder->date = day.date;

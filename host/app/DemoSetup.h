@@ -11,8 +11,8 @@ namespace zephyr::hostapp {
 
 struct DemoOptions {
     std::string dir;            // "": ./work/demo-YYYYMMDD
-    std::string driver_source;  // the built Zephyr.so
-    std::string module_source;  // the built nimbus.so
+    std::string driver_source;  // the built Zephyr.so (Zephyr.dll on Windows)
+    std::string module_source;  // the built nimbus.so (nimbus.dll)
     uint32_t shares = 2600;
     uint32_t rate = 400;        // level-2 snapshots per second
     uint64_t seed = 1;

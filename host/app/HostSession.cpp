@@ -1,9 +1,6 @@
 #include "host/app/HostSession.h"
 
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <thread>
 
@@ -13,6 +10,7 @@
 #include "host/app/Session.h"
 #include "host/app/StatusArea.h"
 #include "host/app/StopSignals.h"
+#include "portable/FileSystem.h"
 
 namespace zephyr::hostapp {
 
@@ -27,8 +25,9 @@ DriverStatusInfo ReadStatus(const hostkit::DriverLibrary& driver) {
 }
 
 bool Session::Start() {
-    if (!m_Options.work_dir.empty() && chdir(m_Options.work_dir.c_str()) != 0) {
-        m_Result.load_error = "cannot enter " + m_Options.work_dir + ": " + strerror(errno);
+    std::string error;
+    if (!m_Options.work_dir.empty() && !portable::ChangeWorkingFolder(m_Options.work_dir, &error)) {
+        m_Result.load_error = error;
         return false;
     }
     ReadSchedule();
@@ -46,7 +45,6 @@ bool Session::Start() {
     m_Result.description = GbkToUtf8(std::string(reinterpret_cast<const char*>(base.data()) + 43,
                                                  strnlen(reinterpret_cast<const char*>(base.data()) + 43, 128)));
     if (!m_Options.record_path.empty()) {
-        std::string error;
         if (!m_Shared.record.Open(m_Options.record_path, &error)) {
             m_Result.load_error = "cannot record the pushes: " + error;
             m_Result.record_problem = m_Result.load_error;

@@ -1,11 +1,11 @@
 #include "host/app/Level2Status.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "portable/FileSystem.h"
+#include "portable/Library.h"
 
 namespace zephyr::hostapp {
 
@@ -26,6 +26,12 @@ std::string Bracketed(const char* text) {
     const char* open = strrchr(text, '[');
     const char* close = open != nullptr ? strchr(open, ']') : nullptr;
     return close != nullptr ? std::string(open + 1, close) : std::string();
+}
+
+uint32_t ReadLittle(const unsigned char* bytes, size_t count) {
+    uint32_t value = 0;
+    for (size_t i = count; i > 0; --i) value = (value << 8) | bytes[i - 1];
+    return value;
 }
 
 }  // namespace
@@ -59,18 +65,32 @@ void NoteLevel2Log(const char* module, const char* text, Level2Report* report) {
 
 std::string WhyNotLoadable(const std::string& path) {
     if (path.empty()) return "no module file is named (TransModule is empty)";
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) return strerror(errno);
-    if (!S_ISREG(info.st_mode)) return "not a file";
+    const portable::PathKind kind = portable::KindOf(path);
+    if (kind == portable::PathKind::kFolder || kind == portable::PathKind::kOther) return "not a file";
     FILE* file = fopen(path.c_str(), "rb");
     if (file == nullptr) return strerror(errno);
-    unsigned char head[5] = {};
+    unsigned char head[4096] = {};
     const size_t n = fread(head, 1, sizeof head, file);
     fclose(file);
-    if (n < sizeof head || memcmp(head, "\x7f" "ELF", 4) != 0) return "not a shared library (no ELF header)";
-    const unsigned char mine = sizeof(void*) == 8 ? 2 : 1;
-    if (head[4] != mine) return head[4] == 1 ? "built for 32-bit programs" : "built for 64-bit programs";
-    return "the dynamic loader refused it (ldd shows what it lacks)";
+    // The library formats: ELF (class byte 1 or 2) and PE ("MZ", then "PE\0\0" and the machine).
+    const bool elf = n >= 5 && memcmp(head, "\x7f" "ELF", 4) == 0;
+    const uint32_t pe_at = n >= 0x40 ? ReadLittle(head + 0x3C, 4) : 0;
+    const bool pe = n >= 2 && memcmp(head, "MZ", 2) == 0 && pe_at < n && n - pe_at >= 6 &&
+                    memcmp(head + pe_at, "PE\0\0", 4) == 0;
+    const bool windows = strcmp(portable::LibrarySuffix(), ".dll") == 0;
+    if (windows ? !pe : !elf) {
+        if (elf) return "a Linux shared object, not a Windows DLL";
+        if (pe) return "a Windows DLL, not a shared library of this system";
+        return windows ? "not a DLL (no PE header)" : "not a shared library (no ELF header)";
+    }
+    const uint32_t machine = pe ? ReadLittle(head + pe_at + 4, 2) : 0;
+    const int bits = elf ? (head[4] == 1 ? 32 : 64) : machine == 0x14C ? 32 : machine == 0x8664 ? 64 : 0;
+    if (bits == 0) return "built for another processor";
+    if (bits != static_cast<int>(sizeof(void*) * 8)) {
+        return bits == 32 ? "built for 32-bit programs" : "built for 64-bit programs";
+    }
+    return windows ? "the system loader refused it (a DLL it needs may be missing)"
+                   : "the dynamic loader refused it (ldd shows what it lacks)";
 }
 
 const char* Level2StateText(Level2Report::State state) {

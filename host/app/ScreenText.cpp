@@ -1,21 +1,21 @@
 #include "host/app/ScreenText.h"
 
-#include <sys/time.h>
-#include <time.h>
-
+#include <chrono>
 #include <cstdio>
+#include <ctime>
+
+#include "portable/LocalTime.h"
 
 namespace zephyr::hostapp {
 
 std::string ClockText(bool millis) {
-    timeval now;
-    gettimeofday(&now, nullptr);
-    tm local;
-    localtime_r(&now.tv_sec, &local);
+    const uint64_t micros = NowMicros();
+    std::tm local{};
+    portable::LocalTimeOf(static_cast<int64_t>(micros / 1000000), &local);
     char text[32];
     if (millis) {
         snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
-                 static_cast<int>(now.tv_usec / 1000));
+                 static_cast<int>(micros / 1000 % 1000));
     } else {
         snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
     }
@@ -23,9 +23,8 @@ std::string ClockText(bool millis) {
 }
 
 uint64_t NowMicros() {
-    timeval now;
-    gettimeofday(&now, nullptr);
-    return static_cast<uint64_t>(now.tv_sec) * 1000000u + static_cast<uint64_t>(now.tv_usec);
+    const auto since_1970 = std::chrono::system_clock::now().time_since_epoch();
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(since_1970).count());
 }
 
 const char* LevelText(int32_t level) {

@@ -1,9 +1,7 @@
 #include "host/app/StatusArea.h"
 
-#include <cstdlib>
-#include <fstream>
-
 #include "host/app/ScreenText.h"
+#include "portable/Process.h"
 
 namespace zephyr::hostapp {
 
@@ -30,13 +28,6 @@ std::vector<std::string> StatusLines(const StatusFigures& f) {
     return lines;
 }
 
-uint64_t ReadRssKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.compare(0, 6, "VmRSS:") == 0) return std::strtoull(line.c_str() + 6, nullptr, 10);
-    }
-    return 0;
-}
+uint64_t ReadRssKb() { return portable::ResidentKb(); }
 
 }  // namespace zephyr::hostapp

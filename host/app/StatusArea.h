@@ -26,7 +26,7 @@ struct StatusFigures {
 
 std::vector<std::string> StatusLines(const StatusFigures& figures);
 
-// The process's resident memory (VmRSS) in kB, 0 if unknown.
+// The process's resident memory (VmRSS; the working set on Windows) in kB, 0 if unknown.
 uint64_t ReadRssKb();
 
 }  // namespace zephyr::hostapp

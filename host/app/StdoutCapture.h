@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "portable/OutputCapture.h"
+
 namespace zephyr::hostapp {
 
 class Terminal;
@@ -25,9 +27,7 @@ private:
     void Catch();
 
     Terminal* m_Terminal = nullptr;
-    FILE* m_Screen = nullptr;
-    int m_Original = -1;
-    int m_Pipe[2] = {-1, -1};
+    portable::OutputCapture m_Capture;
     bool m_Capturing = false;
     std::thread m_Catcher;
 };

@@ -1,11 +1,7 @@
 #include "host/app/StopSignals.h"
 
-#include <signal.h>
-#include <unistd.h>
-
-#include <cstring>
-
 #include "host/app/Terminal.h"
+#include "portable/Console.h"
 
 namespace zephyr::hostapp {
 
@@ -13,16 +9,16 @@ namespace {
 
 std::atomic<bool> g_stop{false};
 std::atomic<int> g_signals{0};
-std::atomic<int> g_first_signal{0};
+std::atomic<const char*> g_first{nullptr};
 
-void OnSignal(int number) {
-    int none = 0;
-    g_first_signal.compare_exchange_strong(none, number);
+void OnStopRequest(const char* what) {
+    const char* none = nullptr;
+    g_first.compare_exchange_strong(none, what);
     g_stop.store(true);
     if (g_signals.fetch_add(1) >= 1) {
         // A second Ctrl-C: the driver does not stop; leave at once.
         Terminal::RestoreFromSignal();
-        _exit(130);
+        portable::LeaveNow(130);
     }
 }
 
@@ -31,28 +27,14 @@ void OnSignal(int number) {
 void InstallStopSignals() {
     g_stop = false;
     g_signals = 0;
-    g_first_signal = 0;
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = &OnSignal;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    g_first = nullptr;
+    portable::CatchStopRequests(&OnStopRequest);
 }
 
-void RestoreDefaultSignals() {
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
-}
+void RestoreDefaultSignals() { portable::ReleaseStopRequests(); }
 
 std::atomic<bool>& StopFlag() { return g_stop; }
 
-const char* StopSignalName() {
-    switch (g_first_signal.load()) {
-        case 0: return nullptr;
-        case SIGINT: return "Ctrl-C (SIGINT)";
-        case SIGTERM: return "SIGTERM";
-        default: return "a signal";
-    }
-}
+const char* StopSignalName() { return g_first.load(); }
 
 }  // namespace zephyr::hostapp

@@ -1,5 +1,6 @@
-// Ctrl-C and SIGTERM ask the session to stop; a second one leaves the process at once (the
-// driver may be the one that does not stop). Used by the session's main and input threads.
+// Ctrl-C and SIGTERM (on Windows: Ctrl-C, Ctrl-Break, the console closing) ask the session to
+// stop; a second one leaves the process at once (the driver may be the one that does not stop).
+// Used by the session's main and input threads.
 #pragma once
 #include <atomic>
 
@@ -11,7 +12,7 @@ void InstallStopSignals();
 void RestoreDefaultSignals();
 // Set by a signal, by the operator's quit or by the session itself; read by every loop.
 std::atomic<bool>& StopFlag();
-// The signal that asked first ("Ctrl-C (SIGINT)", "SIGTERM"), or null when none did.
+// What asked first ("Ctrl-C (SIGINT)", "SIGTERM", "Ctrl-Break", ...), or null when nothing did.
 const char* StopSignalName();
 
 }  // namespace zephyr::hostapp

@@ -7,6 +7,7 @@
 #include "host/GbkText.h"
 #include "host/app/Terminal.h"
 #include "host/app/Verdict.h"
+#include "portable/Process.h"
 
 namespace zephyr::hostapp {
 
@@ -166,8 +167,8 @@ void PrintSummary(FILE* out, const SessionOptions& options, const SessionResult&
             static_cast<unsigned long long>(r.logs[1]), static_cast<unsigned long long>(r.logs[2]),
             static_cast<unsigned long long>(r.logs[3]));
     if (!r.rss_kb.empty()) {
-        fprintf(out, "memory (VmRSS)  %llu kB before the driver, %llu kB at first, %llu kB at the end, %llu..%llu kB\n",
-                static_cast<unsigned long long>(r.rss_kb_before_driver),
+        fprintf(out, "memory (%s)  %llu kB before the driver, %llu kB at first, %llu kB at the end, %llu..%llu kB\n",
+                portable::ResidentName(), static_cast<unsigned long long>(r.rss_kb_before_driver),
                 static_cast<unsigned long long>(r.rss_kb.front().second),
                 static_cast<unsigned long long>(r.rss_kb.back().second),
                 static_cast<unsigned long long>(MinRss(r)), static_cast<unsigned long long>(MaxRss(r)));

@@ -1,12 +1,9 @@
 #include "host/app/Terminal.h"
 
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
+
+#include "portable/Console.h"
 
 namespace zephyr::hostapp {
 
@@ -15,13 +12,9 @@ namespace {
 constexpr char kPrompt[] = "zephyr> ";
 constexpr size_t kHistory = 200;
 
-termios g_saved;
-bool g_saved_valid = false;
-
 size_t Columns(FILE* out) {
-    winsize size{};
-    if (ioctl(fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 10) return size.ws_col;
-    return 80;
+    const size_t columns = portable::TerminalColumns(out);
+    return columns > 10 ? columns : 80;
 }
 
 // Decodes one UTF-8 character at `at`; returns its length (1 for a stray byte).
@@ -69,15 +62,11 @@ std::string FitWidth(const std::string& utf8, size_t columns) {
 }
 
 Terminal::Terminal(FILE* out) : m_Out(out) {
-    m_StatusArea = isatty(fileno(m_Out)) != 0;
-    m_Editing = m_StatusArea && isatty(STDIN_FILENO) != 0;
-    if (m_Editing && tcgetattr(STDIN_FILENO, &g_saved) == 0) {
-        g_saved_valid = true;
-        termios raw = g_saved;
-        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);  // Ctrl-C still raises SIGINT
-        raw.c_cc[VMIN] = 0;
-        raw.c_cc[VTIME] = 0;
-        m_Raw = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
+    // A console that takes no cursor sequences (or output to a file or pipe) gets plain lines.
+    m_StatusArea = portable::PrepareTerminalOutput(m_Out);
+    m_Editing = m_StatusArea && portable::InputIsTerminal();
+    if (m_Editing) {
+        m_Raw = portable::BeginKeyInput();
         if (!m_Raw) m_Editing = false;
     }
     if (m_StatusArea) {
@@ -88,9 +77,7 @@ Terminal::Terminal(FILE* out) : m_Out(out) {
 
 Terminal::~Terminal() { Close(); }
 
-void Terminal::RestoreFromSignal() {
-    if (g_saved_valid) tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
-}
+void Terminal::RestoreFromSignal() { portable::RestoreTerminal(); }
 
 void Terminal::Close() {
     std::lock_guard<std::mutex> lock(m_Mutex);
@@ -102,9 +89,9 @@ void Terminal::Close() {
         m_Partial.clear();
     }
     EraseArea();
-    if (m_Raw) tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
-    m_Raw = false;
     fflush(m_Out);
+    portable::RestoreTerminal();
+    m_Raw = false;
 }
 
 void Terminal::StopEditing() {
@@ -282,16 +269,14 @@ bool Terminal::ReadLine(std::string* line, const std::atomic<bool>& stop) {
             }
         }
         char bytes[256];
-        ssize_t n = 0;
+        long n = 0;
         if (m_Editing && !m_PendingInput.empty()) {
             // Keys typed (or pasted) behind a finished line.
-            n = static_cast<ssize_t>(std::min(m_PendingInput.size(), sizeof bytes));
+            n = static_cast<long>(std::min(m_PendingInput.size(), sizeof bytes));
             memcpy(bytes, m_PendingInput.data(), static_cast<size_t>(n));
             m_PendingInput.erase(0, static_cast<size_t>(n));
         } else {
-            pollfd input{STDIN_FILENO, POLLIN, 0};
-            if (poll(&input, 1, 100) <= 0) continue;
-            n = read(STDIN_FILENO, bytes, sizeof bytes);
+            n = portable::ReadInput(bytes, sizeof bytes, 100);
             if (n < 0) continue;
             if (n == 0 && m_Editing) return false;
         }
@@ -309,7 +294,7 @@ bool Terminal::ReadLine(std::string* line, const std::atomic<bool>& stop) {
         std::lock_guard<std::mutex> lock(m_Mutex);
         bool finished = false, eof = false;
         std::string done;
-        ssize_t i = 0;
+        long i = 0;
         for (; i < n && !finished && !eof; ++i) {
             EditKey(static_cast<unsigned char>(bytes[i]), &done, &finished, &eof);
         }

@@ -1,5 +1,6 @@
 // The host program's screen: log lines and console replies scroll, and when stdout is a terminal
-// a live status area and the operator's prompt stay below them. Input lines come from a simple
+// (on Windows: a console that takes cursor sequences) a live status area and the operator's
+// prompt stay below them; otherwise plain lines. Input lines come from a simple
 // line editor (history, cursor keys) when both ends are terminals, else plain lines from stdin.
 // Every output call is thread-safe. Texts are UTF-8; this program's own literals stay ASCII (the
 // build turns literals into GBK).

@@ -3,16 +3,11 @@
 //   zephyr-host demo [options]          today's sample day with the level-2 feed, then a summary
 //   zephyr-host run [options]           a driver against a folder of one's own
 //   zephyr-host show-record FILE        what a session recorded with --record
-#include <limits.h>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "host/GbkText.h"
@@ -22,6 +17,10 @@
 #include "host/app/HostSession.h"
 #include "host/app/Summary.h"
 #include "host/app/Verdict.h"
+#include "portable/FileSystem.h"
+#include "portable/Library.h"
+#include "portable/LocalTime.h"
+#include "portable/Process.h"
 #include "tools/sampleday/SampleDay.h"
 
 namespace {
@@ -45,8 +44,9 @@ void Usage(FILE* to) {
             "       (default 30), and ends with a summary: instruments, updates received, biggest movers,\n"
             "       the replica checked against a final pull and the market digest. --shares (default\n"
             "       2600) and --seed (default 1) shape the day.\n"
-            "run    loads DIR/Zephyr.so (DIR default: the current directory), or --driver SO, and nothing\n"
-            "       else, with DIR as working directory; the driver reads the Zephyr.ini beside itself.\n"
+            "run    loads DIR/Zephyr.so (DIR\\Zephyr.dll on Windows; DIR default: the current directory),\n"
+            "       or --driver SO, and nothing else, with DIR as working directory; the driver reads the\n"
+            "       Zephyr.ini beside itself.\n"
             "       Runs until Ctrl-C, 'quit' or --seconds (default: no limit). --pause-feed sends\n"
             "       'l2cmd rate 0' before the final check. --frame-size (default 8192) and --budget\n"
             "       (default 819200) are the frame size and request budget the host hands the driver.\n"
@@ -68,44 +68,49 @@ bool ReadNumber(const char* text, double* value) {
     return errno == 0 && *end == '\0' && *value >= 0;
 }
 
-void ReturnGeneratorHeap() {
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
+// The file can be opened for reading; errno says why not.
+bool Exists(const std::string& path) {
+    FILE* file = fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    fclose(file);
+    return true;
 }
 
-bool Exists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+const std::string kDriverFile = "Zephyr" + std::string(zephyr::portable::LibrarySuffix());
+const std::string kModuleFile = "nimbus" + std::string(zephyr::portable::LibrarySuffix());
 
-#if defined(_WIN32)
-constexpr const char* kDriverFile = "Zephyr.dll";
-#else
-constexpr const char* kDriverFile = "Zephyr.so";
-#endif
+// Both separators: Windows names its paths with '\\', and takes '/' too.
+size_t LastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
+
+bool IsAbsolute(const std::string& path) {
+    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
+    return path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');  // C:\...
+}
 
 std::string ExecutableDir() {
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    path[n] = '\0';
-    std::string dir(path);
-    const size_t slash = dir.find_last_of('/');
-    return slash == std::string::npos ? "." : dir.substr(0, slash);
+    const std::string program = zephyr::portable::ProgramFile();
+    const size_t slash = LastSeparator(program);
+    return slash == std::string::npos ? "." : program.substr(0, slash);
 }
 
-// The products sit beside the host's own build folder, or under lib/zephyr of an installed tree.
-std::string Product(const char* in_build, const char* name) {
-    const std::string built = ExecutableDir() + "/../" + in_build;
-    const std::string installed = ExecutableDir() + "/../lib/zephyr/" + name;
-    return Exists(built) || !Exists(installed) ? built : installed;
+// The products sit beside the host's own build folder (the host in DIR/host/, the driver in DIR,
+// the module in DIR/l2sim/), under lib/zephyr of an installed tree, or beside the program (as
+// the Windows package lays them out).
+std::string Product(const std::string& in_build, const std::string& name) {
+    const std::string here = ExecutableDir();
+    const std::string built = here + "/../" + in_build;
+    for (const std::string& installed : {here + "/../lib/zephyr/" + name, here + "/" + name}) {
+        if (!Exists(built) && Exists(installed)) return installed;
+    }
+    return built;
 }
-std::string BuiltDriver() { return Product("Zephyr.so", "Zephyr.so"); }
-std::string BuiltModule() { return Product("l2sim/nimbus.so", "nimbus.so"); }
+std::string BuiltDriver() { return Product(kDriverFile, kDriverFile); }
+std::string BuiltModule() { return Product("l2sim/" + kModuleFile, kModuleFile); }
 
 std::string AbsolutePath(const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
-    char cwd[PATH_MAX];
-    if (getcwd(cwd, sizeof cwd) == nullptr) return path;
-    return std::string(cwd) + "/" + path;
+    if (path.empty() || IsAbsolute(path)) return path;
+    const std::string cwd = zephyr::portable::WorkingFolder();
+    return cwd.empty() ? path : cwd + "/" + path;
 }
 
 int Finish(const SessionOptions& options, const zephyr::hostapp::SessionResult& result) {
@@ -159,9 +164,8 @@ int ShowRecord(int argc, char** argv) {
             if (frame.type == zephyr::hostkit::kPushSnapshots) snapshots += frame.records;
         }
         if (!frames) continue;
-        const time_t seconds = static_cast<time_t>(push.micros / 1000000);
-        tm local;
-        localtime_r(&seconds, &local);
+        std::tm local{};
+        zephyr::portable::LocalTimeOf(static_cast<int64_t>(push.micros / 1000000), &local);
         printf("%02d:%02d:%02d.%06llu push %u/%u market %u driver %u%s %zu bytes, market time %06u:",
                local.tm_hour, local.tm_min, local.tm_sec, static_cast<unsigned long long>(push.micros % 1000000),
                push.main_type, push.sub_type, push.market, push.driver_id, push.compressed ? " compressed" : "",
@@ -301,7 +305,7 @@ int main(int argc, char** argv) {
         }
         // Generating the day freed tens of megabytes the allocator would keep mapped; given back
         // before the driver is loaded, the memory samples show the driver, not the generator.
-        ReturnGeneratorHeap();
+        zephyr::portable::ReturnFreedMemory();
         session.work_dir = folder.dir;
         session.driver_path = folder.driver;
         session.pause_feed = true;
