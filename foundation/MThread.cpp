@@ -53,7 +53,7 @@ void MThread::StopThread(uint32_t timeout_ms) {
         return;
     }
     m_Running = false;
-    NativeStop(s_NoWaiting.load(std::memory_order_acquire) ? 0 : timeout_ms);
+    NativeStop(timeout_ms, s_NoWaiting.load(std::memory_order_acquire));
 }
 
 bool MThread::IsStopRequested() const {

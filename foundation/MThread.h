@@ -39,9 +39,10 @@ public:
     bool IsStopRequested() const;
     // Sets the process-wide stop-all flag; cleared by the next StartThread of any MThread.
     static void StopAllThreads();
-    // From now on StopThread does not wait: a worker still running is ended by force at once.
-    // For a library being unloaded under the system's loader lock, where no thread can leave
-    // (a wait would only run out). Called once, by the library's unload notice.
+    // From now on StopThread waits only for a worker to leave its function (at most a moment)
+    // and then ends its thread by force: for a Windows library being unloaded under the
+    // system's loader lock, where no thread can finish leaving (a wait for its end would only
+    // run out). Also raises the stop-all flag. Called once, by the library's unload notice.
     static void EndWithoutWaiting();
 
     bool IsRunning() const { return m_Running; }
@@ -57,7 +58,7 @@ private:
     void NativeInit();
     void NativeDestroy();
     int32_t NativeStart();  // 1 or SystemError
-    void NativeStop(uint32_t timeout_ms);
+    void NativeStop(uint32_t timeout_ms, bool unloading);
     static std::atomic<bool> s_StopAll;
     static std::atomic<bool> s_NoWaiting;
 

@@ -1,6 +1,7 @@
 // A host that misbehaves: its push callback calls the pull exports back from inside, or blocks for
 // 8 seconds; four host threads pull the whole market while the day runs. The driver does not
-// deadlock, goes on pushing afterwards, and EndDriverWork returns within its threads' time-outs.
+// deadlock, goes on pushing afterwards, and EndDriverWork returns within its threads' time-outs;
+// a host that unloads the library without EndDriverWork gets it back at once.
 // (While the callback blocks, the processing thread waits for the push pool too, so the seconds
 // that pass meanwhile give one market header, not one each.)
 #include <gtest/gtest.h>
@@ -101,6 +102,16 @@ TEST_F(HostMisbehavesTest, EndWhilePushCallbackBlocksReturnsInTime) {
     HostClock::AdvanceMs(1000);
     ASSERT_TRUE(WaitUntil([] { return g_block_ms.load() == 0; }, 2000));  // the push is blocking now
     EndInTime();
+}
+
+TEST_F(HostMisbehavesTest, UnloadWithoutEndDriverWorkDoesNotWaitOutTheThreads) {
+    // A host that unloads the serving driver without EndDriverWork: on Windows the library's
+    // objects go under the loader lock, where no thread can end, so their thread stops must not
+    // wait out their 5 s each.
+    Serve();
+    const auto start = std::chrono::steady_clock::now();
+    m_Driver.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
 }
 
 TEST_F(HostMisbehavesTest, FourHostThreadsPullWhileTheDayRuns) {

@@ -154,7 +154,7 @@ int32_t MThread::NativeStart() {
     return 1;
 }
 
-void MThread::NativeStop(uint32_t timeout_ms) {
+void MThread::NativeStop(uint32_t timeout_ms, bool /*unloading: no loader lock holds threads here*/) {
     ThreadState* state = m_Native.As<ThreadState>();
     if (WaitExited(state, timeout_ms)) {
         pthread_join(state->handle, nullptr);
