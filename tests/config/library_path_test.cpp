@@ -34,6 +34,28 @@ TEST(LibraryPath, SuffixBecomesIni) {
     }
 }
 
+TEST(LibraryPath, WindowsRuleCutsAtTheFirstLowerCaseDll) {
+    struct Case {
+        const char* library;
+        IniPathResult result;
+        const char* ini;
+    } cases[] = {
+        {"C:\\quote\\Zephyr.dll", IniPathResult::kOk, "C:\\quote\\Zephyr.ini"},
+        // The first occurrence counts, wherever it stands; what follows it is cut off.
+        {"C:\\a.dll.d\\Zephyr.dll", IniPathResult::kOk, "C:\\a.ini"},
+        {"C:\\quote\\Zephyr.dll.bak", IniPathResult::kOk, "C:\\quote\\Zephyr.ini"},
+        // Upper case is no suffix: refused, as is a name that holds it only at its start.
+        {"C:\\QUOTE\\ZEPHYR.DLL", IniPathResult::kNoSuffix, ""},
+        {".dll", IniPathResult::kNoSuffix, ""},
+        {"", IniPathResult::kEmptyName, ""},
+    };
+    for (const Case& c : cases) {
+        MString ini("stale");
+        EXPECT_EQ(IniPathForLibrary(c.library, ".dll", &ini, zephyr::SuffixRule::kFirst), c.result) << c.library;
+        EXPECT_STREQ(ini.GetData(), c.ini) << c.library;
+    }
+}
+
 TEST(LibraryPath, LoaderNamesTheModuleOfAnAddress) {
     // An address inside the test program names the test program itself.
     MString file = zephyr::LibraryFileOf(reinterpret_cast<const void*>(&zephyr::LibraryFileOf));
