@@ -77,6 +77,19 @@ public:
 
 private:
     static constexpr intptr_t kNoHandle = -1;
+    int32_t OpenAs(const char* path, uint32_t mode, bool create);
+    // The system's part, one body per system: called once the arguments were checked and the
+    // test seam let the call through. Each returns a negative system error on failure.
+    static int32_t NativeOpen(const char* path, uint32_t mode, bool create, intptr_t* handle);
+    static void NativeClose(intptr_t handle);
+    int32_t NativeRead(void* buffer, uint32_t count);         // bytes moved by one transfer, 0 at the end
+    int32_t NativeWrite(const void* buffer, uint32_t count);  // bytes moved by one transfer, above 0
+    int32_t NativeFlush();                                    // 1
+    int32_t NativeTruncate();                                 // the position becomes the end: 1
+    static int32_t NativeDelete(const char* path);            // 1
+    static int32_t NativeRename(const char* from, const char* to);  // 1, replacing what is there
+    static int32_t NativeKindOf(const char* path);
+
     intptr_t m_Handle;  // the descriptor or handle; kNoHandle when closed
     MString m_Path;
 };

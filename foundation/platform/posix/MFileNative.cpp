@@ -1,5 +1,3 @@
-#include "foundation/MFile.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +6,7 @@
 #include <cstdio>
 
 #include "foundation/MErrorCode.h"
-#include "foundation/platform/FileFault.h"
+#include "foundation/MFile.h"
 
 // The build asks for 64-bit file offsets and inode numbers on every target (see CMakeLists.txt).
 static_assert(sizeof(off_t) == 8 && sizeof(ino_t) == 8, "32-bit file calls fail on large inode numbers");
@@ -17,32 +15,15 @@ namespace zephyr {
 
 namespace {
 
-int AccessFlags(uint32_t mode) {
-    const bool read = (mode & MFile::kRead) != 0;
-    const bool write = (mode & MFile::kWrite) != 0;
-    if (read && write) {
-        return O_RDWR;
-    }
-    if (write) {
-        return O_WRONLY;
-    }
-    return read ? O_RDONLY : -1;
-}
+int Descriptor(intptr_t handle) { return static_cast<int>(handle); }
 
 }  // namespace
 
-MFile::MFile() : m_Handle(kNoHandle) {}
-
-MFile::~MFile() { Close(); }
-
-static int32_t OpenWith(const char* path, int flags, intptr_t& handle, MString& stored_path) {
-    if (path == nullptr || path[0] == 0) {
-        return SystemError(ENOENT);
-    }
-    const int32_t fault = FileFault(MFile::Operation::kOpen, path);
-    if (fault < 0) {
-        return fault;
-    }
+int32_t MFile::NativeOpen(const char* path, uint32_t mode, bool create, intptr_t* handle) {
+    const bool read = (mode & kRead) != 0;
+    const bool write = (mode & kWrite) != 0;
+    int flags = read && write ? O_RDWR : (write ? O_WRONLY : O_RDONLY);
+    if (create) flags |= O_CREAT | O_EXCL;
     int opened;
     do {
         opened = ::open(path, flags | O_CLOEXEC, 0666);
@@ -55,36 +36,11 @@ static int32_t OpenWith(const char* path, int flags, intptr_t& handle, MString& 
         ::close(opened);
         return SystemError(EISDIR);
     }
-    handle = opened;
-    stored_path.Assign(path);
+    *handle = opened;
     return 1;
 }
 
-int32_t MFile::Open(const char* path, uint32_t mode) {
-    Close();
-    const int access = AccessFlags(mode);
-    if (access < 0) {
-        return ERR_BAD_ARGUMENT;
-    }
-    return OpenWith(path, access, m_Handle, m_Path);
-}
-
-int32_t MFile::Create(const char* path, uint32_t mode) {
-    Close();
-    const int access = AccessFlags(mode);
-    if (access < 0) {
-        return ERR_BAD_ARGUMENT;
-    }
-    return OpenWith(path, access | O_CREAT | O_EXCL, m_Handle, m_Path);
-}
-
-void MFile::Close() {
-    if (m_Handle != kNoHandle) {
-        ::close(static_cast<int>(m_Handle));
-        m_Handle = kNoHandle;
-    }
-    m_Path.Empty();
-}
+void MFile::NativeClose(intptr_t handle) { ::close(Descriptor(handle)); }
 
 int32_t MFile::Seek(int32_t offset, int32_t origin) {
     int whence;
@@ -94,7 +50,7 @@ int32_t MFile::Seek(int32_t offset, int32_t origin) {
         case kEnd: whence = SEEK_END; break;
         default: return ERR_BAD_ARGUMENT;
     }
-    const off_t position = ::lseek(static_cast<int>(m_Handle), static_cast<off_t>(offset), whence);
+    const off_t position = ::lseek(Descriptor(m_Handle), static_cast<off_t>(offset), whence);
     if (position < 0) {
         return LastSystemError();
     }
@@ -106,7 +62,7 @@ int32_t MFile::Seek(int32_t offset, int32_t origin) {
 
 int32_t MFile::GetLength() const {
     struct stat info;
-    if (fstat(static_cast<int>(m_Handle), &info) != 0) {
+    if (fstat(Descriptor(m_Handle), &info) != 0) {
         return LastSystemError();
     }
     if (info.st_size > 0x7FFFFFFF) {
@@ -115,112 +71,42 @@ int32_t MFile::GetLength() const {
     return static_cast<int32_t>(info.st_size);
 }
 
-int32_t MFile::Read(void* buffer, uint32_t count) {
-    if (buffer == nullptr && count > 0) {
-        return ERR_BAD_ARGUMENT;
-    }
-    if (count > 0x7FFFFFFFu) {
-        count = 0x7FFFFFFFu;
-    }
-    const int32_t fault = FileFault(Operation::kRead, m_Path.GetData());
-    if (fault < 0) {
-        return fault;
-    }
-    uint32_t done = 0;
-    while (done < count) {
-        const ssize_t got = ::read(static_cast<int>(m_Handle), static_cast<char*>(buffer) + done, count - done);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return LastSystemError();
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<uint32_t>(got);
-    }
-    return static_cast<int32_t>(done);
+int32_t MFile::NativeRead(void* buffer, uint32_t count) {
+    ssize_t got;
+    do {
+        got = ::read(Descriptor(m_Handle), buffer, count);
+    } while (got < 0 && errno == EINTR);
+    return got < 0 ? LastSystemError() : static_cast<int32_t>(got);
 }
 
-int32_t MFile::Write(const void* buffer, uint32_t count) {
-    if (buffer == nullptr && count > 0) {
-        return ERR_BAD_ARGUMENT;
+int32_t MFile::NativeWrite(const void* buffer, uint32_t count) {
+    ssize_t put;
+    do {
+        put = ::write(Descriptor(m_Handle), buffer, count);
+    } while (put < 0 && errno == EINTR);
+    if (put == 0) {
+        return SystemError(EIO);  // nothing moved: going on would never end
     }
-    if (count > 0x7FFFFFFFu) {
-        return ERR_BAD_ARGUMENT;
-    }
-    const int32_t fault = FileFault(Operation::kWrite, m_Path.GetData());
-    if (fault < 0) {
-        return fault;
-    }
-    uint32_t done = 0;
-    while (done < count) {
-        const ssize_t put = ::write(static_cast<int>(m_Handle), static_cast<const char*>(buffer) + done, count - done);
-        if (put < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return LastSystemError();
-        }
-        done += static_cast<uint32_t>(put);
-    }
-    return static_cast<int32_t>(done);
+    return put < 0 ? LastSystemError() : static_cast<int32_t>(put);
 }
 
-int32_t MFile::Flush() {
-    const int32_t fault = FileFault(Operation::kFlush, m_Path.GetData());
-    if (fault < 0) {
-        return fault;
-    }
-    if (::fsync(static_cast<int>(m_Handle)) != 0) {
+int32_t MFile::NativeFlush() { return ::fsync(Descriptor(m_Handle)) != 0 ? LastSystemError() : 1; }
+
+int32_t MFile::NativeTruncate() {
+    const off_t end = ::lseek(Descriptor(m_Handle), 0, SEEK_CUR);
+    if (end < 0 || ::ftruncate(Descriptor(m_Handle), end) != 0) {
         return LastSystemError();
     }
     return 1;
 }
 
-int32_t MFile::SetLength(uint32_t length) {
-    if (length > 0x7FFFFFFFu) {
-        return ERR_BAD_ARGUMENT;
-    }
-    const int32_t moved = Seek(static_cast<int32_t>(length), kBegin);
-    if (moved < 0) {
-        return moved;
-    }
-    if (::ftruncate(static_cast<int>(m_Handle), static_cast<off_t>(length)) != 0) {
-        return LastSystemError();
-    }
-    return 1;
+int32_t MFile::NativeDelete(const char* path) { return ::unlink(path) != 0 ? LastSystemError() : 1; }
+
+int32_t MFile::NativeRename(const char* from, const char* to) {
+    return std::rename(from, to) != 0 ? LastSystemError() : 1;
 }
 
-int32_t MFile::Delete(const char* path) {
-    if (path == nullptr || path[0] == 0) {
-        return SystemError(ENOENT);
-    }
-    if (::unlink(path) != 0) {
-        return LastSystemError();
-    }
-    return 1;
-}
-
-int32_t MFile::Rename(const char* from, const char* to) {
-    if (from == nullptr || to == nullptr || from[0] == 0 || to[0] == 0) {
-        return SystemError(ENOENT);
-    }
-    const int32_t fault = FileFault(Operation::kRename, to);
-    if (fault < 0) {
-        return fault;
-    }
-    if (std::rename(from, to) != 0) {
-        return LastSystemError();
-    }
-    return 1;
-}
-
-int32_t MFile::KindOf(const char* path) {
-    if (path == nullptr || path[0] == 0) {
-        return SystemError(ENOENT);
-    }
+int32_t MFile::NativeKindOf(const char* path) {
     struct stat info;
     if (::stat(path, &info) != 0) {
         return LastSystemError();

@@ -2,11 +2,8 @@
 // exchange's writer may rewrite or replace a file while the driver reads it.
 #include <windows.h>
 
-#include <cerrno>
-
 #include "foundation/MErrorCode.h"
 #include "foundation/MFile.h"
-#include "foundation/platform/FileFault.h"
 #include "foundation/platform/windows/WinError.h"
 
 namespace zephyr {
@@ -15,65 +12,24 @@ namespace {
 
 using native::LastWindowsError;
 
-DWORD AccessFlags(uint32_t mode) {
-    DWORD access = 0;
-    if ((mode & MFile::kRead) != 0) access |= GENERIC_READ;
-    if ((mode & MFile::kWrite) != 0) access |= GENERIC_WRITE;
-    return access;
-}
-
 HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
-int32_t OpenWith(const char* path, DWORD access, DWORD disposition, intptr_t& handle,
-                 MString& stored_path) {
-    if (path == nullptr || path[0] == 0) {
-        return SystemError(ERROR_FILE_NOT_FOUND);
-    }
-    const int32_t fault = FileFault(MFile::Operation::kOpen, path);
-    if (fault < 0) {
-        return fault;
-    }
-    HANDLE opened = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) {
-        return LastWindowsError();
-    }
-    handle = reinterpret_cast<intptr_t>(opened);
-    stored_path.Assign(path);
-    return 1;
-}
 
 }  // namespace
 
-MFile::MFile() : m_Handle(kNoHandle) {}
-
-MFile::~MFile() { Close(); }
-
-int32_t MFile::Open(const char* path, uint32_t mode) {
-    Close();
-    const DWORD access = AccessFlags(mode);
-    if (access == 0) {
-        return ERR_BAD_ARGUMENT;
+int32_t MFile::NativeOpen(const char* path, uint32_t mode, bool create, intptr_t* handle) {
+    DWORD access = 0;
+    if ((mode & kRead) != 0) access |= GENERIC_READ;
+    if ((mode & kWrite) != 0) access |= GENERIC_WRITE;
+    HANDLE opened = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        return LastWindowsError();
     }
-    return OpenWith(path, access, OPEN_EXISTING, m_Handle, m_Path);
+    *handle = reinterpret_cast<intptr_t>(opened);
+    return 1;
 }
 
-int32_t MFile::Create(const char* path, uint32_t mode) {
-    Close();
-    const DWORD access = AccessFlags(mode);
-    if (access == 0) {
-        return ERR_BAD_ARGUMENT;
-    }
-    return OpenWith(path, access, CREATE_NEW, m_Handle, m_Path);
-}
-
-void MFile::Close() {
-    if (m_Handle != kNoHandle) {
-        CloseHandle(AsHandle(m_Handle));
-        m_Handle = kNoHandle;
-    }
-    m_Path.Empty();
-}
+void MFile::NativeClose(intptr_t handle) { CloseHandle(AsHandle(handle)); }
 
 int32_t MFile::Seek(int32_t offset, int32_t origin) {
     DWORD method;
@@ -106,107 +62,35 @@ int32_t MFile::GetLength() const {
     return static_cast<int32_t>(size.QuadPart);
 }
 
-int32_t MFile::Read(void* buffer, uint32_t count) {
-    if (buffer == nullptr && count > 0) {
-        return ERR_BAD_ARGUMENT;
-    }
-    if (count > 0x7FFFFFFFu) {
-        count = 0x7FFFFFFFu;
-    }
-    const int32_t fault = FileFault(Operation::kRead, m_Path.GetData());
-    if (fault < 0) {
-        return fault;
-    }
-    uint32_t done = 0;
-    while (done < count) {
-        DWORD got = 0;
-        if (ReadFile(AsHandle(m_Handle), static_cast<char*>(buffer) + done, count - done, &got, nullptr) == 0) {
-            return LastWindowsError();
-        }
-        if (got == 0) {
-            break;
-        }
-        done += got;
-    }
-    return static_cast<int32_t>(done);
-}
-
-int32_t MFile::Write(const void* buffer, uint32_t count) {
-    if (buffer == nullptr && count > 0) {
-        return ERR_BAD_ARGUMENT;
-    }
-    if (count > 0x7FFFFFFFu) {
-        return ERR_BAD_ARGUMENT;
-    }
-    const int32_t fault = FileFault(Operation::kWrite, m_Path.GetData());
-    if (fault < 0) {
-        return fault;
-    }
-    uint32_t done = 0;
-    while (done < count) {
-        DWORD put = 0;
-        if (WriteFile(AsHandle(m_Handle), static_cast<const char*>(buffer) + done, count - done, &put, nullptr) == 0) {
-            return LastWindowsError();
-        }
-        done += put;
-    }
-    return static_cast<int32_t>(done);
-}
-
-int32_t MFile::Flush() {
-    const int32_t fault = FileFault(Operation::kFlush, m_Path.GetData());
-    if (fault < 0) {
-        return fault;
-    }
-    if (FlushFileBuffers(AsHandle(m_Handle)) == 0) {
+int32_t MFile::NativeRead(void* buffer, uint32_t count) {
+    DWORD got = 0;
+    if (ReadFile(AsHandle(m_Handle), buffer, count, &got, nullptr) == 0) {
         return LastWindowsError();
     }
-    return 1;
+    return static_cast<int32_t>(got);
 }
 
-int32_t MFile::SetLength(uint32_t length) {
-    if (length > 0x7FFFFFFFu) {
-        return ERR_BAD_ARGUMENT;
-    }
-    const int32_t moved = Seek(static_cast<int32_t>(length), kBegin);
-    if (moved < 0) {
-        return moved;
-    }
-    if (SetEndOfFile(AsHandle(m_Handle)) == 0) {
+int32_t MFile::NativeWrite(const void* buffer, uint32_t count) {
+    DWORD put = 0;
+    if (WriteFile(AsHandle(m_Handle), buffer, count, &put, nullptr) == 0) {
         return LastWindowsError();
     }
-    return 1;
+    // Nothing moved: going on would never end.
+    return put == 0 ? SystemError(ERROR_WRITE_FAULT) : static_cast<int32_t>(put);
 }
 
-int32_t MFile::Delete(const char* path) {
-    if (path == nullptr || path[0] == 0) {
-        return SystemError(ERROR_FILE_NOT_FOUND);
-    }
-    if (DeleteFileA(path) == 0) {
-        return LastWindowsError();
-    }
-    return 1;
-}
+int32_t MFile::NativeFlush() { return FlushFileBuffers(AsHandle(m_Handle)) == 0 ? LastWindowsError() : 1; }
 
-int32_t MFile::Rename(const char* from, const char* to) {
-    if (from == nullptr || to == nullptr || from[0] == 0 || to[0] == 0) {
-        return SystemError(ERROR_FILE_NOT_FOUND);
-    }
-    const int32_t fault = FileFault(Operation::kRename, to);
-    if (fault < 0) {
-        return fault;
-    }
+int32_t MFile::NativeTruncate() { return SetEndOfFile(AsHandle(m_Handle)) == 0 ? LastWindowsError() : 1; }
+
+int32_t MFile::NativeDelete(const char* path) { return DeleteFileA(path) == 0 ? LastWindowsError() : 1; }
+
+int32_t MFile::NativeRename(const char* from, const char* to) {
     // Replaces what stands at to in one step, through to the disk before it returns.
-    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
-        return LastWindowsError();
-    }
-    return 1;
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0 ? LastWindowsError() : 1;
 }
 
-int32_t MFile::KindOf(const char* path) {
-    if (path == nullptr || path[0] == 0) {
-        return SystemError(ERROR_FILE_NOT_FOUND);
-    }
+int32_t MFile::NativeKindOf(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return LastWindowsError();
