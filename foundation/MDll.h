@@ -26,6 +26,12 @@ public:
     const char* GetError() const { return m_Error; }
 
 private:
+    // The system's loader, one body per system: loads path (checked, nothing held), or answers
+    // its negative error with the loader's text in m_Error.
+    int32_t NativeLoad(const char* path);
+    static void* NativeFunction(void* handle, const char* name);
+    static void NativeRelease(void* handle);
+
     void* m_Handle;
     char m_Error[256];
 };

@@ -9,12 +9,7 @@
 
 namespace zephyr {
 
-int32_t MDll::Load(const char* path) {
-    Release();
-    m_Error[0] = 0;
-    if (path == nullptr || path[0] == 0) {
-        return ERR_BAD_ARGUMENT;
-    }
+int32_t MDll::NativeLoad(const char* path) {
     errno = 0;
     m_Handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (m_Handle == nullptr) {
@@ -26,19 +21,8 @@ int32_t MDll::Load(const char* path) {
     return 1;
 }
 
-void* MDll::GetFunction(const char* name) const {
-    if (m_Handle == nullptr || name == nullptr) {
-        return nullptr;
-    }
-    return dlsym(m_Handle, name);
-}
+void* MDll::NativeFunction(void* handle, const char* name) { return dlsym(handle, name); }
 
-void MDll::Release() {
-    if (m_Handle != nullptr) {
-        void* held = m_Handle;
-        m_Handle = nullptr;
-        dlclose(held);
-    }
-}
+void MDll::NativeRelease(void* handle) { dlclose(handle); }
 
 }  // namespace zephyr

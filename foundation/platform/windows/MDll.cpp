@@ -7,12 +7,7 @@
 
 namespace zephyr {
 
-int32_t MDll::Load(const char* path) {
-    Release();
-    m_Error[0] = 0;
-    if (path == nullptr || path[0] == 0) {
-        return ERR_BAD_ARGUMENT;
-    }
+int32_t MDll::NativeLoad(const char* path) {
     HMODULE module = LoadLibraryA(path);
     if (module == nullptr) {
         const DWORD error = GetLastError();
@@ -30,19 +25,10 @@ int32_t MDll::Load(const char* path) {
     return 1;
 }
 
-void* MDll::GetFunction(const char* name) const {
-    if (m_Handle == nullptr || name == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(m_Handle), name));
+void* MDll::NativeFunction(void* handle, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
 }
 
-void MDll::Release() {
-    if (m_Handle != nullptr) {
-        void* held = m_Handle;
-        m_Handle = nullptr;
-        FreeLibrary(static_cast<HMODULE>(held));
-    }
-}
+void MDll::NativeRelease(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
 
 }  // namespace zephyr

@@ -1,4 +1,4 @@
-#include "foundation/MGbk.h"
+#include "foundation/platform/NativeGbk.h"
 
 #include <iconv.h>
 #include <pthread.h>
@@ -9,6 +9,7 @@
 #include "foundation/MErrorCode.h"
 
 namespace zephyr {
+namespace native {
 
 namespace {
 
@@ -34,29 +35,10 @@ struct Unlocker {
     ~Unlocker() { pthread_mutex_unlock(mutex); }
 };
 
-uint32_t UnitAt(const unsigned char* bytes, size_t offset) {
-    return static_cast<uint32_t>(bytes[offset]) | (static_cast<uint32_t>(bytes[offset + 1]) << 8);
-}
-
 }  // namespace
 
-int32_t MGbk::FromUtf16Le(const void* source, uint32_t byte_length, char* destination,
-                          uint32_t destination_size) {
-    if (destination == nullptr || destination_size == 0) {
-        return ERR_BAD_ARGUMENT;
-    }
-    destination[0] = 0;
-    if (source == nullptr) {
-        return 0;
-    }
-    const unsigned char* bytes = static_cast<const unsigned char*>(source);
-    // Whole code units up to the first zero one.
-    size_t length = 0;
-    const size_t whole = byte_length & ~static_cast<size_t>(1);
-    while (length < whole && UnitAt(bytes, length) != 0) {
-        length += 2;
-    }
-
+int32_t Utf16LeToGbk(const unsigned char* bytes, size_t length, char* destination,
+                     uint32_t destination_size) {
     pthread_mutex_lock(&g_converter.mutex);
     Unlocker unlocker{&g_converter.mutex};
     if (g_converter.state == 0) {
@@ -86,10 +68,10 @@ int32_t MGbk::FromUtf16Le(const void* source, uint32_t byte_length, char* destin
         *out++ = '?';
         --out_left;
         const size_t at = length - in_left;
-        const uint32_t unit = UnitAt(bytes, at);
+        const uint32_t unit = Utf16UnitAt(bytes, at);
         size_t skip = 2;
         if (unit >= 0xD800 && unit < 0xDC00 && in_left >= 4) {
-            const uint32_t next = UnitAt(bytes, at + 2);
+            const uint32_t next = Utf16UnitAt(bytes, at + 2);
             if (next >= 0xDC00 && next < 0xE000) {
                 skip = 4;  // a whole pair without a GBK form is one character
             }
@@ -104,4 +86,5 @@ int32_t MGbk::FromUtf16Le(const void* source, uint32_t byte_length, char* destin
     return static_cast<int32_t>(out - destination);
 }
 
+}  // namespace native
 }  // namespace zephyr
