@@ -2,6 +2,18 @@
 
 namespace zephyr::hostkit {
 
+namespace {
+
+bool SameImage(const MarketImage& a, const MarketImage& b) {
+    if (a.market != b.market || a.categories != b.categories) return false;
+    for (Table table : kAllTables) {
+        if (a.Of(table).bytes != b.Of(table).bytes) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 CheckOutcome CheckAgainstPull(MarketReplica& replica, const CheckHooks& hooks, TimeRule time_rule, size_t limit) {
     CheckOutcome outcome;
     const uint64_t generation = replica.Generation();
@@ -30,7 +42,10 @@ CheckOutcome CheckAgainstPull(MarketReplica& replica, const CheckHooks& hooks, T
         if (outcome.differences == 0 || outcome.waited_ms >= kInFlightMs) {
             outcome.kind = outcome.differences == 0 ? CheckOutcome::kEqual : CheckOutcome::kDiffers;
             outcome.time_led = outcome.differences == 0 && outcome.pulled.MarketTime() > replica.MarketTime();
-            outcome.quiet = unchanged && !outcome.time_led;
+            // Quiet only when the driver, pulled again, still holds what it held.
+            MarketImage again;
+            outcome.quiet = outcome.differences == 0 && unchanged && !outcome.time_led &&
+                            hooks.pull(&again) == PullResult::kPulled && SameImage(again, outcome.pulled);
             break;
         }
     }

@@ -43,8 +43,8 @@ struct CheckOutcome {
     };
     Kind kind = kNotPulled;
     PullResult pull = PullResult::kNotServing;
-    // Nothing changed the replica from just before the pull to the last comparison, and the pull
-    // equals it exactly: the two were compared while the driver was quiet.
+    // Nothing changed the replica from just before the pull to the last comparison, the pull
+    // equals it exactly, and a second pull after that equals the first: the driver was quiet.
     bool quiet = false;
     // The pulled market time was ahead of the replica's, as TimeRule::kMayLead lets it be.
     bool time_led = false;

@@ -4,6 +4,7 @@
 // only when nothing moved.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -23,16 +24,17 @@ struct Arrival {
     std::string push;  // "" : a market reset
 };
 
-// The driver as the check sees it: a pull gives `held`, pushes arrive on the check's waits.
+// The driver as the check sees it: pulls give `held` in turn (the last one from then on), pushes
+// arrive on the check's waits.
 class ScriptedDriver {
 public:
-    ScriptedDriver(MarketReplica* replica, MarketImage held, std::vector<Arrival> arrivals)
+    ScriptedDriver(MarketReplica* replica, std::vector<MarketImage> held, std::vector<Arrival> arrivals)
         : m_Replica(replica), m_Held(std::move(held)), m_Arrivals(std::move(arrivals)) {}
 
     CheckHooks Hooks() {
         CheckHooks hooks;
         hooks.pull = [this](MarketImage* image) {
-            *image = m_Held;
+            *image = m_Held[std::min(m_Pulls++, m_Held.size() - 1)];
             return PullResult::kPulled;
         };
         hooks.wait = [this](uint32_t ms) {
@@ -52,7 +54,8 @@ public:
 
 private:
     MarketReplica* m_Replica;
-    MarketImage m_Held;
+    std::vector<MarketImage> m_Held;
+    size_t m_Pulls = 0;
     std::vector<Arrival> m_Arrivals;
     uint32_t m_Now = 0;
 };
@@ -74,34 +77,37 @@ TEST(ReplicaCheck, OnlyADifferenceThatOutlivesThePushesInFlightCounts) {
     const std::string snapshot_360 = Push(100000, Frame(1, Snapshot("00700", 360000)));
     struct Case {
         const char* what;
-        MarketImage held;
+        std::vector<MarketImage> held;
         std::vector<Arrival> arrivals;
         TimeRule rule;
         CheckOutcome::Kind kind;
         bool quiet;
         bool time_led;
     } cases[] = {
-        {"nothing moves", base, {}, TimeRule::kPushed, CheckOutcome::kEqual, true, false},
+        {"nothing moves", {base}, {}, TimeRule::kPushed, CheckOutcome::kEqual, true, false},
+        // Equal, but the driver's market moved on right after the comparison.
+        {"a market time that moves just after the comparison", {base, WithTime(base, 100001)}, {},
+         TimeRule::kPushed, CheckOutcome::kEqual, false, false},
         // The level-2 feed moved the market time and pushed no snapshot: only the next market
         // header, up to a second later, carries it.
-        {"a quiet driver whose market time still moves", WithTime(base, 100001), {{1000, header_100001}},
+        {"a quiet driver whose market time still moves", {WithTime(base, 100001)}, {{1000, header_100001}},
          TimeRule::kPushed, CheckOutcome::kEqual, false, false},
         // The time moved again just after the pull, and the header came before the comparison:
         // the replica is ahead of the pull.
-        {"a market time that moves on after the pull", base, {{100, header_100001}}, TimeRule::kPushed,
+        {"a market time that moves on after the pull", {base}, {{100, header_100001}}, TimeRule::kPushed,
          CheckOutcome::kEqual, false, false},
-        {"a snapshot pushed after the pull", WithSnapshot(base, Snapshot("00700", 360000)), {{200, snapshot_360}},
+        {"a snapshot pushed after the pull", {WithSnapshot(base, Snapshot("00700", 360000))}, {{200, snapshot_360}},
          TimeRule::kPushed, CheckOutcome::kEqual, false, false},
-        {"a snapshot never pushed", WithSnapshot(base, Snapshot("00700", 360000)), {}, TimeRule::kPushed,
+        {"a snapshot never pushed", {WithSnapshot(base, Snapshot("00700", 360000))}, {}, TimeRule::kPushed,
          CheckOutcome::kDiffers, false, false},
-        {"a market time never pushed inside the window", WithTime(base, 100001), {}, TimeRule::kPushed,
+        {"a market time never pushed inside the window", {WithTime(base, 100001)}, {}, TimeRule::kPushed,
          CheckOutcome::kDiffers, false, false},
         // After the window closes the feed still moves the time, and nothing pushes it.
-        {"a run after the window closes", WithTime(base, 100005), {}, TimeRule::kMayLead, CheckOutcome::kEqual,
+        {"a run after the window closes", {WithTime(base, 100005)}, {}, TimeRule::kMayLead, CheckOutcome::kEqual,
          false, true},
-        {"a market time that went back after the window", WithTime(base, 95959), {}, TimeRule::kMayLead,
+        {"a market time that went back after the window", {WithTime(base, 95959)}, {}, TimeRule::kMayLead,
          CheckOutcome::kDiffers, false, false},
-        {"a market reset meanwhile", base, {{100, ""}}, TimeRule::kPushed, CheckOutcome::kReset, false, false},
+        {"a market reset meanwhile", {base}, {{100, ""}}, TimeRule::kPushed, CheckOutcome::kReset, false, false},
     };
     for (const Case& c : cases) {
         MarketReplica replica;
