@@ -125,8 +125,8 @@ int32_t ConfigUnit::Start() {
     m_SPTime = ReadCheckedInteger(ini, "Time", "SPTime", m_SPTime, IntegerForm::kHhmm, m_Logger);
     m_HSIEnable = ReadCheckedBool(ini, "HSI", "Enable", m_HSIEnable, m_Logger);
     m_IndexConfig = ini.ReadString("HSI", "IndexConfig", m_IndexConfig);
-    m_Time1 = ReadCheckedInteger(ini, "timestep", "Time1", m_Time1, IntegerForm::kDate, m_Logger);
-    m_Time2 = ReadCheckedInteger(ini, "timestep", "Time2", m_Time2, IntegerForm::kDate, m_Logger);
+    m_Time1 = ReadCheckedInteger(ini, "timestep", "Time1", m_Time1, IntegerForm::kCompared, m_Logger);
+    m_Time2 = ReadCheckedInteger(ini, "timestep", "Time2", m_Time2, IntegerForm::kCompared, m_Logger);
     m_UseNominalPrice = ReadCheckedBool(ini, "NowPrice", "UseNominalPrice", m_UseNominalPrice, m_Logger);
     m_UseXml = true;
     ini.Clear();

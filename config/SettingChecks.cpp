@@ -2,13 +2,12 @@
 
 #include <strings.h>
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "foundation/MIniFile.h"
 #include "foundation/MLog.h"
+#include "foundation/MText.h"
 
 namespace zephyr {
 
@@ -25,28 +24,20 @@ std::string Trimmed(const MString& value) {
     return text.substr(first, last - first + 1);
 }
 
-// A whole decimal number (an optional sign, then digits only) that fits 32 bits.
-bool WholeNumber(const std::string& text, int32_t* number) {
-    if (text.empty()) return false;
+// The reader's integer: an optional sign, then the leading digits (as MIniFile::ReadInteger
+// reads them, saturating at 32 bits). False when no digit leads; *rest tells whether other
+// characters follow the digits.
+bool LeadingNumber(const std::string& text, int32_t* number, bool* rest) {
     const char* start = text.c_str();
     const char* digits = (*start == '+' || *start == '-') ? start + 1 : start;
     if (*digits < '0' || *digits > '9') return false;
-    char* end = nullptr;
-    errno = 0;
-    const long long value = strtoll(start, &end, 10);
-    if (errno != 0 || *end != '\0' || value < INT32_MIN || value > INT32_MAX) return false;
-    *number = static_cast<int32_t>(value);
+    while (*digits >= '0' && *digits <= '9') ++digits;
+    *number = MText::ToInteger(start);
+    *rest = *digits != '\0';
     return true;
 }
 
 bool IsHhmm(int32_t value) { return value >= 0 && value <= 2400 && value % 100 < 60; }
-
-bool IsDate(int32_t value) {
-    const int32_t year = value / 10000;
-    const int32_t month = value / 100 % 100;
-    const int32_t day = value % 100;
-    return year >= 1900 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= 31;
-}
 
 void Warn(MLogger* logger, const char* section, const char* key, const std::string& value, const char* why,
           const char* used) {
@@ -63,7 +54,8 @@ int32_t ReadCheckedInteger(const MIniFile& ini, const char* section, const char*
     const std::string text = Trimmed(ini.ReadString(section, key, MString(default_value)));
     const std::string fallback = "缺省值" + std::to_string(default_value);
     int32_t value = 0;
-    if (!WholeNumber(text, &value)) {
+    bool rest = false;
+    if (!LeadingNumber(text, &value, &rest)) {
         Warn(logger, section, key, text, "不是整数", fallback.c_str());
         return default_value;
     }
@@ -81,13 +73,10 @@ int32_t ReadCheckedInteger(const MIniFile& ini, const char* section, const char*
             return default_value;
         }
         break;
-    case IntegerForm::kDate:
-        if (!IsDate(value)) {
-            Warn(logger, section, key, text, "不是YYYYMMDD日期", fallback.c_str());
-            return default_value;
-        }
+    case IntegerForm::kCompared:
         break;
     }
+    if (rest) Warn(logger, section, key, text, "在数字后有其他字符(已忽略)", std::to_string(value).c_str());
     return value;
 }
 

@@ -1,8 +1,9 @@
-// Typed reads of the driver's ini file that refuse values the driver cannot use. A value that
-// is no whole decimal number, no "true" or "false", or a number out of its range is replaced
-// (by the key's default, or for a 16-bit setting by its low 16 bits) and one warning names the
-// key, the value found and the value used instead. A key the file lacks takes its default
-// without a word.
+// Typed reads of the driver's ini file that refuse values the driver cannot use. An integer is
+// read as the ini reader reads it: an optional sign and the leading digits, the rest ignored
+// ("1600abc" is 1600, with a warning that says so). A value with no leading digit, no "true" or
+// "false", or a number out of its range is replaced (by the key's default, or for a 16-bit
+// setting by its low 16 bits) and one warning names the key, the value found and the value used
+// instead. A key the file lacks takes its default without a word.
 //
 // Called by the configuration unit under its lock, on the thread that starts the driver.
 #pragma once
@@ -17,7 +18,7 @@ class MLogger;
 enum class IntegerForm {
     kUnsigned16,  // 0..65535; a larger or negative number is taken by its low 16 bits
     kHhmm,        // a time of day HHMM, 0..2400, minutes below 60
-    kDate,        // a date YYYYMMDD, years 1900..9999
+    kCompared,    // a date YYYYMMDD that is only compared: any number (0 or 99999999 as sentinels)
 };
 
 int32_t ReadCheckedInteger(const MIniFile& ini, const char* section, const char* key, int32_t default_value,

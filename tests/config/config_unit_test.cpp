@@ -175,7 +175,7 @@ TEST_F(ConfigUnitTest, ExistingIniIsReadWithItsTypesAndNeverRewritten) {
     EXPECT_FALSE(m_Config.UseHoliday());                  // "1" is not "true"
     EXPECT_STREQ(m_Config.Holiday().GetData(), "./h.ini");
     EXPECT_EQ(m_Config.KPTime(), 930);
-    EXPECT_EQ(m_Config.SPTime(), 1630);                   // not a number: the default
+    EXPECT_EQ(m_Config.SPTime(), 1600);                   // the leading digits, as the reader takes them
     EXPECT_TRUE(m_Config.HSIEnable());
     EXPECT_EQ(m_Config.Time1(), 20200101);
     EXPECT_EQ(m_Config.Time2(), 20120305);
@@ -194,8 +194,11 @@ TEST_F(ConfigUnitTest, UnusableValuesAreReplacedWithAWarningNamingKeyValueAndRep
     } cases[] = {
         {"KPTime = abc", "Time", "配置项[Time]KPTime的值\"abc\"不是整数，使用缺省值845"},
         {"KPTime =", "Time", "配置项[Time]KPTime的值\"\"不是整数，使用缺省值845"},
-        {"KPTime = 9:30", "Time", "配置项[Time]KPTime的值\"9:30\"不是整数，使用缺省值845"},
-        {"KPTime = 99999999999", "Time", "配置项[Time]KPTime的值\"99999999999\"不是整数，使用缺省值845"},
+        {"KPTime = :930", "Time", "配置项[Time]KPTime的值\":930\"不是整数，使用缺省值845"},
+        {"KPTime = 99999999999", "Time", "配置项[Time]KPTime的值\"99999999999\"不是HHMM时间(0..2400)，使用缺省值845"},
+        {"SPTime = 1600abc", "Time", "配置项[Time]SPTime的值\"1600abc\"在数字后有其他字符(已忽略)，使用1600"},
+        {"KPTime = 9:30", "Time", "配置项[Time]KPTime的值\"9:30\"在数字后有其他字符(已忽略)，使用9"},
+        {"SPTime = 1660x", "Time", "配置项[Time]SPTime的值\"1660x\"不是HHMM时间(0..2400)，使用缺省值1630"},
         {"SPTime = 99999", "Time", "配置项[Time]SPTime的值\"99999\"不是HHMM时间(0..2400)，使用缺省值1630"},
         {"SPTime = 1660", "Time", "配置项[Time]SPTime的值\"1660\"不是HHMM时间(0..2400)，使用缺省值1630"},
         {"KPTime = -5", "Time", "配置项[Time]KPTime的值\"-5\"不是HHMM时间(0..2400)，使用缺省值845"},
@@ -203,7 +206,10 @@ TEST_F(ConfigUnitTest, UnusableValuesAreReplacedWithAWarningNamingKeyValueAndRep
         {"useholiday = 1", "Other", "配置项[Other]useholiday的值\"1\"不是true或false，使用缺省值false"},
         {"PushBond = 70000", "Push", "配置项[Push]PushBond的值\"70000\"超出0..65535，使用其低16位4464"},
         {"PushBond = x", "Push", "配置项[Push]PushBond的值\"x\"不是整数，使用缺省值0"},
-        {"Time2 = 20121305", "timestep", "配置项[timestep]Time2的值\"20121305\"不是YYYYMMDD日期，使用缺省值20120305"},
+        {"PushBond = 10x", "Push", "配置项[Push]PushBond的值\"10x\"在数字后有其他字符(已忽略)，使用10"},
+        {"Time2 = never", "timestep", "配置项[timestep]Time2的值\"never\"不是整数，使用缺省值20120305"},
+        {"Time2 = 99999999", "timestep", ""},  // dates are only compared: sentinels pass
+        {"Time1 = 0", "timestep", ""},
         {"KPTime = 0", "Time", ""},
         {"SPTime = 2400", "Time", ""},
         {"Enable = TRUE", "HSI", ""},
@@ -230,11 +236,15 @@ TEST_F(ConfigUnitTest, UnusableValuesAreReplacedWithAWarningNamingKeyValueAndRep
         EXPECT_EQ(warnings[0].text, std::string("<ConfigUnit>") + c.warning);
     }
     // The values in use after the replacements.
-    m_Folder.WriteFile("Zephyr.ini", "[Time]\nKPTime = abc\nSPTime = 99999\n[HSI]\nEnable = maybe\n");
+    m_Folder.WriteFile("Zephyr.ini", "[Push]\nPushBond = 10x\n[Time]\nKPTime = abc\nSPTime = 99999\n[HSI]\n"
+                                     "Enable = maybe\n[timestep]\nTime1 = 0\nTime2 = 99999999\n");
     ASSERT_EQ(m_Config.Start(), 1);
+    EXPECT_EQ(m_Config.PushBond(), 10);
     EXPECT_EQ(m_Config.KPTime(), 845);
     EXPECT_EQ(m_Config.SPTime(), 1630);
     EXPECT_FALSE(m_Config.HSIEnable());
+    EXPECT_EQ(m_Config.Time1(), 0);
+    EXPECT_EQ(m_Config.Time2(), 99999999);
     m_Folder.WriteFile("Zephyr.ini", "[Time]\nKPTime = 0\nSPTime = 2400\n[HSI]\nEnable = TRUE\n");
     ASSERT_EQ(m_Config.Start(), 1);
     EXPECT_EQ(m_Config.KPTime(), 0);
