@@ -16,14 +16,12 @@ namespace {
 // Texts built in a buffer use this many bytes.
 constexpr size_t kHelpBuffer = 8000;
 
-// The classic seven lines, then the two commands for the level-2 module, which exist as well.
 void PrintCommandList(ConsoleWriter& writer) {
     writer.ReplyFormat("%-10s  %-50s\r\n%-10s  %-50s\r\n%-10s  %-50s\r\n%-10s  %-50s\r\n"
-                       "%-10s  %-50s\r\n%-10s  %-50s\r\n%-10s %-50s\r\n%-10s  %-50s\r\n%-10s  %-50s\r\n",
+                       "%-10s  %-50s\r\n%-10s  %-50s\r\n%-10s %-50s\r\n",
                        "ver", "显示驱动版本信息", "help", "显示帮助", "pushdata", "推送指定数据",
                        "print", "显示内存数据", "reinstance", "强制重新初始化", "show",
-                       "显示当前配置和状态", "updateclose", "更新昨收价格", "l2help", "显示L2传输模块的指令帮助",
-                       "l2cmd", "向L2传输模块发送指令");
+                       "显示当前配置和状态", "updateclose", "更新昨收价格");
 }
 
 void PrintPushdataHelp(ConsoleWriter& writer) {
@@ -66,10 +64,6 @@ void PrintCommandHelp(ConsoleWriter& writer, const char* name) {
         writer.OutputFormat("%-30s %-40s", "show <config|stat>",
                             "参数=config 显示当前配置;参数=stat 显示与下级\r\n");
         writer.ReplyFormat("%-30s%-40s", "  ", " 软件的通信信息\r\n");
-    } else if (strcasecmp(name, "l2help") == 0) {
-        writer.ReplyFormat("%-20s  %-50s", "l2help", " 显示L2传输模块的指令帮助\n");
-    } else if (strcasecmp(name, "l2cmd") == 0) {
-        writer.ReplyFormat("%-20s  %-50s", "l2cmd <指令> [参数]", " 将指令转发给L2传输模块\n");
     } else if (strcasecmp(name, "updateclose") == 0) {
         writer.Reply("updateclose [stockcode closeprice]\t不带参数调整整个市场的昨收价(现->昨);带"
                      "\t\t\t\t\t\t二个参数设置某个股票的昨收价,如想及时更\t\t\t\t\t\t改需要后续执行"
@@ -84,23 +78,6 @@ void PrintCommandHelp(ConsoleWriter& writer, const char* name) {
 void PrintVersion(ConsoleWriter& writer) {
     writer.ReplyFormat("版本号: V%.2f B%03d", (kDriverVersionWord >> 16) / 100.0,
                        static_cast<int>(kDriverVersionWord & 0xFFFF));
-}
-
-void PrintFollowers(ConsoleWriter& writer, const char* command) {
-    static const char* const kFollowers[][3] = {
-        {"print", "print marketinfo [n]", "显示市场信息,n为类别序号"},
-        {"print", "print pricetbl", "显示价位表"},
-        {"print", "print nametable <n> <m>", "显示名称代码表,从序号n起m个"},
-        {"print", "print data <xxxxxx>", "显示商品xxxxxx的快照信息"},
-        {"show", "show config", "显示当前配置"},
-        {"show", "show stat", "显示与下级软件的通信信息"},
-        {"l2cmd", "l2cmd <指令> [参数]", "将指令转发给L2传输模块(l2help列出其指令)"},
-    };
-    char text[kHelpBuffer] = {};
-    for (const auto& row : kFollowers) {
-        if (strcasecmp(row[0], command) == 0) AppendFormat(text, sizeof text, "%-24s%s\r\n", row[1], row[2]);
-    }
-    writer.Reply(text);
 }
 
 void PrintHelp(ConsoleWriter& writer, char** argv, int32_t argc) {

@@ -43,9 +43,7 @@ int32_t DriverCommandHandler::Dispatch(ConsoleWriter& writer, char** argv, int32
         if (argc >= 2) {
             ForwardToLevel2(writer, argv + 1, argc - 1);
         } else {
-            // The form of the command, then the module's own list of what it understands.
-            PrintFollowers(writer, "l2cmd");
-            ForwardToLevel2(writer, nullptr, 0);
+            writer.Reply("不支持指令\n");
         }
         return 1;
     }
@@ -90,7 +88,7 @@ void DriverCommandHandler::ForwardToLevel2(ConsoleWriter& writer, char** argv, i
 
 int32_t DriverCommandHandler::Print(ConsoleWriter& writer, char** argv, int32_t argc) {
     if (argc == 1) {
-        PrintFollowers(writer, "print");
+        writer.Reply("暂不支持");
         return 1;
     }
     const char* kind = argv[1];
@@ -138,9 +136,7 @@ int32_t DriverCommandHandler::PushData(ConsoleWriter& writer, char** argv, int32
 }
 
 int32_t DriverCommandHandler::Show(ConsoleWriter& writer, char** argv, int32_t argc) {
-    if (argc == 1) {
-        PrintFollowers(writer, "show");
-    } else if (argc != 2) {
+    if (argc != 2) {
         writer.Reply("暂不支持");
     } else if (Is(argv[1], "stat")) {
         ShowStat(writer);

@@ -5,9 +5,9 @@
 // Command words and sub-words compare without regard to letter case; the first matching row of
 // the command table wins. Results: 4 for the usage line of "print nametable", 2 for that of
 // "print data", 1 otherwise. Reports and actions need a running driver: before the start and
-// after the stop they answer "驱动未运行\n" and touch nothing. "print", "show" and "l2cmd"
-// typed alone list what may follow them; "l2help" and "l2cmd" say when no level-2 module (or no
-// console object of it) can take the words. No exception leaves ExecuteCommand.
+// after the stop they answer "驱动未运行\n" and touch nothing. "l2help" and "l2cmd" say when no
+// level-2 module (or no console object of it) can take the words, rather than answering nothing.
+// No exception leaves ExecuteCommand.
 #pragma once
 #include <cstdint>
 

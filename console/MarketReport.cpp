@@ -87,8 +87,6 @@ void PrintPriceTable(ConsoleServices& services, ConsoleWriter& writer) {
             AppendFormat(text, sizeof text, "%d(%d)\t", static_cast<int>(section.levels[i].lower_bound),
                          static_cast<int>(section.levels[i].spread));
         }
-        // Each table on lines of its own: the next one starts on a new line.
-        if (levels > 0) AppendFormat(text, sizeof text, "\n");
     }
     writer.Reply(text);
 }

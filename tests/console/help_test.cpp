@@ -11,8 +11,7 @@ TEST_F(ConsoleTest, HelpListsTheCommandsWithANarrowerLastLine) {
     const std::string expected = Line2("ver", "显示驱动版本信息") + Line2("help", "显示帮助") +
                                  Line2("pushdata", "推送指定数据") + Line2("print", "显示内存数据") +
                                  Line2("reinstance", "强制重新初始化") + Line2("show", "显示当前配置和状态") +
-                                 Pad("updateclose", 10) + " " + Pad("更新昨收价格", 50) + "\r\n" +
-                                 Line2("l2help", "显示L2传输模块的指令帮助") + Line2("l2cmd", "向L2传输模块发送指令");
+                                 Pad("updateclose", 10) + " " + Pad("更新昨收价格", 50) + "\r\n";
     const auto texts = Texts();
     ASSERT_EQ(1u, texts.size());
     EXPECT_TRUE(texts[0].reply);
@@ -42,9 +41,8 @@ TEST_F(ConsoleTest, HelpOnOneCommand) {
          "updateclose [stockcode closeprice]\t不带参数调整整个市场的昨收价(现->昨);带\t\t\t\t\t\t二个参数设置某个股票"
          "的昨收价,如想及时更\t\t\t\t\t\t改需要后续执行pushdata指令。"},
         {"helpx", "无法识别的命令字,无法提供帮助\n"},
-        {"L2cmd", Pad("l2cmd <指令> [参数]", 20) + "  " + Pad(" 将指令转发给L2传输模块\n", 50)},
-        {"l2help", Pad("l2help", 20) + "  " + Pad(" 显示L2传输模块的指令帮助\n", 50)},
-        {"l2", "无法识别的命令字,无法提供帮助\n"},
+        {"l2cmd", "无法识别的命令字,无法提供帮助\n"},
+        {"L2help", "无法识别的命令字,无法提供帮助\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first);

