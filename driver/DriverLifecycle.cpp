@@ -11,6 +11,7 @@
 #include "foundation/MText.h"
 #include "foundation/MThread.h"
 #include "foundation/MTickCounter.h"
+#include "l2bridge/HKTransLoader.h"
 #include "market/Records.h"
 #include "process/CodeTableAdjuster.h"
 #include "process/MarketCounts.h"
@@ -70,6 +71,13 @@ void RunShutdown(DriverUnits& units) {
         units.process->SavePriceTable();
         units.process->Stop();
         units.config->Stop();
+#if defined(_WIN32)
+        // Windows unloads a library under the system's loader lock, where no thread can end: a
+        // level-2 module that waits for its threads in its EndDriverWork would hang the host's
+        // FreeLibrary. So on Windows the module stops here, with the driver (the next start loads
+        // it again, as it does anyway), instead of at unload.
+        HKTransLoader::release();
+#endif
     } catch (...) {
         // Nothing may reach the host; the next start runs the whole sequence again.
     }
