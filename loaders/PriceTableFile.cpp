@@ -57,7 +57,12 @@ int32_t PriceTableFile::Save(const PriceTable& table) {
     if (out.File().Write(m_Header, kHeaderSize) != static_cast<int32_t>(kHeaderSize)) return -12;
     if (out.File().Write(bytes, sizeof bytes) != static_cast<int32_t>(sizeof bytes)) return -13;
     if (out.Flush() < 1) return -14;
-    if (out.Rename() < 1) return -15;
+    // The open file is let go for the rename and opened again after it: Windows renames over
+    // no file that a handle holds open, shared for deleting or not.
+    m_File.Close();
+    const int32_t renamed = out.Rename();
+    const int32_t reopened = m_File.Open(m_Path.GetData(), kMode);
+    if (renamed < 1 || reopened < 1) return -15;
     return static_cast<int32_t>(sizeof bytes);
 }
 
