@@ -42,8 +42,8 @@ void NoteLevel2Log(const char* module, const char* text, Level2Report* report) {
         report->path = Bracketed(text);
     } else if (strcmp(module, kLoadModule) == 0) {
         if (strstr(text, kIgnored) != nullptr) {
-            report->state = Level2Report::kNotLoaded;
             report->path = Bracketed(text);
+            report->state = report->path.empty() ? Level2Report::kNoneNamed : Level2Report::kNotLoaded;
             report->why = WhyNotLoadable(report->path);
         } else if (strstr(text, kNoInterface) != nullptr) {
             report->state = Level2Report::kNoInterface;
@@ -95,6 +95,7 @@ std::string WhyNotLoadable(const std::string& path) {
 
 const char* Level2StateText(Level2Report::State state) {
     switch (state) {
+        case Level2Report::kNoneNamed: return "none configured";
         case Level2Report::kNotLoaded: return "NOT LOADED";
         case Level2Report::kNoInterface: return "NOT USABLE";
         case Level2Report::kStartFailed: return "DID NOT START";

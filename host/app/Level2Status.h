@@ -11,6 +11,7 @@ namespace zephyr::hostapp {
 struct Level2Report {
     enum State {
         kUnknown,      // the driver said nothing about a module
+        kNoneNamed,    // TransModule is empty: no module is configured (it is optional)
         kNotLoaded,    // the file could not be loaded
         kNoInterface,  // loaded, but without the exports of a module
         kStartFailed,  // its BeginDriverWork failed

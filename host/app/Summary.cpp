@@ -223,7 +223,8 @@ void PrintJsonSummary(FILE* out, const SessionOptions& options, const SessionRes
             Json(r.ever_live ? std::string() : r.not_live).c_str());
     fprintf(out, "  \"level2\": {\"module\": %s, \"state\": %s, \"loaded\": %s, \"problem\": %s, \"delivered\": %s},\n",
             Json(hostkit::GbkToUtf8(r.level2.path)).c_str(), Json(Level2StateText(r.level2.state)).c_str(),
-            Bool(r.level2.Loaded()), Json(r.level2.why).c_str(), Bool(r.counters.snapshot_records > 0));
+            Bool(r.level2.Loaded()), Json(r.level2.state == Level2Report::kNoneNamed ? "" : r.level2.why).c_str(),
+            Bool(r.counters.snapshot_records > 0));
     fprintf(out, "  \"market\": {\"date\": %u, \"time\": %u, \"instruments\": %u, \"categories\": [",
             image.MarketDate(), image.MarketTime(), image.ItemCount());
     for (size_t i = 0; i < image.categories.size(); ++i) {

@@ -32,7 +32,13 @@ Verdict SessionResult::Judge(const SessionOptions& options, std::vector<std::str
     if (said.size() > before) return Verdict::kDifference;
 
     if (!record_problem.empty()) said.push_back(record_problem);
-    if (level2.state != Level2Report::kUnknown && !level2.Loaded()) {
+    // A run may leave TransModule empty: the module is optional, and the driver serves without it.
+    const bool no_module_asked = !options.demo && level2.state == Level2Report::kNoneNamed;
+    const auto noted = [&](Verdict verdict) {
+        if (no_module_asked) said.push_back("note: no level-2 module is configured (TransModule is empty; it is optional)");
+        return verdict;
+    };
+    if (level2.state != Level2Report::kUnknown && !level2.Loaded() && !no_module_asked) {
         said.push_back("no level-2 module: " + hostkit::GbkToUtf8(level2.path) + " " + Level2StateText(level2.state) +
                        " (" + level2.why + ")");
     } else if (options.demo && served && counters.snapshot_records == 0) {
@@ -43,7 +49,7 @@ Verdict SessionResult::Judge(const SessionOptions& options, std::vector<std::str
     if (!served) {
         if (!ever_live && !not_live.empty()) {
             said.push_back("the driver did not serve: " + not_live + " (not a fault of the driver)");
-            return Verdict::kNotLive;
+            return noted(Verdict::kNotLive);
         }
         said.push_back("the driver started but never served inside its working window (see its log)");
         return Verdict::kSetUp;
@@ -55,9 +61,9 @@ Verdict SessionResult::Judge(const SessionOptions& options, std::vector<std::str
     if (!ever_live) {
         said.push_back(not_live + " all along: the driver served the day's market as it stood, with no live "
                        "updates to check (not a fault of the driver)");
-        return Verdict::kNotLive;
+        return noted(Verdict::kNotLive);
     }
-    return Verdict::kOk;
+    return noted(Verdict::kOk);
 }
 
 const char* VerdictText(Verdict verdict) {

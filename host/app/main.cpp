@@ -122,6 +122,16 @@ int Finish(const SessionOptions& options, const zephyr::hostapp::SessionResult& 
     return static_cast<int>(result.Judge(options, nullptr));
 }
 
+// A set-up that fails before any driver runs: said on the screen, and with --json the summary
+// still comes on stdout, with the reason and exit status 1.
+int SetUpFailed(const SessionOptions& options, const std::string& why) {
+    fprintf(stderr, "zephyr-host: %s\n", why.c_str());
+    if (!options.json) return 1;
+    zephyr::hostapp::SessionResult result;
+    result.load_error = why;
+    return Finish(options, result);
+}
+
 const char* FrameName(uint8_t type) {
     switch (type) {
         case zephyr::hostkit::kPushMarketHeader: return "header";
@@ -299,10 +309,7 @@ int main(int argc, char** argv) {
         demo.feed_seconds = session.seconds > 6 ? session.seconds - 2 : 0;
         zephyr::hostapp::DemoFolder folder;
         std::string error;
-        if (!zephyr::hostapp::PrepareDemo(demo, &folder, &error)) {
-            fprintf(stderr, "zephyr-host: demo folder: %s\n", error.c_str());
-            return 1;
-        }
+        if (!zephyr::hostapp::PrepareDemo(demo, &folder, &error)) return SetUpFailed(session, "demo folder: " + error);
         // Generating the day freed tens of megabytes the allocator would keep mapped; given back
         // before the driver is loaded, the memory samples show the driver, not the generator.
         zephyr::portable::ReturnFreedMemory();
@@ -316,9 +323,9 @@ int main(int argc, char** argv) {
         const bool named = !session.driver_path.empty();
         session.driver_path = AbsolutePath(named ? session.driver_path : dir + "/" + kDriverFile);
         if (!Exists(session.driver_path)) {
-            fprintf(stderr, "zephyr-host: %s: %s%s\n", session.driver_path.c_str(), strerror(errno),
-                    named ? "" : " (copy the driver into the folder, or name it with --driver)");
-            return 1;
+            const std::string reason = strerror(errno);
+            return SetUpFailed(session, session.driver_path + ": " + reason +
+                                            (named ? "" : " (copy the driver into the folder, or name it with --driver)"));
         }
     }
     const zephyr::hostapp::SessionResult result = zephyr::hostapp::RunSession(session);

@@ -89,6 +89,48 @@ TEST(HostRun, LoadsOnlyItsFoldersDriverAndRefusesAWrongSetUpWithAReason) {
     }
     // Nothing was started elsewhere: no driver wrote its ini into the empty folder.
     EXPECT_FALSE(folder.Exists("empty/Zephyr.ini"));
+
+    // With --json the summary still comes on stdout, with the reason and the exit status.
+    int status = -1;
+    const std::string json = Shell(HostProgram() + " run --seconds 1 --json --no-console --dir " + folder.Join("empty") +
+                                       hosttest::Dropped("2") + hosttest::NoInput(),
+                                   &status);
+    EXPECT_EQ(status, 1) << json;
+    ASSERT_FALSE(json.empty());
+    EXPECT_EQ(json.front(), '{') << json;
+    EXPECT_EQ(Value(json, "exit_status"), "1") << json;
+    EXPECT_NE(Value(json, "problem").find("Zephyr.so: No such file or directory"), std::string::npos) << json;
+}
+
+// The level-2 module is optional: a run whose TransModule is empty serves and is OK, with a note;
+// a module that is named but cannot be loaded is a set-up problem.
+TEST(HostRun, AnEmptyTransModuleIsANoteANamedModuleThatFailsIsNot) {
+    ScratchFolder folder;
+    WriteDay(folder);
+    const std::string ini = folder.ReadFile("day/Zephyr.ini");
+    const size_t line = ini.find("TransModule");
+    const size_t end = ini.find("\r\n", line);
+    struct Case {
+        const char* module;
+        int status;
+        const char* state;
+        const char* said;
+    } cases[] = {
+        {"", 0, "\"none configured\"", "note: no level-2 module is configured"},
+        {"./nosuch.so", 1, "\"NOT LOADED\"", "no level-2 module: ./nosuch.so NOT LOADED"},
+    };
+    for (const Case& c : cases) {
+        folder.WriteFile("day/Zephyr.ini", ini.substr(0, line) + "TransModule = " + c.module + ini.substr(end));
+        int status = -1;
+        const std::string json = Shell(HostProgram() + " run --seconds 3 --json --no-console --dir " +
+                                           folder.Join("day") + " 2>" + folder.Join("screen.txt") + hosttest::NoInput(),
+                                       &status);
+        const std::string trace = c.module + std::string("\n") + json + folder.ReadFile("screen.txt");
+        EXPECT_EQ(status, c.status) << trace;
+        EXPECT_EQ(Value(json, "state"), c.state) << trace;
+        EXPECT_EQ(Value(json, "loaded"), "false") << trace;
+        EXPECT_NE(json.find(c.said), std::string::npos) << trace;
+    }
 }
 
 // A module file that is no library: the driver goes on without level-2 data, and the host says
