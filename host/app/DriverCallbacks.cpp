@@ -6,6 +6,7 @@
 #include <cstring>
 #include <shared_mutex>
 
+#include "host/ConsoleGuide.h"
 #include "host/GbkText.h"
 #include "host/app/ScreenText.h"
 #include "host/app/Terminal.h"
@@ -93,7 +94,10 @@ int32_t ConsoleText(const char* format, va_list args) {
         vsnprintf(&text[0], text.size(), format, args);
         text.resize(static_cast<size_t>(n));
     }
-    if (state->terminal != nullptr) state->terminal->Text(GbkToUtf8(text));
+    if (state->terminal != nullptr) {
+        const std::string shown = GbkToUtf8(text);
+        state->terminal->Text(state->price_tables_on_lines ? hostkit::PriceTablesOnLines(shown) : shown);
+    }
     return n;
 }
 

@@ -28,6 +28,8 @@ struct CallbackState {
     std::atomic<uint64_t> logs[4] = {};
     std::atomic<uint64_t> bad_push_lines{0};
     std::atomic<bool> reset_seen{false};
+    // Set while the operator's "print pricetbl" runs: its reply is shown a table a line.
+    std::atomic<bool> price_tables_on_lines{false};
     std::mutex last_log_mutex;     // guards the three below
     std::string last_log;
     std::string last_error;        // the driver's last error line (UTF-8)

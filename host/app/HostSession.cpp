@@ -4,6 +4,7 @@
 #include <cstring>
 #include <thread>
 
+#include "host/ConsoleGuide.h"
 #include "host/ConsoleWords.h"
 #include "host/GbkText.h"
 #include "host/app/ScreenText.h"
@@ -87,7 +88,9 @@ void Session::RunCommand(uint32_t console, const std::vector<std::string>& words
     std::lock_guard<std::mutex> lock(m_CommandMutex);
     std::vector<std::string> gbk;
     for (const std::string& word : words) gbk.push_back(hostkit::Utf8ToGbk(word));
+    m_Shared.price_tables_on_lines = hostkit::AsksPriceTables(words);
     m_Driver->Command(console, gbk);
+    m_Shared.price_tables_on_lines = false;
     m_Terminal->Flush();
 }
 
@@ -102,11 +105,10 @@ void Session::InputLoop() {
             break;
         }
         ++m_Result.commands;
+        // Around the driver's own answers, what its help and its refusals leave out.
+        for (const std::string& guide : hostkit::GuideBefore(words)) m_Terminal->Line(guide);
         RunCommand(kOperatorConsole, words);
-        // The driver's help lists its own commands; the host adds the one it keeps for itself.
-        if (words.size() == 1 && words[0] == "help") {
-            m_Terminal->Line("quit        (zephyr-host) stop the driver, check the replica, print the summary; also 'exit'");
-        }
+        for (const std::string& guide : hostkit::GuideAfter(words)) m_Terminal->Line(guide);
     }
 }
 
