@@ -3,7 +3,6 @@
 #include <strings.h>
 #include <time.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -60,25 +59,33 @@ bool ReadIni(const std::string& path, Sections* sections) {
     return true;
 }
 
-// The first value of section/key (names compared without case), or nullptr.
+// The first value of section/key (names compared without case), or nullptr. As the driver's
+// reader, only the first section of that name is searched.
 const std::string* Find(const Sections& sections, const char* section, const char* key) {
     for (const auto& [name, keys] : sections) {
         if (strcasecmp(name.c_str(), section) != 0) continue;
         for (const auto& [k, value] : keys) {
             if (strcasecmp(k.c_str(), key) == 0) return &value;
         }
+        return nullptr;
     }
     return nullptr;
 }
 
-// An HHMM value as the driver takes it: a whole number 0..2400 with minutes below 60.
+// An HHMM value as the driver takes it: an optional sign and the leading digits (the rest
+// ignored), 0..2400 with minutes below 60; without a leading digit, or out of range, the default.
 int32_t ReadHhmm(const Sections& sections, const char* key, int32_t fallback, std::vector<std::string>* notes) {
     const std::string* text = Find(sections, "Time", key);
     if (text == nullptr) return fallback;
+    const char* start = text->c_str();
+    const char* digits = (*start == '+' || *start == '-') ? start + 1 : start;
     char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text->c_str(), &end, 10);
-    if (!text->empty() && errno == 0 && *end == '\0' && value >= 0 && value <= 2400 && value % 100 < 60) {
+    const long value = std::strtol(start, &end, 10);
+    if (*digits >= '0' && *digits <= '9' && value >= 0 && value <= 2400 && value % 100 < 60) {
+        if (*end != '\0') {
+            notes->push_back(std::string(key) + " = " + *text + ": the driver ignores what follows the digits and uses " +
+                             std::to_string(value));
+        }
         return static_cast<int32_t>(value);
     }
     notes->push_back(std::string(key) + " = " + *text + " is no HHMM time: the driver uses " + std::to_string(fallback));

@@ -1,0 +1,42 @@
+// The working window the host reads from the driver's ini must be the one the driver uses.
+#include <gtest/gtest.h>
+
+#include "host/DriverSchedule.h"
+#include "host/ScratchFolder.h"
+#include "portable/Library.h"
+
+using zephyr::hostkit::DriverSchedule;
+using zephyr::hostkit::ScratchFolder;
+
+namespace {
+
+TEST(DriverSchedule, ReadsTheWindowAsTheDriverReadsIt) {
+    const struct {
+        const char* ini;
+        int32_t kp_time, sp_time;
+        size_t notes;
+    } cases[] = {
+        {"[Time]\nKPTime = 930\nSPTime = 1600\n", 930, 1600, 0},
+        // The leading digits, the rest ignored (with a note).
+        {"[Time]\nKPTime = 930x\nSPTime = 1600abc ; closing\n", 930, 1600, 2},
+        {"[Time]\nKPTime = +900\n", 900, 1630, 0},
+        // No leading digit, or out of range: the driver's defaults.
+        {"[Time]\nKPTime = abc\nSPTime = 99999\n", 845, 1630, 2},
+        {"[Time]\nKPTime = 1660x\nSPTime = -5\n", 845, 1630, 2},
+        // Only the first [Time] section counts, as in the driver's ini reader.
+        {"[Time]\nKPTime = 900\n[Other]\n[time]\nKPTime = 1000\nSPTime = 1500\n", 900, 1630, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ini);
+        ScratchFolder folder;
+        folder.WriteFile("Zephyr.ini", c.ini);
+        const DriverSchedule schedule =
+            DriverSchedule::ForDriver(folder.Join(std::string("Zephyr") + zephyr::portable::LibrarySuffix()), 0);
+        EXPECT_TRUE(schedule.ini_found);
+        EXPECT_EQ(schedule.kp_time, c.kp_time);
+        EXPECT_EQ(schedule.sp_time, c.sp_time);
+        EXPECT_EQ(schedule.notes.size(), c.notes);
+    }
+}
+
+}  // namespace
