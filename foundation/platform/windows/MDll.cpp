@@ -2,12 +2,22 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "foundation/MErrorCode.h"
 #include "foundation/MText.h"
 
 namespace zephyr {
 
 int32_t MDll::NativeLoad(const char* path) {
+    // A path with a folder in it ("./nimbus.dll") names a file from the working directory, as
+    // dlopen takes it; given as it is, LoadLibraryA would look in the program's own folder
+    // first. A bare name keeps the system's search.
+    char full[MAX_PATH * 2];
+    if (strpbrk(path, "/\\") != nullptr) {
+        const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+        if (length > 0 && length < sizeof full) path = full;
+    }
     HMODULE module = LoadLibraryA(path);
     if (module == nullptr) {
         const DWORD error = GetLastError();
