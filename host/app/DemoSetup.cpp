@@ -42,6 +42,11 @@ std::string Absolute(const std::string& path) {
 // "Zephyr.so", "nimbus.dll": a library's file name on this system.
 std::string LibraryFile(const char* name) { return name + std::string(portable::LibrarySuffix()); }
 
+// A file in the folder, with the separator the folder's path uses (Windows names it with '\\').
+std::string InFolder(const std::string& dir, const std::string& name) {
+    return dir + (dir.find('\\') != std::string::npos ? "\\" : "/") + name;
+}
+
 }  // namespace
 
 std::string DemoDriverIni() {
@@ -86,9 +91,9 @@ bool PrepareDemo(const DemoOptions& options, DemoFolder* folder, std::string* er
         nimbus += "Limit = " + std::to_string(pushes > 0 ? pushes : 1) + "\n";
     }
     if (!sampleday::ReplaceFile(dir + "/nimbus.ini", nimbus, *error)) return false;
-    folder->driver = dir + "/" + LibraryFile("Zephyr");
+    folder->driver = InFolder(dir, LibraryFile("Zephyr"));
     if (!CopyFile(options.driver_source, folder->driver, error)) return false;
-    if (!CopyFile(options.module_source, dir + "/" + LibraryFile("nimbus"), error)) return false;
+    if (!CopyFile(options.module_source, InFolder(dir, LibraryFile("nimbus")), error)) return false;
 
     folder->dir = dir;
     folder->date = day.date;
