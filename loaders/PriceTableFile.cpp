@@ -57,12 +57,16 @@ int32_t PriceTableFile::Save(const PriceTable& table) {
     if (out.File().Write(m_Header, kHeaderSize) != static_cast<int32_t>(kHeaderSize)) return -12;
     if (out.File().Write(bytes, sizeof bytes) != static_cast<int32_t>(sizeof bytes)) return -13;
     if (out.Flush() < 1) return -14;
-    // The open file is let go for the rename and opened again after it: Windows renames over
-    // no file that a handle holds open, shared for deleting or not.
+#if defined(_WIN32)
+    // Windows renames over no file that a handle holds open, shared for deleting or not: the
+    // open file is let go for the rename and opened again after it.
     m_File.Close();
     const int32_t renamed = out.Rename();
     const int32_t reopened = m_File.Open(m_Path.GetData(), kMode);
     if (renamed < 1 || reopened < 1) return -15;
+#else
+    if (out.Rename() < 1) return -15;
+#endif
     return static_cast<int32_t>(sizeof bytes);
 }
 

@@ -1,8 +1,9 @@
 // The saved price-table file ("HKPriceTablePath"): exactly 976 bytes, little-endian: "RVPT",
 // format version 4097, date of saving (yyyymmdd, local), file size 976, then the 960-byte
 // PriceTable. The file is opened (or created) once and stays open; every save writes the whole
-// file beside it and renames it over (the open file let go meanwhile and opened again), so a
-// failed save leaves the old file as it was and no temporary file behind. Loading the table reads the exchange's price-spread file.
+// file beside it and renames it over (on Windows the open file is let go meanwhile and opened
+// again), so a failed save leaves the old file as it was and no temporary file behind. Loading
+// the table reads the exchange's price-spread file.
 #pragma once
 #include <cstdint>
 
@@ -36,7 +37,7 @@ public:
     int32_t Load(PriceTable& table);
     // Writes header and table as the whole new file: 960; -10 not open; -11 the new file cannot
     // be created; -12 header not written whole; -13 table not written whole; -14 not flushed;
-    // -15 not renamed over the old file (or the file not opened again after it).
+    // -15 not renamed over the old file (on Windows also: not opened again after it).
     int32_t Save(const PriceTable& table);
 
 private:
