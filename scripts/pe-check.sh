@@ -23,6 +23,8 @@ GetDriverStatusInfo GetMarketInfo GetOneDataFrame IsDriverWorking"
 system_dlls=" kernel32.dll kernelbase.dll ntdll.dll msvcrt.dll ucrtbase.dll bcrypt.dll advapi32.dll
 user32.dll gdi32.dll shell32.dll shlwapi.dll ole32.dll oleaut32.dll ws2_32.dll crypt32.dll
 secur32.dll userenv.dll version.dll winmm.dll psapi.dll dbghelp.dll rpcrt4.dll iphlpapi.dll "
+# One line with a space around every name (the line ends above would hide the first of a line).
+system_dlls=" $(tr '\n' ' ' <<<"$system_dlls") "
 
 failed=0
 file_failed=0
