@@ -8,10 +8,16 @@
 
 namespace zephyr::portable {
 
+// Texts this program writes to a console on standard output or standard error are UTF-8. On
+// Windows the console's output code page becomes UTF-8 until the program ends (or LeaveNow), and
+// the C runtime hands the console the bytes as they are; nothing to do elsewhere. Call first
+// thing in main, before any output.
+void UseUtf8Console();
+
 // True when `out` is a terminal that understands the cursor and colour sequences of a VT100
 // ("\x1b[...A", "\x1b[J", "\x1b[7m"). On Windows that is a console that accepts virtual-terminal
 // processing (switched on here until RestoreTerminal); a redirected stream or an older console
-// answers no. Texts written to it afterwards are taken as UTF-8. Call once, before any output.
+// answers no. Call once, before any output to it.
 bool PrepareTerminalOutput(FILE* out);
 
 // The width of the terminal behind `out` in columns, or 0 when it has none.

@@ -17,6 +17,7 @@
 #include "host/app/HostSession.h"
 #include "host/app/Summary.h"
 #include "host/app/Verdict.h"
+#include "portable/Console.h"
 #include "portable/FileSystem.h"
 #include "portable/Library.h"
 #include "portable/LocalTime.h"
@@ -280,6 +281,7 @@ bool ParseCommon(int argc, char** argv, SessionOptions* session, DemoOptions* de
 }  // namespace
 
 int main(int argc, char** argv) {
+    zephyr::portable::UseUtf8Console();  // every text of this program is UTF-8
     if (argc < 2 || strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0 || strcmp(argv[1], "help") == 0) {
         Usage(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;

@@ -23,6 +23,9 @@ void OnSignal(int number) {
 
 }  // namespace
 
+// A terminal takes the bytes as they are; UTF-8 is the locale's business.
+void UseUtf8Console() {}
+
 bool PrepareTerminalOutput(FILE* out) { return isatty(fileno(out)) != 0; }
 
 size_t TerminalColumns(FILE* out) {

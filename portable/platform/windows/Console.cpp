@@ -1,10 +1,12 @@
 #include "portable/Console.h"
 
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <string>
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
@@ -15,10 +17,11 @@ namespace zephyr::portable {
 
 namespace {
 
+// The console's output code page before UseUtf8Console (0: not changed).
+std::atomic<UINT> g_output_page{0};
 // What PrepareTerminalOutput and BeginKeyInput changed, for RestoreTerminal.
 std::atomic<HANDLE> g_output{nullptr};
 DWORD g_output_mode = 0;
-UINT g_output_page = 0;
 std::atomic<bool> g_input_saved{false};
 DWORD g_input_mode = 0;
 std::atomic<StopHandler> g_handler{nullptr};
@@ -29,6 +32,11 @@ wchar_t g_high_surrogate = 0;
 HANDLE Input() { return GetStdHandle(STD_INPUT_HANDLE); }
 
 HANDLE HandleOf(FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
+
+void RestoreOutputPage() {
+    const UINT page = g_output_page.exchange(0);
+    if (page != 0) SetConsoleOutputCP(page);
+}
 
 void AppendUtf8(const wchar_t* text, int count, std::string* out) {
     char bytes[16];
@@ -140,6 +148,26 @@ BOOL WINAPI OnControl(DWORD type) {
 
 }  // namespace
 
+void UseUtf8Console() {
+    bool console = false;
+    for (int fd : {1, 2}) {
+        DWORD mode = 0;
+        if (GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &mode)) {
+            // In text mode the C runtime may convert the bytes on their way (Wine's does); the
+            // console itself turns a line feed into a new line. Unbuffered, a character of
+            // several bytes could reach the console in pieces, each shown as a wrong one.
+            _setmode(fd, _O_BINARY);
+            setvbuf(fd == 1 ? stdout : stderr, nullptr, _IOFBF, 1 << 14);
+            console = true;
+        }
+    }
+    if (!console || g_output_page.load() != 0) return;
+    const UINT page = GetConsoleOutputCP();
+    if (page == CP_UTF8 || !SetConsoleOutputCP(CP_UTF8)) return;
+    g_output_page = page;
+    atexit(&RestoreOutputPage);
+}
+
 bool PrepareTerminalOutput(FILE* out) {
     const HANDLE handle = HandleOf(out);
     DWORD mode = 0;
@@ -149,8 +177,6 @@ bool PrepareTerminalOutput(FILE* out) {
         return false;  // a console without cursor sequences: plain lines
     }
     g_output_mode = mode;
-    g_output_page = GetConsoleOutputCP();
-    SetConsoleOutputCP(CP_UTF8);
     g_output.store(handle);
     return true;
 }
@@ -182,10 +208,7 @@ bool BeginKeyInput() {
 void RestoreTerminal() {
     if (g_input_saved.exchange(false)) SetConsoleMode(Input(), g_input_mode);
     const HANDLE output = g_output.exchange(nullptr);
-    if (output != nullptr) {
-        SetConsoleMode(output, g_output_mode);
-        SetConsoleOutputCP(g_output_page);
-    }
+    if (output != nullptr) SetConsoleMode(output, g_output_mode);
 }
 
 long ReadInput(char* bytes, size_t size, int timeout_ms) {
@@ -230,6 +253,7 @@ void ReleaseStopRequests() {
 }
 
 void LeaveNow(int status) {
+    RestoreOutputPage();
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
     for (;;) Sleep(INFINITE);
 }
