@@ -1,7 +1,5 @@
 #include "host/DriverLibrary.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
 
 namespace zephyr::hostkit {
@@ -9,40 +7,34 @@ namespace zephyr::hostkit {
 namespace {
 
 template <typename Fn>
-void Resolve(void* handle, const char* name, Fn* slot, std::string* error) {
-    *slot = reinterpret_cast<Fn>(dlsym(handle, name));
+void Resolve(const portable::LoadedLibrary& library, const char* name, Fn* slot, std::string* error) {
+    *slot = reinterpret_cast<Fn>(library.Symbol(name));
     if (*slot == nullptr && error->empty()) *error = std::string("missing export ") + name;
 }
 
 }  // namespace
 
-DriverLibrary::DriverLibrary(const std::string& path) : m_Path(path) {
-    m_Handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (m_Handle == nullptr) {
-        const char* reason = dlerror();
-        m_Error = reason != nullptr ? reason : "dlopen failed";
+DriverLibrary::DriverLibrary(const std::string& path) : m_Path(path), m_Library(path) {
+    if (!m_Library.IsLoaded()) {
+        m_Error = m_Library.Error();
         return;
     }
-    Resolve(m_Handle, "GetDllVersion", &get_dll_version, &m_Error);
-    Resolve(m_Handle, "GetDriverBaseInfo", &get_driver_base_info, &m_Error);
-    Resolve(m_Handle, "BeginDriverWork", &begin_driver_work, &m_Error);
-    Resolve(m_Handle, "EndDriverWork", &end_driver_work, &m_Error);
-    Resolve(m_Handle, "IsDriverWorking", &is_driver_working, &m_Error);
-    Resolve(m_Handle, "GetDriverStatusInfo", &get_driver_status_info, &m_Error);
-    Resolve(m_Handle, "GetMarketInfo", &get_market_info, &m_Error);
-    Resolve(m_Handle, "GetDataFrameCount", &get_data_frame_count, &m_Error);
-    Resolve(m_Handle, "GetOneDataFrame", &get_one_data_frame, &m_Error);
+    Resolve(m_Library, "GetDllVersion", &get_dll_version, &m_Error);
+    Resolve(m_Library, "GetDriverBaseInfo", &get_driver_base_info, &m_Error);
+    Resolve(m_Library, "BeginDriverWork", &begin_driver_work, &m_Error);
+    Resolve(m_Library, "EndDriverWork", &end_driver_work, &m_Error);
+    Resolve(m_Library, "IsDriverWorking", &is_driver_working, &m_Error);
+    Resolve(m_Library, "GetDriverStatusInfo", &get_driver_status_info, &m_Error);
+    Resolve(m_Library, "GetMarketInfo", &get_market_info, &m_Error);
+    Resolve(m_Library, "GetDataFrameCount", &get_data_frame_count, &m_Error);
+    Resolve(m_Library, "GetOneDataFrame", &get_one_data_frame, &m_Error);
 }
 
-DriverLibrary::~DriverLibrary() {
-    if (m_Handle != nullptr) dlclose(m_Handle);
-}
+DriverLibrary::~DriverLibrary() = default;
 
-bool DriverLibrary::IsLoaded() const { return m_Handle != nullptr && m_Error.empty(); }
+bool DriverLibrary::IsLoaded() const { return m_Library.IsLoaded() && m_Error.empty(); }
 
-void* DriverLibrary::Symbol(const char* name) const {
-    return m_Handle != nullptr ? dlsym(m_Handle, name) : nullptr;
-}
+void* DriverLibrary::Symbol(const char* name) const { return m_Library.Symbol(name); }
 
 uint32_t DriverLibrary::DllVersion() const { return get_dll_version(); }
 

@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "portable/Library.h"
 #include "zephyr/DriverInterface.h"
 
 namespace zephyr::hostkit {
 
 class DriverLibrary {
 public:
-    // dlopen(path, RTLD_NOW | RTLD_LOCAL); check IsLoaded / Error.
+    // Loads the library (dlopen with RTLD_NOW | RTLD_LOCAL; LoadLibraryA); check IsLoaded / Error.
     explicit DriverLibrary(const std::string& path);
-    ~DriverLibrary();  // dlclose
+    ~DriverLibrary();  // unloads
     DriverLibrary(const DriverLibrary&) = delete;
     DriverLibrary& operator=(const DriverLibrary&) = delete;
 
@@ -58,7 +59,7 @@ public:
 private:
     std::string m_Path;
     std::string m_Error;
-    void* m_Handle = nullptr;
+    portable::LoadedLibrary m_Library;
 };
 
 // Little-endian reads out of a byte record.

@@ -1,22 +1,18 @@
 #include "host/DriverSchedule.h"
 
-#include <strings.h>
-#include <time.h>
-
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <utility>
 
+#include "portable/AsciiCase.h"
+#include "portable/Library.h"
+#include "portable/LocalTime.h"
+
 namespace zephyr::hostkit {
 
 namespace {
-
-#if defined(_WIN32)
-constexpr const char* kLibrarySuffix = ".dll";
-#else
-constexpr const char* kLibrarySuffix = ".so";
-#endif
 
 // Sections of an ini file in file order, each with its keys in file order (names as written).
 using Keys = std::vector<std::pair<std::string, std::string>>;
@@ -63,9 +59,9 @@ bool ReadIni(const std::string& path, Sections* sections) {
 // reader, only the first section of that name is searched.
 const std::string* Find(const Sections& sections, const char* section, const char* key) {
     for (const auto& [name, keys] : sections) {
-        if (strcasecmp(name.c_str(), section) != 0) continue;
+        if (!portable::EqualsIgnoringCase(name.c_str(), section)) continue;
         for (const auto& [k, value] : keys) {
-            if (strcasecmp(k.c_str(), key) == 0) return &value;
+            if (portable::EqualsIgnoringCase(k.c_str(), key)) return &value;
         }
         return nullptr;
     }
@@ -93,9 +89,8 @@ int32_t ReadHhmm(const Sections& sections, const char* key, int32_t fallback, st
 }
 
 tm Local(int64_t seconds) {
-    const time_t t = static_cast<time_t>(seconds);
-    tm local;
-    localtime_r(&t, &local);
+    tm local{};
+    portable::LocalTimeOf(seconds, &local);
     return local;
 }
 
@@ -111,7 +106,7 @@ void ReadHolidays(const std::string& path, int year, std::vector<uint32_t>* date
     if (!ReadIni(path, &sections)) return;
     const std::string decade = "zephyr." + std::to_string(year).substr(0, 3);
     for (const auto& [name, keys] : sections) {
-        if (name.size() < decade.size() || strncasecmp(name.c_str(), decade.c_str(), decade.size()) != 0) continue;
+        if (name.size() < decade.size() || !portable::EqualsIgnoringCase(name.c_str(), decade.c_str(), decade.size())) continue;
         const int section_year = std::atoi(name.substr(name.size() - 4).c_str());
         if (section_year < 1) continue;
         for (int month = 1; month <= 12; ++month) {
@@ -137,7 +132,7 @@ void ReadHolidays(const std::string& path, int year, std::vector<uint32_t>* date
 }  // namespace
 
 std::string DriverSchedule::IniPathFor(const std::string& driver_path) {
-    const std::string suffix = kLibrarySuffix;
+    const std::string suffix = portable::LibrarySuffix();
     if (driver_path.size() > suffix.size() &&
         driver_path.compare(driver_path.size() - suffix.size(), suffix.size(), suffix) == 0) {
         return driver_path.substr(0, driver_path.size() - suffix.size()) + ".ini";
@@ -151,7 +146,7 @@ DriverSchedule DriverSchedule::ForDriver(const std::string& driver_path, int64_t
     schedule.ini_found = ReadIni(IniPathFor(driver_path), &sections);
     schedule.kp_time = ReadHhmm(sections, "KPTime", schedule.kp_time, &schedule.notes);
     schedule.sp_time = ReadHhmm(sections, "SPTime", schedule.sp_time, &schedule.notes);
-    if (const std::string* use = Find(sections, "Other", "useholiday")) schedule.use_holiday = strcasecmp(use->c_str(), "true") == 0;
+    if (const std::string* use = Find(sections, "Other", "useholiday")) schedule.use_holiday = portable::EqualsIgnoringCase(use->c_str(), "true");
     if (const std::string* file = Find(sections, "Other", "Holiday")) schedule.holiday_file = *file;
     if (!schedule.use_holiday) ReadHolidays(schedule.holiday_file, Local(now).tm_year + 1900, &schedule.holidays);
     return schedule;

@@ -1,10 +1,19 @@
 #include "host/HostClock.h"
 
-#include <time.h>
-
 #include <atomic>
+#include <chrono>
+#include <ctime>
 
+#include "portable/LocalTime.h"
 #include "zephyr/ClockHook.h"
+
+// The entry is exported from the program's own file: on Windows the driver finds it with
+// GetProcAddress(GetModuleHandleA(NULL), ...), which sees only the .exe's export table.
+#if defined(_WIN32)
+#define ZEPHYR_PROGRAM_EXPORT __declspec(dllexport)
+#else
+#define ZEPHYR_PROGRAM_EXPORT __attribute__((visibility("default")))
+#endif
 
 namespace zephyr::hostkit {
 
@@ -15,16 +24,15 @@ std::atomic<int64_t> g_now_ms{0};
 std::atomic<uint32_t> g_tick_ms{0};
 
 int64_t RealNowMs() {
-    timespec ts;
-    clock_gettime(CLOCK_REALTIME, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 uint32_t RealTickMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u +
-                                 static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
 }
 
 // Freezes the real values into the set clock the first time a test takes control.
@@ -52,7 +60,9 @@ int64_t HostClock::LocalSeconds(int year, int month, int day, int hour, int minu
     local.tm_min = minute;
     local.tm_sec = second;
     local.tm_isdst = -1;
-    return static_cast<int64_t>(mktime(&local));
+    int64_t seconds = -1;
+    portable::LocalSecondsOf(local, &seconds);
+    return seconds;
 }
 
 void HostClock::SetLocal(int year, int month, int day, int hour, int minute, int second) {
@@ -86,6 +96,6 @@ uint32_t HostClock::TickMs() { return g_manual.load() ? g_tick_ms.load() : RealT
 
 }  // namespace zephyr::hostkit
 
-extern "C" __attribute__((visibility("default"))) const zephyr::MClockSource* ZephyrClockSource() {
+extern "C" ZEPHYR_PROGRAM_EXPORT const zephyr::MClockSource* ZephyrClockSource() {
     return &zephyr::hostkit::kSource;
 }

@@ -1,9 +1,10 @@
 // The clock a hosting process offers to the driver libraries it loads.
 //
-// The kit defines the C entry "ZephyrClockSource" (the clock hook of zephyr/ClockHook.h), exported
-// from the test program, which a driver looks up at its first time read. Until a test sets a
-// time, the clock follows the real wall time and tick; once set, wall time and tick move only
-// when the test moves them (sleeps inside the driver stay real).
+// The kit defines the C entry "ZephyrClockSource" (the clock hook of zephyr/ClockHook.h),
+// exported from the test program (default visibility with ENABLE_EXPORTS; __declspec(dllexport)
+// on Windows), which a driver looks up at its first time read. Until a test sets a time, the
+// clock follows the real wall time and tick; once set, wall time and tick move only when the
+// test moves them (sleeps inside the driver stay real).
 #pragma once
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "host/MarketDigest.h"
 
-#include <openssl/evp.h>
+#include "portable/Md5.h"
 
 namespace zephyr::hostkit {
 
@@ -12,25 +12,18 @@ std::string ComputeMarketDigest(const MarketImage& image, const std::string& dig
     market.replace(kDigestOffset, kDigestSize, digest_in_hash.size() == kDigestSize
                                                    ? digest_in_hash
                                                    : std::string(kDigestSize, '\0'));
-    EVP_MD_CTX* context = EVP_MD_CTX_new();
-    if (context == nullptr) return std::string();
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    bool ok = EVP_DigestInit_ex(context, EVP_md5(), nullptr) == 1 &&
-              EVP_DigestUpdate(context, market.data(), market.size()) == 1;
+    portable::Md5 md5;
+    md5.Update(market.data(), market.size());
     // Categories up to the count the market record gives (byte 12).
     const size_t categories = static_cast<uint8_t>(market[12]);
-    for (size_t i = 0; ok && i < categories && i < image.categories.size(); ++i) {
-        ok = EVP_DigestUpdate(context, image.categories[i].data(), image.categories[i].size()) == 1;
+    for (size_t i = 0; i < categories && i < image.categories.size(); ++i) {
+        md5.Update(image.categories[i].data(), image.categories[i].size());
     }
     const RecordBlock& codes = image.Of(Table::kCodes);
     const RecordBlock& prices = image.Of(Table::kPriceTable);
-    ok = ok && EVP_DigestUpdate(context, codes.bytes.data(), codes.bytes.size()) == 1 &&
-         EVP_DigestUpdate(context, prices.bytes.data(), prices.bytes.size()) == 1 &&
-         EVP_DigestFinal_ex(context, digest, &size) == 1;
-    EVP_MD_CTX_free(context);
-    if (!ok) return std::string();
-    return std::string(reinterpret_cast<const char*>(digest), size);
+    md5.Update(codes.bytes.data(), codes.bytes.size());
+    md5.Update(prices.bytes.data(), prices.bytes.size());
+    return md5.Final();  // "" when any step failed
 }
 
 DigestCheck CheckMarketDigest(const MarketImage& image, const std::string& previous,

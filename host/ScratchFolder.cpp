@@ -1,41 +1,33 @@
 #include "host/ScratchFolder.h"
 
-#include <ftw.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "portable/FileSystem.h"
 
 namespace zephyr::hostkit {
 
 namespace {
 
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
-    ::remove(path);
-    return 0;
-}
-
 std::string BaseName(const std::string& path) {
-    size_t slash = path.find_last_of('/');
+    size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
-    const char* tmp = getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                          "/zephyr-test-XXXXXX";
-    if (mkdtemp(&pattern[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
-    m_Path = pattern;
+ScratchFolder::ScratchFolder() : m_Path(portable::MakeTemporaryFolder("zephyr-test-")) {
+    if (m_Path.empty()) throw std::runtime_error("cannot create a temporary folder");
 }
 
 ScratchFolder::~ScratchFolder() {
-    nftw(m_Path.c_str(), &RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+    // A folder that is the working folder stays on Windows: step out of it first.
+    const std::string folder = portable::CanonicalPath(m_Path);
+    if (!folder.empty() && portable::WorkingFolder().compare(0, folder.size(), folder) == 0) {
+        portable::ChangeWorkingFolder(portable::TemporaryBase());
+    }
+    portable::RemoveTree(m_Path);
 }
 
 std::string ScratchFolder::Join(const std::string& name) const { return m_Path + "/" + name; }
@@ -47,7 +39,7 @@ std::string ScratchFolder::CopyIn(const std::string& source, const std::string& 
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     out << in.rdbuf();
     out.close();
-    chmod(target.c_str(), 0755);
+    portable::MarkRunnable(target);
     return target;
 }
 
@@ -57,7 +49,7 @@ void ScratchFolder::WriteFile(const std::string& name, const std::string& bytes)
     if (slash != std::string::npos) {
         // Create the intermediate folders.
         for (size_t i = name.find('/'); i != std::string::npos; i = name.find('/', i + 1)) {
-            mkdir(Join(name.substr(0, i)).c_str(), 0755);
+            portable::MakeFolder(Join(name.substr(0, i)));
         }
     }
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
@@ -73,13 +65,11 @@ std::string ScratchFolder::ReadFile(const std::string& name, bool* exists) const
     return bytes.str();
 }
 
-bool ScratchFolder::Exists(const std::string& name) const {
-    struct stat info;
-    return stat(Join(name).c_str(), &info) == 0;
-}
+bool ScratchFolder::Exists(const std::string& name) const { return portable::Exists(Join(name)); }
 
 void ScratchFolder::EnterAsWorkingDirectory() const {
-    if (chdir(m_Path.c_str()) != 0) throw std::runtime_error("chdir failed");
+    std::string error;
+    if (!portable::ChangeWorkingFolder(m_Path, &error)) throw std::runtime_error(error);
 }
 
 std::string CopyDriverInto(const ScratchFolder& folder, const std::string& so_path) {

@@ -7,7 +7,7 @@ namespace zephyr::hostkit {
 
 class ScratchFolder {
 public:
-    ScratchFolder();   // mkdtemp under $TMPDIR or /tmp
+    ScratchFolder();   // a new folder under the system's temporary folder
     ~ScratchFolder();  // removes the folder recursively
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;

@@ -1,5 +1,5 @@
-// The nine exports of nimbus.so. It serves no market of its own: the frame and market functions
-// answer -1; it only pushes its level-2 feed to the host that starts it.
+// The nine exports of nimbus.so (nimbus.dll). It serves no market of its own: the frame and
+// market functions answer -1; it only pushes its level-2 feed to the host that starts it.
 #include <cstdio>
 #include <cstring>
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "l2sim/DayQuotes.h"
+#include "portable/AsciiCase.h"
 
 namespace zephyr::l2sim {
 
@@ -108,7 +108,8 @@ int32_t NimbusModule::Begin(const DriverWorkParams* params) {
             return kErrReplay;
         }
         m_Source = "replay " + m_Settings.replay;
-        Log(1, "nimbus: replaying %zu pushes from %s", m_Replay.size(), m_Settings.replay.c_str());
+        Log(1, "nimbus: replaying %lu pushes from %s", static_cast<unsigned long>(m_Replay.size()),
+            m_Settings.replay.c_str());
     } else {
         DayQuotes day;
         if (!DayQuotes::Read(m_Settings.mktdt, &day)) {
@@ -118,8 +119,8 @@ int32_t NimbusModule::Begin(const DriverWorkParams* params) {
         uint32_t start = m_Settings.start_time != 0 ? m_Settings.start_time : day.time;
         if (start == 0) start = 93000;
         m_Source = "generator " + m_Settings.mktdt;
-        Log(1, "nimbus: %zu codes from [%s], market time from %06u", day.quotes.size(),
-            m_Settings.mktdt.c_str(), start);
+        Log(1, "nimbus: %lu codes from [%s], market time from %06u",
+            static_cast<unsigned long>(day.quotes.size()), m_Settings.mktdt.c_str(), start);
         m_Generator.reset(new FeedGenerator(std::move(day.quotes), start, m_Settings.seed));
     }
     if (!m_Settings.record.empty() && !m_Writer.Open(m_Settings.record)) {
@@ -246,7 +247,7 @@ int32_t NimbusModule::Execute(uint32_t console, char** argv, int32_t argc) {
     }
     const char* word = argv[0];
     const char* value = argc >= 2 ? argv[1] : nullptr;
-    if (strcasecmp(word, "help") == 0) {
+    if (portable::EqualsIgnoringCase(word, "help")) {
         Reply(console,
               "nimbus commands:\n"
               "  help                this text\n"
@@ -257,7 +258,7 @@ int32_t NimbusModule::Execute(uint32_t console, char** argv, int32_t argc) {
               NimbusSettings::kLargestBatch);
         return 1;
     }
-    if (strcasecmp(word, "rate") == 0) {
+    if (portable::EqualsIgnoringCase(word, "rate")) {
         uint32_t n = 0;
         if (value != nullptr && !ReadCount(value, 10000000, &n)) {
             Reply(console, "nimbus: rate takes a number of snapshots per second\n");
@@ -267,7 +268,7 @@ int32_t NimbusModule::Execute(uint32_t console, char** argv, int32_t argc) {
         Reply(console, "nimbus: rate %u snapshots per second\n", m_Rate.load());
         return 1;
     }
-    if (strcasecmp(word, "batch") == 0) {
+    if (portable::EqualsIgnoringCase(word, "batch")) {
         uint32_t n = 0;
         if (value != nullptr && (!ReadCount(value, NimbusSettings::kLargestBatch, &n) || n == 0)) {
             Reply(console, "nimbus: batch takes a number from 1 to %u\n", NimbusSettings::kLargestBatch);
@@ -277,10 +278,10 @@ int32_t NimbusModule::Execute(uint32_t console, char** argv, int32_t argc) {
         Reply(console, "nimbus: batch %u snapshots per push\n", m_Batch.load());
         return 1;
     }
-    if (strcasecmp(word, "compress") == 0) {
+    if (portable::EqualsIgnoringCase(word, "compress")) {
         if (value != nullptr) {
-            if (strcasecmp(value, "on") == 0) m_Compress = true;
-            else if (strcasecmp(value, "off") == 0) m_Compress = false;
+            if (portable::EqualsIgnoringCase(value, "on")) m_Compress = true;
+            else if (portable::EqualsIgnoringCase(value, "off")) m_Compress = false;
             else {
                 Reply(console, "nimbus: compress takes on or off\n");
                 return -1;
@@ -289,7 +290,7 @@ int32_t NimbusModule::Execute(uint32_t console, char** argv, int32_t argc) {
         Reply(console, "nimbus: compress %s\n", m_Compress.load() ? "on" : "off");
         return 1;
     }
-    if (strcasecmp(word, "status") == 0) {
+    if (portable::EqualsIgnoringCase(word, "status")) {
         std::lock_guard<std::mutex> guard(m_Lifecycle);
         Reply(console, "nimbus: %s, %s, %llu pushes, %llu snapshots, market time %06u\n",
               m_Running.load() ? "running" : "stopped", m_Source.c_str(),

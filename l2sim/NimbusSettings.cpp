@@ -1,12 +1,12 @@
 #include "l2sim/NimbusSettings.h"
 
-#include <dlfcn.h>
-#include <strings.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+
+#include "portable/AsciiCase.h"
+#include "portable/Library.h"
 
 namespace zephyr::l2sim {
 
@@ -37,28 +37,28 @@ bool ReadNumber(const std::string& text, uint64_t max, uint64_t* out) {
 bool NimbusSettings::Set(const std::string& key, const std::string& value) {
     uint64_t n = 0;
     const char* k = key.c_str();
-    if (strcasecmp(k, "Mktdt") == 0) {
+    if (portable::EqualsIgnoringCase(k, "Mktdt")) {
         mktdt = value;
-    } else if (strcasecmp(k, "Record") == 0) {
+    } else if (portable::EqualsIgnoringCase(k, "Record")) {
         record = value;
-    } else if (strcasecmp(k, "Replay") == 0) {
+    } else if (portable::EqualsIgnoringCase(k, "Replay")) {
         replay = value;
-    } else if (strcasecmp(k, "Rate") == 0) {
+    } else if (portable::EqualsIgnoringCase(k, "Rate")) {
         if (!ReadNumber(value, 10000000, &n)) return false;
         rate = static_cast<uint32_t>(n);
-    } else if (strcasecmp(k, "Batch") == 0) {
+    } else if (portable::EqualsIgnoringCase(k, "Batch")) {
         if (!ReadNumber(value, kLargestBatch, &n) || n == 0) return false;
         batch = static_cast<uint32_t>(n);
-    } else if (strcasecmp(k, "Compress") == 0) {
+    } else if (portable::EqualsIgnoringCase(k, "Compress")) {
         if (!ReadNumber(value, 1, &n)) return false;
         compress = n == 1;
-    } else if (strcasecmp(k, "Seed") == 0) {
+    } else if (portable::EqualsIgnoringCase(k, "Seed")) {
         if (!ReadNumber(value, UINT64_MAX, &n)) return false;
         seed = n;
-    } else if (strcasecmp(k, "StartTime") == 0) {
+    } else if (portable::EqualsIgnoringCase(k, "StartTime")) {
         if (!ReadNumber(value, 235959, &n)) return false;
         start_time = static_cast<uint32_t>(n);
-    } else if (strcasecmp(k, "Limit") == 0) {
+    } else if (portable::EqualsIgnoringCase(k, "Limit")) {
         if (!ReadNumber(value, UINT64_MAX, &n)) return false;
         limit = n;
     } else {
@@ -77,7 +77,7 @@ NimbusSettings NimbusSettings::Load(const std::string& ini_path) {
         line = Trim(line);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line[0] == '[') {
-            in_feed = strcasecmp(line.c_str(), "[Feed]") == 0;
+            in_feed = portable::EqualsIgnoringCase(line.c_str(), "[Feed]");
             continue;
         }
         const size_t eq = line.find('=');
@@ -96,13 +96,12 @@ NimbusSettings NimbusSettings::Load(const std::string& ini_path) {
 std::string NimbusSettings::DefaultIniPath(const void* address) {
     const char* forced = getenv("NIMBUS_INI");
     if (forced != nullptr && forced[0] != '\0') return forced;
-    Dl_info info{};
-    std::string path = "./nimbus.so";
-    if (dladdr(address, &info) != 0 && info.dli_fname != nullptr && info.dli_fname[0] != '\0') {
-        path = info.dli_fname;
+    const std::string suffix = portable::LibrarySuffix();
+    std::string path = portable::ModuleFileOf(address);
+    if (path.empty()) path = "./nimbus" + suffix;
+    if (path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        path.resize(path.size() - suffix.size());
     }
-    const size_t dot = path.rfind(".so");
-    if (dot != std::string::npos && dot + 3 == path.size()) path.resize(dot);
     return path + ".ini";
 }
 

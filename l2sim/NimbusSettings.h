@@ -1,8 +1,8 @@
 // Settings of the stand-in level-2 module, read at every start.
 //
-// Source: the ini file beside the module ("nimbus.so" -> "nimbus.ini", or the file named by the
-// environment variable NIMBUS_INI), section [Feed]; then, for each key, an environment
-// variable NIMBUS_<KEY in capitals> overrides the file. Unknown keys are ignored; a value that
+// Source: the ini file beside the module ("nimbus.so" or "nimbus.dll" -> "nimbus.ini"; or the
+// file named by the environment variable NIMBUS_INI), section [Feed]; then, for each key, an
+// environment variable NIMBUS_<KEY in capitals> overrides the file. Unknown keys are ignored; a value that
 // does not read as a number keeps the default.
 //
 //   Mktdt      market data file whose share lines give the codes of the day ("./data/")

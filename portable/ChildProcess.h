@@ -9,6 +9,9 @@ namespace zephyr::portable {
 // status, or -1 when it did not exit normally (a signal) or could not be started.
 std::string RunCapturingOutput(const std::string& command, int* status);
 
+// The shell's name of the device that swallows output and gives no input ("/dev/null", "NUL").
+const char* NullDevice();
+
 // Quotes one argument for the shell's command line (single quotes; double quotes on Windows).
 std::string QuoteArgument(const std::string& argument);
 

@@ -30,6 +30,9 @@ private:
     std::string m_Error;
 };
 
+// The loader's handle of the running program itself (dlopen(NULL); GetModuleHandleA(NULL)).
+void* ProgramHandle();
+
 // An export of the running program's own executable (and, on POSIX, of what it loaded
 // globally), or null: how a library finds an entry that its host offers.
 void* ProgramSymbol(const char* name);

@@ -4,6 +4,10 @@
 // C entry `ZephyrClockSource` in its executable and exports it. The library looks it up once, at
 // its first time read, and then reads every time through the record it returns. Both functions
 // must be callable from any thread; a null answer means the real clocks.
+// Where the library looks: on POSIX the program's dynamic symbols (link it with -rdynamic or
+// ENABLE_EXPORTS, and give the entry default visibility); on Windows the export table of the
+// .exe, through GetProcAddress(GetModuleHandleA(NULL), "ZephyrClockSource"), so mark the entry
+// __declspec(dllexport) (or list it in the program's .def file).
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -1,29 +1,29 @@
-// Text conversion through iconv (GBK, UTF-16LE, UTF-8) and hexadecimal dumps.
+// Text conversion (GBK, UTF-16LE, UTF-8; through portable/TextCodec.h) and hexadecimal dumps.
+// A conversion answers false when the text holds a sequence that does not convert; `out` is
+// then unspecified.
 #pragma once
 #include <string>
 
-namespace zephyr::sampleday {
+#include "portable/TextCodec.h"
 
-// Converts `in` from encoding `from` to encoding `to` (iconv names). False when iconv refuses the
-// pair or the text holds a sequence that does not convert; `out` is then unspecified.
-bool ConvertText(const char* to, const char* from, const std::string& in, std::string& out);
+namespace zephyr::sampleday {
 
 // The encoding of the texts the compiler stores: GBK, except in the fuzz build (clang keeps them
 // UTF-8 there, and so does the driver it is built with).
 #ifdef ZEPHYR_LITERALS_UTF8
-inline constexpr const char kLiteralCharset[] = "UTF-8";
+inline constexpr portable::Encoding kLiteralCharset = portable::Encoding::kUtf8;
 #else
-inline constexpr const char kLiteralCharset[] = "GBK";
+inline constexpr portable::Encoding kLiteralCharset = portable::Encoding::kGbk;
 #endif
 
 inline bool GbkToUtf16le(const std::string& gbk, std::string& out) {
-    return ConvertText("UTF-16LE", kLiteralCharset, gbk, out);
+    return portable::ConvertText(portable::Encoding::kUtf16le, kLiteralCharset, gbk, &out);
 }
 inline bool Utf16leToGbk(const std::string& utf16, std::string& out) {
-    return ConvertText(kLiteralCharset, "UTF-16LE", utf16, out);
+    return portable::ConvertText(kLiteralCharset, portable::Encoding::kUtf16le, utf16, &out);
 }
 inline bool GbkToUtf8(const std::string& gbk, std::string& out) {
-    return ConvertText("UTF-8", kLiteralCharset, gbk, out);
+    return portable::ConvertText(portable::Encoding::kUtf8, kLiteralCharset, gbk, &out);
 }
 
 // Lower-case hexadecimal of the bytes, two digits each.

@@ -18,6 +18,8 @@ std::string RunCapturingOutput(const std::string& command, int* status) {
     return out;
 }
 
+const char* NullDevice() { return "/dev/null"; }
+
 std::string QuoteArgument(const std::string& argument) {
     std::string quoted = "'";
     for (char c : argument) {

@@ -28,6 +28,8 @@ void* LoadedLibrary::Symbol(const char* name) const {
     return m_Handle != nullptr ? dlsym(m_Handle, name) : nullptr;
 }
 
+void* ProgramHandle() { return dlopen(nullptr, RTLD_NOW); }
+
 void* ProgramSymbol(const char* name) { return dlsym(RTLD_DEFAULT, name); }
 
 std::string ModuleFileOf(const void* address) {

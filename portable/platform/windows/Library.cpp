@@ -65,6 +65,8 @@ void* LoadedLibrary::Symbol(const char* name) const {
                                : nullptr;
 }
 
+void* ProgramHandle() { return GetModuleHandleA(nullptr); }
+
 void* ProgramSymbol(const char* name) { return AsAddress(GetProcAddress(GetModuleHandleA(nullptr), name)); }
 
 std::string ModuleFileOf(const void* address) {
