@@ -2,16 +2,10 @@
 // test sets it; Windows converts through the system's zone, which scripts/test.sh gives the
 // Wine it runs the tests under (TZ of the Wine process).
 #pragma once
-#include <cstdlib>
-#include <ctime>
+#include "portable/LocalTime.h"
 
 namespace zephyr::tests {
 
-inline void UseHongKongTime() {
-#ifndef _WIN32
-    setenv("TZ", "Asia/Hong_Kong", 1);
-    tzset();
-#endif
-}
+inline void UseHongKongTime() { portable::SetTimeZone("Asia/Hong_Kong"); }
 
 }  // namespace zephyr::tests

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,7 +9,9 @@
 #include "foundation/MException.h"
 #include "host/HostClock.h"
 #include "host/ScratchFolder.h"
+#include "portable/FileSystem.h"
 #include "tests/FileFaults.h"
+#include "tests/LibraryNames.h"
 #include "tests/config/LogCapture.h"
 
 using zephyr::ConfigUnit;
@@ -32,7 +32,7 @@ protected:
           m_Config(m_Logs.logger(), nullptr) {
         m_Clock.Install();
         m_Folder.EnterAsWorkingDirectory();
-        m_Config.SetLibraryFileName(m_Folder.Join("Zephyr.so").c_str());
+        m_Config.SetLibraryFileName(m_Folder.Join(zephyr::tests::DriverFileName()).c_str());
     }
     ~ConfigUnitTest() override { zephyr::MClock::SetSource(nullptr); }
     // Every setting, as one text.
@@ -64,7 +64,7 @@ protected:
 TEST_F(ConfigUnitTest, MissingIniGivesDefaultsAndIsWrittenOnceAtStop) {
     ASSERT_EQ(m_Config.Start(), 1);
     EXPECT_TRUE(m_Config.IsIniMissing());
-    EXPECT_STREQ(m_Config.TransModule().GetData(), "./nimbus.so");
+    EXPECT_EQ(m_Config.TransModule().GetData(), zephyr::tests::DefaultModule());
     EXPECT_STREQ(m_Config.Reff().GetData(), "./data/");
     EXPECT_STREQ(m_Config.Mktdt().GetData(), "./data/");
     EXPECT_STREQ(m_Config.PriceTb().GetData(), "./data/");
@@ -318,7 +318,7 @@ TEST_F(ConfigUnitTest, NoLibraryNameFailsTheStart) {
 
 TEST_F(ConfigUnitTest, IniThatCannotBeReadGivesDefaultsAndStaysAsItIs) {
     // A folder where the file should be: something stands there, but it cannot be read.
-    ASSERT_EQ(mkdir(m_Folder.Join("Zephyr.ini").c_str(), 0755), 0);
+    ASSERT_TRUE(zephyr::portable::MakeFolder(m_Folder.Join("Zephyr.ini")));
     ASSERT_EQ(m_Config.Start(), 1);
     EXPECT_FALSE(m_Config.IsIniMissing());
     EXPECT_EQ(m_Config.SPTime(), 1630);
@@ -328,9 +328,7 @@ TEST_F(ConfigUnitTest, IniThatCannotBeReadGivesDefaultsAndStaysAsItIs) {
     }
     EXPECT_TRUE(warned);
     m_Config.Stop();
-    struct stat info;
-    ASSERT_EQ(stat(m_Folder.Join("Zephyr.ini").c_str(), &info), 0);
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_TRUE(zephyr::portable::IsFolder(m_Folder.Join("Zephyr.ini")));
 }
 
 TEST_F(ConfigUnitTest, IniReadPartWayKeepsWhatWasReadAndSaysSo) {

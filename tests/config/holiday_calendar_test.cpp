@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <string>
 
 #include "config/HolidayCalendar.h"
 #include "foundation/MClock.h"
 #include "host/HostClock.h"
 #include "host/ScratchFolder.h"
+#include "portable/FileSystem.h"
 #include "tests/FileFaults.h"
 #include "tests/config/LogCapture.h"
 
@@ -104,7 +103,7 @@ TEST_F(HolidayCalendarTest, MalformedDayNumbersNeverMatchARealDate) {
 }
 
 TEST_F(HolidayCalendarTest, MissingOrUnreadableFileLeavesOnlyWeekendsAndIsNotWritten) {
-    ASSERT_EQ(mkdir(m_Folder.Join("folder.ini").c_str(), 0755), 0);
+    ASSERT_TRUE(zephyr::portable::MakeFolder(m_Folder.Join("folder.ini")));
     for (const char* name : {"absent.ini", "folder.ini"}) {
         ASSERT_EQ(Load("[zephyr.2015]\n10=7\n"), 1);
         EXPECT_EQ(m_Calendar.Load(m_Folder.Join(name).c_str()), -1) << name;
@@ -114,9 +113,7 @@ TEST_F(HolidayCalendarTest, MissingOrUnreadableFileLeavesOnlyWeekendsAndIsNotWri
     }
     // A reader only: nothing was created in place of the missing file, the folder stands.
     EXPECT_FALSE(m_Folder.Exists("absent.ini"));
-    struct stat info;
-    ASSERT_EQ(stat(m_Folder.Join("folder.ini").c_str(), &info), 0);
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_TRUE(zephyr::portable::IsFolder(m_Folder.Join("folder.ini")));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "host/HostRecorder.h"
 #include "host/PushDecoder.h"
 #include "host/ScratchFolder.h"
+#include "tests/LibraryNames.h"
 #include "tools/sampleday/SampleDay.h"
 
 namespace {
@@ -249,7 +250,7 @@ TEST_F(HostConsoleTest, WholeMarketActions) {
 // With the stand-in level-2 module beside the driver, l2help and l2cmd reach its console object,
 // which answers on the same console through the host's reply callback.
 TEST_F(HostConsoleTest, LevelTwoCommandsReachTheModule) {
-    m_Folder.CopyIn(NIMBUS_SO_PATH, "nimbus.so");
+    m_Folder.CopyIn(NIMBUS_SO_PATH, zephyr::tests::ModuleFileName());
     Begin();
     auto texts = Run({"L2HELP", "ignored"});
     ASSERT_EQ(1u, texts.size()) << HostRecorder::Instance().LogDump();

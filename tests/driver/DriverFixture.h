@@ -10,6 +10,7 @@
 #include "host/HostClock.h"
 #include "host/HostRecorder.h"
 #include "host/ScratchFolder.h"
+#include "tests/LibraryNames.h"
 
 class DriverFixture : public ::testing::Test {
 protected:
@@ -21,7 +22,7 @@ protected:
     void TearDown() override { m_Driver.reset(); }
 
     // Loads the driver copied into the folder under `name`.
-    zephyr::hostkit::DriverLibrary& Load(const std::string& name = "Zephyr.so") {
+    zephyr::hostkit::DriverLibrary& Load(const std::string& name = zephyr::tests::DriverFileName()) {
         const std::string path = m_Folder.CopyIn(ZEPHYR_SO_PATH, name);
         m_Driver.reset(new zephyr::hostkit::DriverLibrary(path));
         EXPECT_TRUE(m_Driver->IsLoaded()) << m_Driver->Error();

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "portable/Library.h"
 #include "tests/driver/DriverFixture.h"
 
 using zephyr::hostkit::ReadU32;
@@ -14,15 +16,10 @@ namespace {
 using ExportsTest = DriverFixture;
 
 TEST_F(ExportsTest, OnlyTheNineFunctionsAreExported) {
-    FILE* pipe = popen("nm -D --defined-only " ZEPHYR_SO_PATH, "r");
-    ASSERT_NE(pipe, nullptr);
-    std::set<std::string> names;
-    char line[512];
-    while (fgets(line, sizeof line, pipe) != nullptr) {
-        char address[64], type[8], name[256];
-        if (sscanf(line, "%63s %7s %255s", address, type, name) == 3) names.insert(name);
-    }
-    ASSERT_EQ(pclose(pipe), 0);
+    std::vector<std::string> exported;
+    ASSERT_TRUE(zephyr::portable::ExportedNames(ZEPHYR_SO_PATH, &exported));
+    const std::set<std::string> names(exported.begin(), exported.end());
+    EXPECT_EQ(names.size(), exported.size());  // no name twice
     EXPECT_EQ(names, (std::set<std::string>{
                          "GetDllVersion", "GetDriverBaseInfo", "BeginDriverWork", "EndDriverWork",
                          "IsDriverWorking", "GetDriverStatusInfo", "GetMarketInfo",

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <thread>
 #include <vector>
 
@@ -9,6 +7,7 @@
 #include "host/GbkText.h"
 #include "host/HostClock.h"
 #include "host/HostRecorder.h"
+#include "portable/Library.h"
 
 using namespace zephyr::hostkit;
 
@@ -59,7 +58,7 @@ TEST(HostKit, GbkIsShownAsUtf8) {
 }
 
 TEST(HostKit, ClockEntryIsVisibleAndSettable) {
-    void* entry = dlsym(RTLD_DEFAULT, zephyr::kClockSourceSymbol);
+    void* entry = zephyr::portable::ProgramSymbol(zephyr::kClockSourceSymbol);
     ASSERT_NE(entry, nullptr);
     const zephyr::MClockSource* source = reinterpret_cast<zephyr::MClockSourceLookup>(entry)();
     ASSERT_NE(source, nullptr);

@@ -9,6 +9,7 @@
 
 #include "foundation/MErrorCode.h"
 #include "host/ScratchFolder.h"
+#include "tests/SystemErrors.h"
 
 using namespace zephyr;
 using zephyr::hostkit::ScratchFolder;
@@ -77,7 +78,7 @@ TEST(MFile, OpenModesAndSystemErrors) {
     ScratchFolder folder;
     const std::string path = folder.Join("data.bin");
     MFile file;
-    EXPECT_EQ(file.Open(path.c_str(), 13), SystemError(ENOENT));
+    EXPECT_EQ(file.Open(path.c_str(), 13), SystemError(tests::kNoSuchFile));
     EXPECT_FALSE(file.IsOpen());
 
     ASSERT_EQ(file.Create(path.c_str(), 15), 1);
@@ -94,28 +95,28 @@ TEST(MFile, OpenModesAndSystemErrors) {
     EXPECT_EQ(file.Seek(0, MFile::kCurrent), 5);
     EXPECT_EQ(file.GetLength(), 5);
     EXPECT_EQ(file.Seek(0, 7), ERR_BAD_ARGUMENT);
-    EXPECT_EQ(file.Seek(-1, MFile::kBegin), SystemError(EINVAL));
+    EXPECT_EQ(file.Seek(-1, MFile::kBegin), SystemError(tests::kNegativeSeek));
 
     // Create never overwrites.
     MFile other;
-    EXPECT_EQ(other.Create(path.c_str(), 15), SystemError(EEXIST));
+    EXPECT_EQ(other.Create(path.c_str(), 15), SystemError(tests::kNameTaken));
     // Mode 13 reads but cannot write.
     ASSERT_EQ(other.Open(path.c_str(), 13), 1);
     EXPECT_EQ(other.Read(buffer, sizeof(buffer)), 5);
-    EXPECT_EQ(other.Write("x", 1), SystemError(EBADF));
+    EXPECT_EQ(other.Write("x", 1), SystemError(tests::kWrongAccess));
     // Write only.
     ASSERT_EQ(other.Open(path.c_str(), MFile::kWrite), 1);
-    EXPECT_EQ(other.Read(buffer, 1), SystemError(EBADF));
+    EXPECT_EQ(other.Read(buffer, 1), SystemError(tests::kWrongAccess));
     EXPECT_EQ(other.Open(path.c_str(), MFile::kShareRead | MFile::kShareWrite), ERR_BAD_ARGUMENT);
     EXPECT_FALSE(other.IsOpen());
-    EXPECT_EQ(other.Open(folder.Path().c_str(), 13), SystemError(EISDIR));
+    EXPECT_EQ(other.Open(folder.Path().c_str(), 13), SystemError(tests::kFolderOpened));
 
     file.Close();
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(file.GetPath(), "");
-    EXPECT_EQ(file.Read(buffer, 1), SystemError(EBADF));
-    EXPECT_EQ(file.Write("x", 1), SystemError(EBADF));
-    EXPECT_EQ(file.Seek(0, MFile::kBegin), SystemError(EBADF));
+    EXPECT_EQ(file.Read(buffer, 1), SystemError(tests::kNotOpen));
+    EXPECT_EQ(file.Write("x", 1), SystemError(tests::kNotOpen));
+    EXPECT_EQ(file.Seek(0, MFile::kBegin), SystemError(tests::kNotOpen));
     file.Close();
 }
 
@@ -127,7 +128,7 @@ TEST(MFile, ExistsAndDelete) {
     EXPECT_EQ(MFile::Exists(path.c_str()), 1);
     EXPECT_EQ(MFile::Delete(path.c_str()), 1);
     EXPECT_EQ(MFile::Exists(path.c_str()), 0);
-    EXPECT_EQ(MFile::Delete(path.c_str()), SystemError(ENOENT));
+    EXPECT_EQ(MFile::Delete(path.c_str()), SystemError(tests::kNoSuchFile));
     EXPECT_EQ(MFile::Exists(nullptr), 0);
     EXPECT_EQ(MFile::Exists(folder.Path().c_str()), 0);
 }

@@ -1,11 +1,5 @@
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
-
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -14,18 +8,17 @@
 #include "foundation/MErrorCode.h"
 #include "foundation/MFile.h"
 #include "foundation/MModule.h"
+#include "portable/Library.h"
 
 using namespace zephyr;
 
 namespace {
 
-// A library of the system that has cos(), and the loader's handle of the program itself.
+// A library of the system that has cos().
 #ifdef _WIN32
 constexpr const char* kMathLibrary = "msvcrt.dll";
-void* ProgramHandle() { return GetModuleHandleA(nullptr); }
 #else
 constexpr const char* kMathLibrary = "libm.so.6";
-void* ProgramHandle() { return dlopen(nullptr, RTLD_NOW); }
 #endif
 
 // The folder this test program was built into.
@@ -71,7 +64,7 @@ TEST(MModule, ExecutableAndAddressDirectories) {
     // An address inside the executable names the executable's directory.
     EXPECT_EQ(MModule::GetDirectoryOf(reinterpret_cast<const void*>(&LocalFunction)), directory);
     EXPECT_EQ(MModule::GetDirectoryOf(nullptr), "");
-    EXPECT_EQ(MModule::GetDirectory(ProgramHandle()), directory);
+    EXPECT_EQ(MModule::GetDirectory(portable::ProgramHandle()), directory);
 }
 
 TEST(MDll, LoadResolveAndRelease) {

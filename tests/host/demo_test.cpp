@@ -24,7 +24,7 @@ std::string RunDemo(const zephyr::hostkit::ScratchFolder& folder, const std::str
     const std::string host = hosttest::HostProgram();
     // In the sanitizer build the child checks its leaks at exit too, the driver's included (it
     // is unloaded before): a leak fails the exit status.
-    const std::string input = operator_input.empty() ? "</dev/null " : "";
+    const std::string input = operator_input.empty() ? hosttest::NoInput() + " " : "";
     const std::string json = Shell(operator_input + host + " demo --shares 800 --json --dir " +
                                        folder.Join("demo") + " " + options + " " + input + "2>" +
                                        folder.Join("host.log"),
@@ -80,6 +80,9 @@ namespace {
 // market reset, the host drops its replica, pulls again once the driver serves, and the new
 // digest, computed over the previous one, still checks.
 TEST(HostDemo, AMarketResetIsFollowedByAFreshPull) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the operator's input is a POSIX shell loop";
+#endif
     zephyr::hostkit::ScratchFolder folder;
     int status = -1;
     std::string trace;
@@ -118,7 +121,8 @@ TEST(HostOptions, ARefusedOptionSaysWhatIsAllowedInOneLine) {
     };
     for (const Case& c : cases) {
         int status = -1;
-        const std::string err = Shell(host + " " + c.arguments + " 2>&1 >/dev/null </dev/null", &status);
+        const std::string err =
+            Shell(host + " " + c.arguments + " 2>&1" + hosttest::Dropped() + hosttest::NoInput(), &status);
         EXPECT_EQ(status, 2) << c.arguments;
         EXPECT_NE(err.find(c.said), std::string::npos) << c.arguments << ": " << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.arguments << ": " << err;

@@ -1,23 +1,17 @@
 // The market digest a host checks, and the push record file of a session.
 #include <gtest/gtest.h>
 
-#include <openssl/evp.h>
-
 #include "host/MarketDigest.h"
 #include "host/PushRecordFile.h"
 #include "host/ScratchFolder.h"
+#include "portable/Md5.h"
 #include "tests/host/ReplicaFixtures.h"
 
 using namespace zephyr::hostkit;
 
 namespace {
 
-std::string Md5(const std::string& bytes) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_md5(), nullptr);
-    return std::string(reinterpret_cast<char*>(digest), size);
-}
+std::string Md5(const std::string& bytes) { return zephyr::portable::Md5::Of(bytes); }
 
 TEST(MarketDigest, CoversMarketCategoriesCodesAndPricesOnly) {
     MarketImage image = hosttest::SmallMarket();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/ScratchFolder.h"
+#include "tests/LibraryNames.h"
 #include "tests/host/HostProgram.h"
 
 namespace {
@@ -20,7 +21,7 @@ using zephyr::hostkit::ScratchFolder;
 void WriteDay(const ScratchFolder& folder) {
     int status = -1;
     Shell(HostProgram() + " demo --seconds 1 --shares 50 --no-console --dir " + folder.Join("day") +
-              " >/dev/null 2>&1 </dev/null",
+              hosttest::Dropped() + " 2>&1" + hosttest::NoInput(),
           &status);
     ASSERT_EQ(status, 0) << "the demo that writes the folder failed";
 }
@@ -68,12 +69,13 @@ TEST(HostRun, LoadsOnlyItsFoldersDriverAndRefusesAWrongSetUpWithAReason) {
     WriteDay(folder);
     folder.WriteFile("empty/.keep", "");
     const std::string day = folder.Join("day");
+    const std::string kNoDriver = zephyr::tests::DriverFileName() + ": No such file or directory";
     struct Case {
         std::string arguments;
         int status;
         const char* said;
     } cases[] = {
-        {"run --seconds 1 --dir " + folder.Join("empty"), 1, "Zephyr.so: No such file or directory"},
+        {"run --seconds 1 --dir " + folder.Join("empty"), 1, kNoDriver.c_str()},
         {"run --seconds 1 --driver " + folder.Join("none.so") + " --dir " + day, 1, "none.so: No such file or directory"},
         {"run --seconds 1 --record " + folder.Join("no/such/folder.rec") + " --dir " + day, 1,
          "cannot record the pushes"},
@@ -82,7 +84,8 @@ TEST(HostRun, LoadsOnlyItsFoldersDriverAndRefusesAWrongSetUpWithAReason) {
     };
     for (const Case& c : cases) {
         int status = -1;
-        const std::string out = Shell(HostProgram() + " " + c.arguments + " --no-console 2>&1 </dev/null", &status);
+        const std::string out =
+            Shell(HostProgram() + " " + c.arguments + " --no-console 2>&1" + hosttest::NoInput(), &status);
         EXPECT_EQ(status, c.status) << c.arguments << "\n" << out;
         EXPECT_NE(out.find(c.said), std::string::npos) << c.arguments << "\n" << out;
         EXPECT_EQ(out.find("pushes recorded in"), std::string::npos) << c.arguments << "\n" << out;
@@ -99,7 +102,7 @@ TEST(HostRun, LoadsOnlyItsFoldersDriverAndRefusesAWrongSetUpWithAReason) {
     ASSERT_FALSE(json.empty());
     EXPECT_EQ(json.front(), '{') << json;
     EXPECT_EQ(Value(json, "exit_status"), "1") << json;
-    EXPECT_NE(Value(json, "problem").find("Zephyr.so: No such file or directory"), std::string::npos) << json;
+    EXPECT_NE(Value(json, "problem").find(kNoDriver), std::string::npos) << json;
 }
 
 // The level-2 module is optional: a run whose TransModule is empty serves and is OK, with a note;
@@ -141,14 +144,19 @@ TEST(HostDemo, AModuleThatCannotBeLoadedIsNamedWithTheReason) {
     int status = -1;
     const std::string json = Shell(HostProgram() + " demo --seconds 2 --shares 50 --json --no-console --module " +
                                        folder.Join("module.txt") + " --dir " + folder.Join("demo") + " 2>" +
-                                       folder.Join("screen.txt") + " </dev/null",
+                                       folder.Join("screen.txt") + hosttest::NoInput(),
                                    &status);
     const std::string trace = json + folder.ReadFile("screen.txt");
     EXPECT_EQ(status, 1) << trace;
     EXPECT_EQ(Value(json, "loaded"), "false") << trace;
     EXPECT_EQ(Value(json, "state"), "\"NOT LOADED\"") << trace;
+#ifdef _WIN32
+    EXPECT_NE(json.find("\"problem\": \"not a DLL (no PE header)\""), std::string::npos) << trace;
+#else
     EXPECT_NE(json.find("\"problem\": \"not a shared library (no ELF header)\""), std::string::npos) << trace;
-    EXPECT_NE(json.find("no level-2 module: ./nimbus.so NOT LOADED"), std::string::npos) << trace;
+#endif
+    EXPECT_NE(json.find("no level-2 module: " + zephyr::tests::DefaultModule() + " NOT LOADED"), std::string::npos)
+        << trace;
     EXPECT_EQ(trace.find("feeds 400 snapshots/s"), std::string::npos) << trace;
 }
 

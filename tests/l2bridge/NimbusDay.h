@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/ScratchFolder.h"
+#include "portable/Environment.h"
 
 namespace l2test {
 
@@ -27,7 +28,7 @@ inline void ClearNimbusEnvironment() {
     for (const char* key : {"NIMBUS_INI", "NIMBUS_MKTDT", "NIMBUS_RATE", "NIMBUS_BATCH",
                             "NIMBUS_COMPRESS", "NIMBUS_SEED", "NIMBUS_STARTTIME", "NIMBUS_LIMIT",
                             "NIMBUS_RECORD", "NIMBUS_REPLAY"}) {
-        unsetenv(key);
+        zephyr::portable::ClearEnvironment(key);
     }
 }
 
@@ -37,7 +38,7 @@ inline void ConfigureNimbus(const zephyr::hostkit::ScratchFolder& folder, const 
     ClearNimbusEnvironment();
     folder.WriteFile("mktdt04.txt", MarketDataFile());
     folder.WriteFile("nimbus.ini", "[Feed]\nMktdt=" + folder.Join("mktdt04.txt") + "\n" + lines);
-    setenv("NIMBUS_INI", folder.Join("nimbus.ini").c_str(), 1);
+    zephyr::portable::SetEnvironment("NIMBUS_INI", folder.Join("nimbus.ini"));
 }
 
 }  // namespace l2test

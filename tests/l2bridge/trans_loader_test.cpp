@@ -23,6 +23,7 @@
 #include "market/Market.h"
 #include "process/Level2PushHandler.h"
 #include "tests/l2bridge/Level2Records.h"
+#include "tests/LibraryNames.h"
 #include "tests/l2bridge/NimbusDay.h"
 
 namespace zephyr {
@@ -329,6 +330,7 @@ TEST_F(TransLoaderTest, FailedStartsLeaveNoModule) {
     l2test::ConfigureNimbus(m_Folder, "Replay=" + m_Folder.Join("no-such-feed") + "\n");
     const std::string absent = m_Folder.Join("absent.so");
     const std::string nimbus = NIMBUS_SO_PATH;
+    const std::string system = tests::kSystemLibrary;
     const std::string loaded = "HKTransLoader::initialize() : 加载L2传输成功! [VER:V1.00 B044]";
     struct {
         std::string path;
@@ -338,10 +340,10 @@ TEST_F(TransLoaderTest, FailedStartsLeaveNoModule) {
         {absent, -1,
          {{1, kUnload, "HKTransLoader::release() : [" + absent + "]"},
           {1, kLoad, "HKTransLoader::initialize() : 忽略加载L2传输模块! [" + absent + "]"}}},
-        {"libm.so.6", -2,  // loads, but is no driver
-         {{1, kUnload, "HKTransLoader::release() : [libm.so.6]"},
+        {system, -2,  // loads, but is no driver
+         {{1, kUnload, "HKTransLoader::release() : [" + system + "]"},
           {2, kLoad, "HKTransLoader::initialize() : 加载L2传输模块接口失败!"},
-          {1, kUnload, "HKTransLoader::release() : [libm.so.6]"}}},
+          {1, kUnload, "HKTransLoader::release() : [" + system + "]"}}},
         {nimbus, -3,  // nimbus refuses to start without its recorded feed
          {{1, kUnload, "HKTransLoader::release() : [" + nimbus + "]"},
           {1, kLoad, loaded},

@@ -3,8 +3,6 @@
 // after the driver's stop the still-running module changes nothing.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -18,6 +16,9 @@
 #include "host/MarketImage.h"
 #include "host/ScratchFolder.h"
 #include "tests/l2bridge/NimbusDay.h"
+#include "portable/FileSystem.h"
+#include "tests/LibraryNames.h"
+#include "tests/l2sim/SampleDayProgram.h"
 
 namespace zephyr {
 namespace {
@@ -40,13 +41,12 @@ bool WaitUntil(const std::function<bool()>& done, int timeout_ms) {
 class DriverLevel2Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string generator = std::string(ZEPHYR_BINARY_DIR) + "/tools/zephyr-sampleday";
-        if (access(generator.c_str(), X_OK) != 0) GTEST_SKIP() << "no sample-day generator built";
-        const std::string command = generator + " --date 20151007 --time 95900 --shares 60 --ini --out " +
-                                    m_Folder.Path() + " >/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        if (!portable::IsRunnable(l2test::GeneratorProgram())) GTEST_SKIP() << "no sample-day generator built";
+        ASSERT_EQ(l2test::RunGenerator("--date 20151007 --time 95900 --shares 60 --ini --out " +
+                                       portable::QuoteArgument(m_Folder.Path())),
+                  0);
         l2test::ClearNimbusEnvironment();  // nimbus.ini beside the module is the one read
-        m_Folder.CopyIn(NIMBUS_SO_PATH, "nimbus.so");
+        m_Folder.CopyIn(NIMBUS_SO_PATH, tests::ModuleFileName());
         m_Folder.WriteFile("nimbus.ini", "[Feed]\nMktdt = ./data/mktdt04.txt\nRate = 2000\nBatch = 10\nCompress = 1\n");
         m_Folder.EnterAsWorkingDirectory();
         HostRecorder::Instance().Clear();

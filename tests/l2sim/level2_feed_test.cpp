@@ -22,6 +22,8 @@
 #include "host/PushDecoder.h"
 #include "host/ScratchFolder.h"
 #include "tests/l2bridge/NimbusDay.h"
+#include "tests/LibraryNames.h"
+#include "tests/l2sim/SampleDayProgram.h"
 
 namespace zephyr {
 namespace {
@@ -145,11 +147,12 @@ protected:
     // Writes the day (market data of 09:59:00) and nimbus.ini with `feed` lines into the folder,
     // loads and starts the driver at 10:00:00 and moves the clock until the day is open.
     void Start(const hostkit::ScratchFolder& folder, const std::string& feed) {
-        const std::string command = Generator() + " --date " + std::to_string(kDate) + " --time 95900 --shares " +
-                                    std::to_string(kShares) + " --ini --out " + folder.Path() + " >/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        ASSERT_EQ(l2test::RunGenerator("--date " + std::to_string(kDate) + " --time 95900 --shares " +
+                                       std::to_string(kShares) + " --ini --out " +
+                                       portable::QuoteArgument(folder.Path())),
+                  0);
         l2test::ClearNimbusEnvironment();
-        folder.CopyIn(NIMBUS_SO_PATH, "nimbus.so");
+        folder.CopyIn(NIMBUS_SO_PATH, tests::ModuleFileName());
         folder.WriteFile("nimbus.ini", "[Feed]\nMktdt = ./data/mktdt04.txt\n" + feed);
         folder.EnterAsWorkingDirectory();
         HostRecorder::Instance().Clear();
@@ -171,7 +174,6 @@ protected:
         if (m_Driver) m_Driver->End();
         m_Driver.reset();  // unloads the driver, which unloads the module
     }
-    static std::string Generator() { return std::string(ZEPHYR_BINARY_DIR) + "/tools/zephyr-sampleday"; }
 
     // A u32 of MarketInfo (2: date, 6: market time); 0 when it cannot be read.
     uint32_t MarketWord(size_t offset) const {
@@ -263,9 +265,9 @@ TEST_F(Level2FeedTest, MarketDataFileIsReadAgainOnlyAfter31SecondsOfSilence) {
     ASSERT_FALSE(HasFailure());
     // A later market data file (10:10:00) lies there all along: a read of it moves the market
     // time to 10:10:00, which the feed (from 09:59:00, a second per real second) never reaches.
-    const std::string refresh = Generator() + " --date " + std::to_string(kDate) + " --shares " +
-                                std::to_string(kShares) + " --out " + m_Folder.Path() + " --refresh 101000 >/dev/null";
-    ASSERT_EQ(std::system(refresh.c_str()), 0);
+    ASSERT_EQ(l2test::RunGenerator("--date " + std::to_string(kDate) + " --shares " + std::to_string(kShares) +
+                                   " --out " + portable::QuoteArgument(m_Folder.Path()) + " --refresh 101000"),
+              0);
     HostRecorder::Instance().Clear();
     ASSERT_EQ(Console({"l2cmd", "rate", "50"}), "nimbus: rate 50 snapshots per second\n");
 

@@ -3,9 +3,6 @@
 // its console, and a clean stop.
 #include <gtest/gtest.h>
 
-#include <elf.h>
-#include <link.h>
-
 #include <algorithm>
 #include <chrono>
 #include <fstream>
@@ -19,6 +16,8 @@
 #include "host/DriverLibrary.h"
 #include "host/HostRecorder.h"
 #include "host/ScratchFolder.h"
+#include "portable/Environment.h"
+#include "portable/Library.h"
 #include "l2bridge/L2PacketServices.h"
 #include "tests/l2bridge/NimbusDay.h"
 
@@ -104,33 +103,11 @@ protected:
     DriverLibrary m_Nimbus{NIMBUS_SO_PATH};
 };
 
-// Names of the defined global symbols in the dynamic symbol table of an ELF file of this build's
-// class; empty when the file is not such an ELF file.
+// Names the library file exports (its dynamic symbols; its PE export table on Windows), sorted;
+// empty when the file cannot be read as a library of this system.
 std::vector<std::string> ExportedSymbols(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<std::string> names;
-    if (file.size() < sizeof(ElfW(Ehdr))) return names;
-    ElfW(Ehdr) header;
-    memcpy(&header, file.data(), sizeof header);
-    if (memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
-        header.e_shoff + static_cast<size_t>(header.e_shnum) * sizeof(ElfW(Shdr)) > file.size()) {
-        return names;
-    }
-    std::vector<ElfW(Shdr)> sections(header.e_shnum);
-    memcpy(sections.data(), file.data() + header.e_shoff, sections.size() * sizeof(ElfW(Shdr)));
-    for (const ElfW(Shdr)& section : sections) {
-        if (section.sh_type != SHT_DYNSYM || section.sh_link >= sections.size()) continue;
-        const ElfW(Shdr)& strings = sections[section.sh_link];
-        for (size_t at = section.sh_offset; at + sizeof(ElfW(Sym)) <= section.sh_offset + section.sh_size;
-             at += sizeof(ElfW(Sym))) {
-            ElfW(Sym) symbol;
-            memcpy(&symbol, file.data() + at, sizeof symbol);
-            const int binding = ELF32_ST_BIND(symbol.st_info);  // same bits in both classes
-            if (symbol.st_shndx == SHN_UNDEF || (binding != STB_GLOBAL && binding != STB_WEAK)) continue;
-            names.emplace_back(file.c_str() + strings.sh_offset + symbol.st_name);
-        }
-    }
+    if (!portable::ExportedNames(path, &names)) names.clear();
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -281,11 +258,11 @@ TEST_F(NimbusTest, StopsCleanlyAndSendsNothingAfterwards) {
 
 TEST_F(NimbusTest, WithoutAMarketDataFileOnlyMarketTimesGoOut) {
     l2test::ConfigureNimbus(m_Folder, "Rate=6000\nBatch=5\nLimit=3\nStartTime=93000\n");
-    setenv("NIMBUS_MKTDT", m_Folder.Join("missing.txt").c_str(), 1);
+    portable::SetEnvironment("NIMBUS_MKTDT", m_Folder.Join("missing.txt"));
     ASSERT_EQ(m_Nimbus.Begin(hostkit::MakeWorkParams()), 1);
     ASSERT_TRUE(WaitForPushes(3));
     m_Nimbus.End();
-    unsetenv("NIMBUS_MKTDT");
+    portable::ClearEnvironment("NIMBUS_MKTDT");
     const auto pushes = HostRecorder::Instance().Pushes();
     EXPECT_EQ(U32(pushes[0].data, 0), 93000u);
     for (const PushRecord& p : pushes) {

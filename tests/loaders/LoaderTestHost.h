@@ -21,6 +21,7 @@
 #include "market/Records.h"
 #include "market/ShortNameTable.h"
 #include "market/SnapshotTable.h"
+#include "tests/HongKongTime.h"
 
 namespace zephyr::testing {
 
@@ -38,8 +39,7 @@ struct PushedFrame {
 class LoaderTestHost : public LoaderHost {
 public:
     LoaderTestHost() : m_Clock(0, 0), m_Log(&Collect, &lines), writer(codes, snapshots, statuses) {
-        setenv("TZ", "Asia/Hong_Kong", 1);
-        tzset();
+        tests::UseHongKongTime();
         SetTime(2014, 12, 8, 10, 0, 0);
         m_Clock.Install();
         writer.SetPushSink(&Record, &pushes);

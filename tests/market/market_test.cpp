@@ -11,6 +11,7 @@
 #include "foundation/MLog.h"
 #include "host/HostClock.h"
 #include "host/ScratchFolder.h"
+#include "tests/HongKongTime.h"
 #include "tests/market/TestCodes.h"
 #include "market/Market.h"
 #include "foundation/PackedCodec.h"
@@ -44,8 +45,7 @@ std::string SessionFile(uint16_t a, uint16_t b, uint16_t c, uint16_t d, size_t s
 class MarketTest : public ::testing::Test {
 protected:
     MarketTest() : m_Clock(0, 0), m_Log(&Collect, &m_Lines) {
-        setenv("TZ", "Asia/Hong_Kong", 1);
-        tzset();
+        tests::UseHongKongTime();
         m_Clock.Set(hostkit::HostClock::LocalSeconds(2014, 12, 8, 10, 0, 0));
         m_Clock.Install();
     }

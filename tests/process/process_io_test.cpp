@@ -18,6 +18,7 @@
 #include "host/ScratchFolder.h"
 #include "process/ProcessIO.h"
 #include "tests/FileFaults.h"
+#include "tests/LibraryNames.h"
 #include "tools/sampleday/SampleDay.h"
 
 namespace zephyr {
@@ -129,7 +130,7 @@ protected:
         if (m_Process) m_Process->Stop();
         m_Process.reset();
         m_Config.reset(new ConfigUnit(&m_Logger, nullptr));
-        m_Config->SetLibraryFileName(m_Folder.Join("Zephyr.so").c_str());
+        m_Config->SetLibraryFileName(m_Folder.Join(tests::DriverFileName()).c_str());
         EXPECT_EQ(m_Config->Start(), 1);
         m_Config->GetIndexConfig().LoadIndexConfig(*m_Config);
         m_Process.reset(new ProcessIO(m_Config.get(), &m_Logger));

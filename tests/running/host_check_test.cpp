@@ -13,6 +13,7 @@
 #include "host/MarketReplica.h"
 #include "host/ReplicaCheck.h"
 #include "tests/l2bridge/NimbusDay.h"
+#include "tests/LibraryNames.h"
 #include "tests/running/RunningDay.h"
 
 namespace zephyr::running {
@@ -47,7 +48,7 @@ protected:
         const std::string ini = m_Folder.ReadFile(sampleday::kDriverIniFile);
         m_Folder.WriteFile(sampleday::kDriverIniFile, ini + "\r\n[Time]\r\n" + window);
         l2test::ClearNimbusEnvironment();
-        m_Folder.CopyIn(NIMBUS_SO_PATH, "nimbus.so");
+        m_Folder.CopyIn(NIMBUS_SO_PATH, zephyr::tests::ModuleFileName());
         // No market data file of its own: no codes, only market times, from 10:00:00 on.
         m_Folder.WriteFile("nimbus.ini", "[Feed]\nMktdt = ./data/\nRate = 100\nBatch = 10\nStartTime = 100000\n");
         HostClock::SetLocal(2015, 10, 7, hour, minute, 0);

@@ -3,10 +3,8 @@
 // 30-second level-2 silence rule all keep their pace across the wrap.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -32,10 +30,9 @@ protected:
     }
     // Overwrites the saved price table's first bytes in place (the driver keeps the file open).
     void ScribbleOnPriceTable() {
-        const int fd = open(m_Folder.Join("hkpricetb.dat").c_str(), O_WRONLY);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(write(fd, "XXXX", 4), 4);
-        close(fd);
+        std::fstream file(m_Folder.Join("hkpricetb.dat"), std::ios::in | std::ios::out | std::ios::binary);
+        ASSERT_TRUE(file.is_open());
+        ASSERT_TRUE(file.write("XXXX", 4).flush());
     }
     bool PriceTableSaved() const { return m_Folder.ReadFile("hkpricetb.dat").compare(0, 4, "RVPT") == 0; }
 };

@@ -2,7 +2,6 @@
 // splitting of the exchange's text files.
 #pragma once
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "portable/FileSystem.h"
 #include "tools/sampleday/Layout.h"
 #include "tools/sampleday/Output.h"
 #include "tools/sampleday/SampleDay.h"
@@ -20,11 +20,7 @@ namespace zephyr::sampleday::testing {
 
 class ScratchDir {
 public:
-    ScratchDir() {
-        char pattern[] = "/tmp/zephyr-sampleday-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        m_Path = made ? made : "";
-    }
+    ScratchDir() : m_Path(portable::MakeTemporaryFolder("zephyr-sampleday-")) {}
     ~ScratchDir() {
         std::error_code ec;
         if (!m_Path.empty()) std::filesystem::remove_all(m_Path, ec);
