@@ -6,11 +6,6 @@
 // push bond differ.
 #pragma once
 #include <benchmark/benchmark.h>
-#include <dirent.h>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -23,6 +18,9 @@
 #include "driver/Level2Connection.h"
 #include "foundation/MClock.h"
 #include "foundation/MLog.h"
+#include "portable/FileSystem.h"
+#include "portable/Library.h"
+#include "portable/LocalTime.h"
 #include "process/ProcessIO.h"
 #include "tools/sampleday/Layout.h"
 #include "tools/sampleday/SampleDay.h"
@@ -48,8 +46,9 @@ inline int64_t LocalSeconds(int year, int month, int day, int hour, int minute, 
     local.tm_hour = hour;
     local.tm_min = minute;
     local.tm_sec = second;
-    local.tm_isdst = -1;
-    return static_cast<int64_t>(mktime(&local));
+    int64_t seconds = -1;
+    portable::LocalSecondsOf(local, &seconds);
+    return seconds;
 }
 
 class Day {
@@ -57,20 +56,20 @@ public:
     Day(uint32_t shares, uint16_t push_bond)
         : m_Shares(shares), m_PushBond(push_bond), m_Clock(0, 1000), m_Config(&m_Logger, nullptr),
           m_Process(&m_Config, &m_Logger), m_Level2(&m_Process, &m_Config) {
-        setenv("TZ", "Asia/Hong_Kong", 1);
-        tzset();
+        portable::SetTimeZone("Asia/Hong_Kong");
         m_Clock.Set(LocalSeconds(2015, 10, 7, 10, 0, 0));
         m_Clock.Install();
-        char dir[] = "/tmp/zephyr-bench-XXXXXX";
-        m_Dir = mkdtemp(dir);
-        if (chdir(m_Dir.c_str()) != 0) std::perror("chdir");
+        m_Dir = portable::MakeTemporaryFolder("zephyr-bench-");
+        std::string error;
+        if (m_Dir.empty() || !portable::ChangeWorkingFolder(m_Dir, &error)) {
+            std::fprintf(stderr, "no working folder for the bench: %s\n", error.c_str());
+        }
         sampleday::Options options;
         options.date = kDate;
         options.seed = kDate;
         options.shares = shares;
         options.time = 95900;
         options.driverIni = true;
-        std::string error;
         if (!sampleday::WriteSampleDay(options, m_Dir, error)) std::fprintf(stderr, "%s\n", error.c_str());
         if (push_bond != 0) {
             FILE* ini = std::fopen((m_Dir + "/Zephyr.ini").c_str(), "ab");
@@ -79,7 +78,7 @@ public:
                 std::fclose(ini);
             }
         }
-        m_Config.SetLibraryFileName((m_Dir + "/Zephyr.so").c_str());
+        m_Config.SetLibraryFileName((m_Dir + "/Zephyr" + portable::LibrarySuffix()).c_str());
         m_Config.Start();
         m_Config.GetIndexConfig().LoadIndexConfig(m_Config);
         DriverWorkParams params;
@@ -93,8 +92,7 @@ public:
         m_Process.Stop();
         m_Config.Stop();
         MClock::SetSource(nullptr);
-        std::string command = "rm -rf '" + m_Dir + "'";
-        if (std::system(command.c_str()) != 0) std::perror("rm");
+        if (!portable::RemoveTree(m_Dir)) std::fprintf(stderr, "cannot remove %s\n", m_Dir.c_str());
     }
     Day(const Day&) = delete;
     Day& operator=(const Day&) = delete;
@@ -164,17 +162,12 @@ inline uint64_t SplitLinesAndFields(const char* text, size_t length) {
 
 // Every regular file below dir, recursively.
 inline void FilesBelow(const std::string& dir, std::vector<std::string>* out) {
-    DIR* d = opendir(dir.c_str());
-    if (d == nullptr) return;
-    while (dirent* e = readdir(d)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-        const std::string path = dir + "/" + e->d_name;
-        struct stat st;
-        if (stat(path.c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode)) FilesBelow(path, out);
-        else if (S_ISREG(st.st_mode)) out->push_back(path);
+    for (const std::string& name : portable::FolderEntries(dir)) {
+        const std::string path = dir + "/" + name;
+        const portable::PathKind kind = portable::KindOf(path);
+        if (kind == portable::PathKind::kFolder) FilesBelow(path, out);
+        else if (kind == portable::PathKind::kFile) out->push_back(path);
     }
-    closedir(d);
 }
 
 }  // namespace zephyr::bench

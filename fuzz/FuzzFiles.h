@@ -6,15 +6,13 @@
 #include <cstdlib>
 #include <string>
 
-#include <ftw.h>
-#include <unistd.h>
+#include "portable/FileSystem.h"
 
 namespace zephyr::fuzz {
 
 inline const std::string& Folder();
 
-inline int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
-inline void RemoveFolder() { nftw(Folder().c_str(), &RemoveEntry, 8, FTW_DEPTH | FTW_PHYS); }
+inline void RemoveFolder() { portable::RemoveTree(Folder()); }
 
 // A fresh folder below TMPDIR (or /dev/shm, or /tmp), made once per process and removed at its exit, with
 // its trailing '/'.
@@ -22,10 +20,11 @@ inline const std::string& Folder() {
     static const std::string folder = [] {
         // Memory-backed when there is such a folder: the readers' saves flush to the device.
         const char* base = getenv("TMPDIR");
-        if (base == nullptr || *base == '\0') base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::string pattern = std::string(base) + "/zephyr-fuzz-XXXXXX";
-        if (mkdtemp(&pattern[0]) == nullptr) abort();
-        return pattern + "/";
+        std::string made;
+        if (base == nullptr || *base == '\0') made = portable::MakeTemporaryFolder("zephyr-fuzz-", "/dev/shm");
+        if (made.empty()) made = portable::MakeTemporaryFolder("zephyr-fuzz-");
+        if (made.empty()) abort();
+        return made + "/";
     }();
     static const bool removed_at_exit = atexit(&RemoveFolder) == 0;
     (void)removed_at_exit;

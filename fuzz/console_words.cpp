@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "config/ConfigUnit.h"
 #include "console/ConsoleWriter.h"
 #include "console/DriverCommandHandler.h"
@@ -20,6 +18,8 @@
 #include "foundation/MDateTime.h"
 #include "foundation/MLog.h"
 #include "fuzz/FuzzFiles.h"
+#include "portable/FileSystem.h"
+#include "portable/Library.h"
 #include "process/ProcessIO.h"
 #include "tools/sampleday/SampleDay.h"
 
@@ -52,7 +52,8 @@ struct Driver {
 
     Driver() {
         clock.Install();
-        if (getcwd(home, sizeof home) == nullptr) abort();
+        home = portable::WorkingFolder();
+        if (home.empty()) abort();
         sampleday::Options day;
         day.date = 20151007;
         day.seed = 7;
@@ -64,7 +65,7 @@ struct Driver {
             fprintf(stderr, "sample day: %s\n", error.c_str());
             abort();
         }
-        config.SetLibraryFileName((fuzz::Folder() + "Zephyr.so").c_str());
+        config.SetLibraryFileName((fuzz::Folder() + "Zephyr" + portable::LibrarySuffix()).c_str());
         if (config.Start() != 1) abort();
         config.GetIndexConfig().LoadIndexConfig(config);
         DriverWorkParams params;
@@ -80,12 +81,12 @@ struct Driver {
     }
     // The driver reads its files relative to the working directory; libFuzzer reads its inputs
     // relative to the one it was started in.
-    bool Enter() const { return chdir(fuzz::Folder().c_str()) == 0; }
+    bool Enter() const { return portable::ChangeWorkingFolder(fuzz::Folder()); }
     void Leave() const {
-        if (chdir(home) != 0) abort();
+        if (!portable::ChangeWorkingFolder(home)) abort();
     }
 
-    char home[4096];
+    std::string home;
 };
 
 }  // namespace

@@ -11,12 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 #include "foundation/MException.h"
 #include "foundation/MIniFile.h"
 #include "foundation/MString.h"
 #include "fuzz/FuzzFiles.h"
+#include "portable/FileSystem.h"
 
 using namespace zephyr;
 
@@ -70,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // One change of its own, so that Save writes.
     if (first->WriteString(MString("fuzz"), MString("saved"), MString("yes")) != 1) return 0;
     if (first->Save() != 1 || first->IsModified()) abort();
-    if (access((path + ".tmp").c_str(), F_OK) == 0) abort();
+    if (portable::Exists(path + ".tmp")) abort();
     const std::string saved = fuzz::ReadWhole(path);
 
     std::unique_ptr<MIniFile> again = Read(path);
