@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "portable/platform/windows/SystemError.h"
 
 namespace zephyr::portable {
@@ -67,8 +69,9 @@ std::string MakeTemporaryFolder(const std::string& prefix, const std::string& ba
     const std::string parent = base.empty() ? TemporaryBase() : base;
     for (int attempt = 0; attempt < 1000; ++attempt) {
         char name[64];
-        wsprintfA(name, "%lx%lx%lx", GetCurrentProcessId(), GetTickCount(),
-                  static_cast<unsigned long>(InterlockedIncrement(&counter)));
+        std::snprintf(name, sizeof name, "%lx%lx%lx", static_cast<unsigned long>(GetCurrentProcessId()),
+                      static_cast<unsigned long>(GetTickCount()),
+                      static_cast<unsigned long>(InterlockedIncrement(&counter)));
         const std::string path = parent + "/" + prefix + name;
         if (CreateDirectoryA(path.c_str(), nullptr) != 0) return path;
         if (GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
