@@ -47,7 +47,8 @@ int32_t PriceTableFile::Load(PriceTable& table) {
 }
 
 int32_t PriceTableFile::Save(const PriceTable& table) {
-    if (!m_File.IsOpen()) return -10;
+    // A file let go around an earlier replacement (Windows) and not opened again is opened now.
+    if (!m_File.IsOpen() && (m_Path.IsEmpty() || m_File.Open(m_Path.GetData(), kMode) < 1)) return -10;
     StoreLe<uint32_t>(m_Header + 8, static_cast<uint32_t>(MDateTime::Current().GetDate()));
     uint8_t bytes[sizeof(PriceTable)];
     EncodeRecord(table, bytes);
@@ -58,12 +59,13 @@ int32_t PriceTableFile::Save(const PriceTable& table) {
     if (out.File().Write(bytes, sizeof bytes) != static_cast<int32_t>(sizeof bytes)) return -13;
     if (out.Flush() < 1) return -14;
 #if defined(_WIN32)
-    // Windows renames over no file that a handle holds open, shared for deleting or not: the
-    // open file is let go for the rename and opened again after it.
+    // Windows renames over no file that a handle holds open: the open file is let go for the
+    // rename and opened again after it (the new file, or the old one when the rename failed).
+    // A reopen that fails does not undo a save that went through; the next save tries again.
     m_File.Close();
     const int32_t renamed = out.Rename();
-    const int32_t reopened = m_File.Open(m_Path.GetData(), kMode);
-    if (renamed < 1 || reopened < 1) return -15;
+    m_File.Open(m_Path.GetData(), kMode);
+    if (renamed < 1) return -15;
 #else
     if (out.Rename() < 1) return -15;
 #endif

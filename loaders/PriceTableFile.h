@@ -37,7 +37,7 @@ public:
     int32_t Load(PriceTable& table);
     // Writes header and table as the whole new file: 960; -10 not open; -11 the new file cannot
     // be created; -12 header not written whole; -13 table not written whole; -14 not flushed;
-    // -15 not renamed over the old file (on Windows also: not opened again after it).
+    // -15 not renamed over the old file.
     int32_t Save(const PriceTable& table);
 
 private:

@@ -340,7 +340,14 @@ TEST_F(ProcessIOTest, FailedPriceTableSaveKeepsTheOldFile) {
                 result = m_Process->SavePriceTable();
                 fired = faults.Fired();
             }
-            if (!fired) {  // past the save's last call of that kind: it went through
+#if defined(_WIN32)
+            // Windows opens the saved file again after replacing it; a failure there does not undo
+            // the save (the next save opens it).
+            const bool went_through = !fired || (operation == Operation::kOpen && result == 960);
+#else
+            const bool went_through = !fired;
+#endif
+            if (went_through) {  // past the save's last call of that kind: it went through
                 EXPECT_EQ(result, 960);
                 const std::string now = m_Folder.ReadFile("hkpricetb.dat");
                 EXPECT_TRUE(now.size() == 976u && now != saved);
