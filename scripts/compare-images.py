@@ -13,7 +13,7 @@ def parts(data):
     at = 0
     while at < len(data):
         end = data.index(b"\n", at)
-        name, size, count = data[at:end].decode().split()
+        name, size, count = data[at:end].decode().rsplit(None, 2)
         size, count = int(size), int(count)
         at = end + 1
         yield name, size, [data[at + i * size:at + (i + 1) * size] for i in range(count)]

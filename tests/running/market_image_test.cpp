@@ -51,6 +51,15 @@ TEST_F(MarketImageTest, AFixedDayWithAFiniteFeedPullsTheSameMarketEveryTime) {
     // The feed has ended once the module says so; every push it made was taken in its call.
     ASSERT_TRUE(WaitUntil([] { return !Host().LogsContaining("feed ended after").empty(); }, 10000))
         << Host().LogDump();
+    // The session status file is read by the processing thread's pass of each second: the clock
+    // moves on until that pass has filled the product status of the first share.
+    ASSERT_TRUE(TickUntil([&] {
+        MarketImage image;
+        std::string ignored;
+        if (hostkit::PullMarketImage(*m_Driver, 8192, &image, &ignored) != hostkit::PullResult::kPulled) return false;
+        const hostkit::RecordBlock& status = image.Of(hostkit::Table::kProductStatus);
+        return status.Count() > 0 && status.At(0)[6] != 0;
+    }, 3)) << Host().LogDump();
 
     MarketImage first;
     MarketImage second;
