@@ -26,6 +26,8 @@ StatusUnit::StatusUnit(ProcessIO* process, ConfigUnit* config, MLogger* logger)
     if (m_Process != nullptr) m_Process->SetReferenceDataEvent(&m_ReferenceDataEvent);
 }
 
+StatusUnit::~StatusUnit() { m_Thread.StopThread(kStopWaitMs); }
+
 int32_t StatusUnit::Start() {
     if (m_Thread.StartThread("状态线程", &StatusThread, this, true) < 0 && m_Logger != nullptr) {
         m_Logger->Write(kLogError, kModule, "状态线程创建失败");

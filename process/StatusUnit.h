@@ -33,6 +33,8 @@ public:
 
     // Makes the status unit's reference-data event the one the processing unit signals.
     StatusUnit(ProcessIO* process, ConfigUnit* config, MLogger* logger);
+    // Stops the thread before the members it uses are gone (a library unloaded without a stop).
+    ~StatusUnit();
     StatusUnit(const StatusUnit&) = delete;
     StatusUnit& operator=(const StatusUnit&) = delete;
 
