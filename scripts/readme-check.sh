@@ -16,7 +16,7 @@ trap 'rm -rf "$scratch"' EXIT
 
 # 1. The demo's JSON, alone on stdout.
 status=0
-ZEPHYR_BUILD=$build ./scripts/demo.sh --json --seconds 3 --shares 300 --no-console --dir "$scratch/demo" \
+ZEPHYR_ARCH=x64 ZEPHYR_BUILD=$build ./scripts/demo.sh --json --seconds 3 --shares 300 --no-console --dir "$scratch/demo" \
   </dev/null >"$scratch/demo.json" 2>"$scratch/demo.err" || status=$?
 if ! python3 -m json.tool "$scratch/demo.json" >/dev/null; then
   tail -n 20 "$scratch/demo.err"
