@@ -1,10 +1,10 @@
 # Which product build the demo and the soak run use. Sourced; sets ZEPHYR_BUILD_DIR after
 # configuring it, and ZEPHYR_WINE: "" for a Linux build, else the Wine loader that runs the
-# Windows build's programs (wine64 for win64; wine for win32, whose 32-bit loader runs through
-# the emulator where the kernel runs no 32-bit programs). ZEPHYR_BUILD names another folder of
-# the same architecture.
+# Windows build's programs (scripts/wine.sh). ZEPHYR_BUILD names another folder of the same
+# architecture.
 #   zephyr_choose_build x64|i386|win64|win32
 . "$(dirname "${BASH_SOURCE[0]}")/i386.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
 
 zephyr_choose_build() {
   local arch=$1
@@ -24,18 +24,11 @@ zephyr_choose_build() {
         -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
       ;;
     win64|win32)
-      if [ "$arch" = win64 ]; then
-        ZEPHYR_WINE=/usr/lib/wine/wine64
-      elif ! i386_runs; then
-        echo "ZEPHYR_ARCH=win32: Wine's 32-bit loader cannot run on this machine ($I386_REASON)" >&2
-        exit 1
-      else
-        ZEPHYR_WINE=/usr/lib/wine/wine
-      fi
-      if ! [ -x "$ZEPHYR_WINE" ]; then
-        echo "ZEPHYR_ARCH=$arch: $ZEPHYR_WINE is not installed (scripts/setup.sh installs Wine)" >&2
+      if ! wine_loader "$arch"; then
+        echo "ZEPHYR_ARCH=$arch: Wine cannot run its programs on this machine ($WINE_REASON)" >&2
         exit 1
       fi
+      ZEPHYR_WINE=$WINE_LOADER
       ZEPHYR_BUILD_DIR=${ZEPHYR_BUILD:-build/$arch}
       cmake -S . -B "$ZEPHYR_BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="cmake/$arch.cmake" \
         -DCMAKE_BUILD_TYPE=Release >/dev/null

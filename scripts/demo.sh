@@ -32,12 +32,8 @@ cleanup() {
   rm -rf "$logs"
 }
 trap cleanup EXIT
-wine_env=(env "WINEPREFIX=$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=")
-if ! "${wine_env[@]}" /usr/lib/wine/wine64 wineboot -i >"$logs/wineboot.log" 2>&1 </dev/null; then
-  tail -n 20 "$logs/wineboot.log" >&2
-  echo "demo: Wine could not prepare its prefix $prefix" >&2
-  exit 1
-fi
+wine_use "$prefix"
+wine_boot "$logs/wineboot.log" || exit 1
 : >"$logs/out"
 : >"$logs/err"
 sleep 100000 &
@@ -48,9 +44,9 @@ tail -s 0.2 -n +1 -f --pid="$keeper" "$logs/err" >&2 &
 shown_err=$!
 trap ':' INT
 status=0
-"${wine_env[@]}" "$ZEPHYR_WINE" "$ZEPHYR_BUILD_DIR/host/zephyr-host.exe" demo "$@" \
+"${WINE_ENV[@]}" "$ZEPHYR_WINE" "$ZEPHYR_BUILD_DIR/host/zephyr-host.exe" demo "$@" \
   >"$logs/out" 2>"$logs/err" || status=$?
-"${wine_env[@]}" wineserver -k >/dev/null 2>&1 || true
+wine_stop
 # The shown copies read to the end, then stop.
 kill "$keeper" 2>/dev/null || true
 wait "$shown_out" "$shown_err" 2>/dev/null || true

@@ -21,6 +21,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 . scripts/i386.sh
+. scripts/wine.sh
 
 jobs=$(nproc)
 all_stages="i386 i386-fallback x64 win64 win32 x64-asan fuzz x64-tsan"
@@ -98,14 +99,14 @@ fi
 # The Windows stages: the product and the test programs built with mingw-w64, their PE files
 # checked (scripts/pe-check.sh), then each test program run once under Wine with all its cases
 # (a 32-bit Windows process costs about a minute to start where it runs through the emulator).
-# Wine keeps a private prefix under build/; its background services inherit the output of the
-# program that started them, so everything goes to files, and the prefix's wineserver is
-# stopped at the end.
+# Wine (scripts/wine.sh) keeps a private prefix under build/; its background services inherit
+# the output of the program that started them, so everything goes to files, and the prefix's
+# wineserver is stopped at the end.
 windows_stage() {  # win64 | win32
-  local name=$1 arch loader
+  local name=$1 arch
   case $name in
-    win64) arch=x86-64; loader=/usr/lib/wine/wine64 ;;
-    win32) arch=i386; loader=wine ;;
+    win64) arch=x86-64 ;;
+    win32) arch=i386 ;;
   esac
   configure_and_build "$name" -DCMAKE_TOOLCHAIN_FILE="cmake/$name.cmake" -DCMAKE_BUILD_TYPE=Release
   local programs
@@ -115,30 +116,19 @@ windows_stage() {  # win64 | win32
   mapfile -t built < <(find "build/$name" -path "build/$name/CMakeFiles" -prune -o \
     \( -name '*.dll' -o -name '*.exe' \) ! -path "build/$name/Zephyr.dll" -type f -print | sort)
   scripts/pe-check.sh "$arch" "build/$name/Zephyr.dll" "${built[@]}"
-  if [ "$name" = win32 ]; then
-    local why=""
-    if ! i386_runs; then
-      why=$I386_REASON
-    elif ! [ -x /usr/lib/wine/wine ]; then
-      why="Wine's 32-bit loader is not installed (wine32:i386)"
-    fi
-    if [ -n "$why" ]; then
-      echo "win32: built and checked, tests NOT run: $why"
-      not_run+=("win32 tests ($why)")
-      return
-    fi
+  if ! wine_loader "$name"; then
+    # 32-bit programs may be beyond this machine; Wine's 64-bit loader is installed by setup.sh.
+    [ "$name" = win32 ] || { echo "$name: $WINE_REASON"; exit 1; }
+    echo "win32: built and checked, tests NOT run: $WINE_REASON"
+    not_run+=("win32 tests ($WINE_REASON)")
+    return
   fi
   echo "=== test $name"
   # Wine names this machine's root Z:.
   rm -f "$(market_image "$name")"
-  local wine_env=(env "WINEPREFIX=$PWD/build/wineprefix${name#win}" WINEDEBUG=-all
-    WINEDLLOVERRIDES="mscoree,mshtml=" TZ=Asia/Hong_Kong "ZEPHYR_MARKET_IMAGE=Z:$(market_image "$name")")
-  # The first start makes the prefix (64-bit, for both stages); later ones find it made.
-  if ! "${wine_env[@]}" /usr/lib/wine/wine64 wineboot -i >"build/$name/wineboot.log" 2>&1 </dev/null; then
-    tail -n 20 "build/$name/wineboot.log"
-    echo "$name: Wine could not prepare its prefix"
-    exit 1
-  fi
+  wine_use "$PWD/build/wineprefix${name#win}" TZ=Asia/Hong_Kong "ZEPHYR_MARKET_IMAGE=Z:$(market_image "$name")"
+  # The first start makes the prefix; later ones find it made.
+  wine_boot "build/$name/wineboot.log" || exit 1
   # $jobs programs at a time (a start through the emulator keeps a core busy for its minute);
   # each writes its output and then its exit status to files, read in order once all are done.
   local program log running=0 failed=0
@@ -149,7 +139,7 @@ windows_stage() {  # win64 | win32
       wait -n || true
       running=$((running - 1))
     fi
-    { if timeout 1800 "${wine_env[@]}" "$loader" "$program" >"$log" 2>&1 </dev/null; then
+    { if timeout 1800 "${WINE_ENV[@]}" "$WINE_LOADER" "$program" >"$log" 2>&1 </dev/null; then
         echo 0; else echo $?; fi >"$log.status"; } &
     running=$((running + 1))
   done
@@ -164,7 +154,7 @@ windows_stage() {  # win64 | win32
       failed=1
     fi
   done
-  "${wine_env[@]}" wineserver -k || true
+  wine_stop
   [ $failed -eq 0 ] || { echo "$name: test programs failed"; exit 1; }
   images+=("$name=$(market_image "$name")")
   if [ "$name" = win32 ]; then
