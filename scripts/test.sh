@@ -99,9 +99,9 @@ fi
 # The Windows stages: the product and the test programs built with mingw-w64, their PE files
 # checked (scripts/pe-check.sh), then each test program run once under Wine with all its cases
 # (a 32-bit Windows process costs about a minute to start where it runs through the emulator).
-# Wine (scripts/wine.sh) keeps a private prefix under build/; its background services inherit
-# the output of the program that started them, so everything goes to files, and the prefix's
-# wineserver is stopped at the end.
+# Wine (scripts/wine.sh) keeps one private prefix under build/, 64-bit, for both stages: they run
+# one after the other and each stops the prefix's wineserver at its end. Wine's background
+# services inherit the output of the program that started them, so everything goes to files.
 windows_stage() {  # win64 | win32
   local name=$1 arch
   case $name in
@@ -126,8 +126,8 @@ windows_stage() {  # win64 | win32
   echo "=== test $name"
   # Wine names this machine's root Z:.
   rm -f "$(market_image "$name")"
-  wine_use "$PWD/build/wineprefix${name#win}" TZ=Asia/Hong_Kong "ZEPHYR_MARKET_IMAGE=Z:$(market_image "$name")"
-  # The first start makes the prefix; later ones find it made.
+  wine_use "$PWD/build/wineprefix" TZ=Asia/Hong_Kong "ZEPHYR_MARKET_IMAGE=Z:$(market_image "$name")"
+  # The first stage makes the prefix; the other finds it made.
   wine_boot "build/$name/wineboot.log" || exit 1
   # $jobs programs at a time (a start through the emulator keeps a core busy for its minute);
   # each writes its output and then its exit status to files, read in order once all are done.
