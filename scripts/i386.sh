@@ -37,9 +37,13 @@ i386_runs() {
 
 i386_registered() { [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; }
 
+# Whether i386 programs run through the emulator (after a successful i386_runs): each start
+# then costs far more than a native one.
+i386_emulated() { i386_registered && grep -q enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; }
+
 # How i386 programs run here, for the scripts' closing lines (after a successful i386_runs).
 i386_how() {
-  if i386_registered && grep -q enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
+  if i386_emulated; then
     echo "through qemu-i386-static"
   else
     echo "natively"

@@ -102,6 +102,17 @@ fi
 # Wine (scripts/wine.sh) keeps one private prefix under build/, 64-bit, for both stages: they run
 # one after the other and each stops the prefix's wineserver at its end. Wine's background
 # services inherit the output of the program that started them, so everything goes to files.
+# Where 32-bit programs run only through the emulator, a 32-bit Windows process takes about a
+# minute to start, so the win32 stage leaves out the cases that start programs of their own
+# (through _popen and cmd.exe): with them its programs would run for hours. They run in win64 and
+# the Linux stages. A case that starts a program goes here.
+win32_emulated_left_out=(
+  'HongKongTime.FirstReadTakesTheHostsClock'  # runs its own test program again, alone
+  'HostDemo.*' 'HostOptions.*' 'HostRun.*'     # run zephyr-host.exe
+  'ConsoleGuide.TheHostsConsoleShowsThemAroundTheDriversAnswers'
+  'DriverLevel2Test.*' 'Level2FeedTest.*'      # write their day with zephyr-sampleday.exe
+)
+
 windows_stage() {  # win64 | win32
   local name=$1 arch
   case $name in
@@ -129,6 +140,15 @@ windows_stage() {  # win64 | win32
   wine_use "$PWD/build/wineprefix" TZ=Asia/Hong_Kong "ZEPHYR_MARKET_IMAGE=Z:$(market_image "$name")"
   # The first stage makes the prefix; the other finds it made.
   wine_boot "build/$name/wineboot.log" || exit 1
+  local filter=()
+  if [ "$name" = win32 ] && i386_emulated; then
+    filter=("--gtest_filter=-$(IFS=:; echo "${win32_emulated_left_out[*]}")")
+    local left_out="win32 cases that start programs (${win32_emulated_left_out[*]}): 32-bit programs"
+    left_out+=" run here only through qemu-i386-static, where each 32-bit Windows process takes about"
+    left_out+=" a minute to start; they run in win64 and the Linux stages"
+    echo "$left_out"
+    not_run+=("$left_out")
+  fi
   # $jobs programs at a time (a start through the emulator keeps a core busy for its minute);
   # each writes its output and then its exit status to files, read in order once all are done.
   local program log running=0 failed=0
@@ -139,7 +159,7 @@ windows_stage() {  # win64 | win32
       wait -n || true
       running=$((running - 1))
     fi
-    { if timeout 1800 "${WINE_ENV[@]}" "$WINE_LOADER" "$program" >"$log" 2>&1 </dev/null; then
+    { if timeout 1800 "${WINE_ENV[@]}" "$WINE_LOADER" "$program" "${filter[@]}" >"$log" 2>&1 </dev/null; then
         echo 0; else echo $?; fi >"$log.status"; } &
     running=$((running + 1))
   done
