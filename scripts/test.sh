@@ -3,7 +3,7 @@
 #   i386            the 32-bit product build and the whole suite (through the emulator where the
 #                   kernel runs no 32-bit programs; compiled only, and said so, where neither works)
 #   i386-fallback   the same script forced to find no 32-bit support must still build the i386
-#                   stage and say in one line that its tests were not run
+#                   and win32 stages and say in one line each that their tests were not run
 #   x64             the native 64-bit product build (Release) and the whole suite, then the
 #                   README's demo JSON and own-folder recipe as written (scripts/readme-check.sh)
 #   win64           the 64-bit Windows build (mingw-w64): PE checks, then each test program run
@@ -70,9 +70,10 @@ if wanted i386; then
   stage_took i386
 fi
 
+# The forced run builds build/win32 too; the win32 stage later finds it built.
 if wanted i386-fallback; then
   echo "=== i386-fallback"
-  out=$(ZEPHYR_FORCE_NO_I386=1 ZEPHYR_STAGES=i386 bash scripts/test.sh 2>&1) ||
+  out=$(ZEPHYR_FORCE_NO_I386=1 ZEPHYR_STAGES="i386 win32" bash scripts/test.sh 2>&1) ||
     { echo "$out" | tail -n 20; echo "i386-fallback: the forced run failed"; exit 1; }
   if ! grep -q '^i386: built, tests NOT run: ZEPHYR_FORCE_NO_I386 is set$' <<<"$out" ||
      grep -q '^=== test i386' <<<"$out"; then
@@ -80,7 +81,13 @@ if wanted i386-fallback; then
     echo "i386-fallback: the forced run did not say plainly that the i386 tests were not run"
     exit 1
   fi
-  echo "i386-fallback: builds, skips the tests and says so"
+  if ! grep -q '^win32: built and checked, tests NOT run: ZEPHYR_FORCE_NO_I386 is set$' <<<"$out" ||
+     grep -q '^=== test win32' <<<"$out"; then
+    echo "$out" | tail -n 20
+    echo "i386-fallback: the forced run did not say plainly that the win32 tests were not run"
+    exit 1
+  fi
+  echo "i386-fallback: i386 and win32 build, skip their tests and say so"
   ran+=("i386-fallback")
   stage_took i386-fallback
 fi
