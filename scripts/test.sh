@@ -9,8 +9,9 @@
 #   win64           the 64-bit Windows build (mingw-w64): PE checks, then each test program run
 #                   once, all its cases in one process, under wine64
 #   win32           the 32-bit Windows build, the same under wine (its 32-bit loader runs through
-#                   the emulator where the kernel runs no 32-bit programs; compiled and checked
-#                   only, and said so, where 32-bit programs cannot run at all)
+#                   the emulator where the kernel runs no 32-bit programs, and then without the
+#                   cases that start programs, said so; compiled and checked only, and said so,
+#                   where 32-bit programs cannot run at all)
 #   x64-asan        64-bit ASan+UBSan build and the whole suite
 #   fuzz            clang libFuzzer targets, a short run each
 #   x64-tsan        64-bit ThreadSanitizer build of the threaded test programs
