@@ -17,14 +17,14 @@ case $arch in
   *) usage ;;
 esac
 
-exports="BeginDriverWork EndDriverWork GetDataFrameCount GetDllVersion GetDriverBaseInfo
-GetDriverStatusInfo GetMarketInfo GetOneDataFrame IsDriverWorking"
+# The nine exports in sorted order, as the export table's names are compared below.
+exports=(BeginDriverWork EndDriverWork GetDataFrameCount GetDllVersion GetDriverBaseInfo
+  GetDriverStatusInfo GetMarketInfo GetOneDataFrame IsDriverWorking)
+want="${exports[*]} "
 # DLLs of Windows itself, lower case; api-ms-win-* (the universal C runtime's API sets) too.
-system_dlls=" kernel32.dll kernelbase.dll ntdll.dll msvcrt.dll ucrtbase.dll bcrypt.dll advapi32.dll
-user32.dll gdi32.dll shell32.dll shlwapi.dll ole32.dll oleaut32.dll ws2_32.dll crypt32.dll
-secur32.dll userenv.dll version.dll winmm.dll psapi.dll dbghelp.dll rpcrt4.dll iphlpapi.dll "
-# One line with a space around every name (the line ends above would hide the first of a line).
-system_dlls=" $(tr '\n' ' ' <<<"$system_dlls") "
+system_dlls=(kernel32.dll kernelbase.dll ntdll.dll msvcrt.dll ucrtbase.dll bcrypt.dll advapi32.dll
+  user32.dll gdi32.dll shell32.dll shlwapi.dll ole32.dll oleaut32.dll ws2_32.dll crypt32.dll
+  secur32.dll userenv.dll version.dll winmm.dll psapi.dll dbghelp.dll rpcrt4.dll iphlpapi.dll)
 
 failed=0
 file_failed=0
@@ -59,7 +59,6 @@ for file in "$@"; do
       addresses=$(awk '/^Export Address Table -- Ordinal Base/ {on=1; next}
                        on && NF == 0 {on=0}
                        on && /^[[:space:]]*\[/ {n++} END {print n+0}' <<<"$dump")
-      want=$(tr -s ' \n' '  ' <<<"$exports" | sed 's/ *$/ /')
       if [ "$names" != "$want" ] || [ "$addresses" != 9 ]; then
         fail "$name" "exports [${names% }] ($addresses addresses), not exactly the nine"
       else
@@ -72,7 +71,7 @@ for file in "$@"; do
     lower=$(tr '[:upper:]' '[:lower:]' <<<"$dll")
     case $lower in
       api-ms-win-*) ;;
-      *) [[ "$system_dlls" == *" $lower "* ]] || fail "$name" "imports $dll, not a Windows system DLL" ;;
+      *) [[ " ${system_dlls[*]} " == *" $lower "* ]] || fail "$name" "imports $dll, not a Windows system DLL" ;;
     esac
   done
   [ $file_failed -eq 1 ] || echo "pe-check: $name: $summary, imports ${imports% }"
