@@ -119,6 +119,7 @@ win32_emulated_left_out=(
   'HostDemo.*' 'HostOptions.*' 'HostRun.*'     # run zephyr-host.exe
   'ConsoleGuide.TheHostsConsoleShowsThemAroundTheDriversAnswers'
   'DriverLevel2Test.*' 'Level2FeedTest.*'      # write their day with zephyr-sampleday.exe
+  'ChildProcess.*'                             # runs zephyr-sampleday.exe once per argument
 )
 
 windows_stage() {  # win64 | win32
