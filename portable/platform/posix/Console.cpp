@@ -66,6 +66,8 @@ void CatchStopRequests(StopHandler handler) {
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = &OnSignal;
+    // Reads and waits elsewhere in the process (the output forwarding) go on after the handler.
+    action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }

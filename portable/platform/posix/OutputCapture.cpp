@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace zephyr::portable {
 
 OutputCapture::~OutputCapture() {
@@ -27,7 +29,11 @@ FILE* OutputCapture::Original() {
 }
 
 long OutputCapture::Read(char* bytes, size_t size) {
-    const ssize_t n = read(m_Reader, bytes, size);
+    ssize_t n;
+    // A signal caught while waiting (the stop request) is no end of the output.
+    do {
+        n = read(m_Reader, bytes, size);
+    } while (n < 0 && errno == EINTR);
     return n < 0 ? 0 : static_cast<long>(n);
 }
 
