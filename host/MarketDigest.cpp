@@ -48,6 +48,11 @@ const char* DigestCheckText(DigestCheck check) {
     return "?";
 }
 
+bool DigestOk(DigestCheck check) {
+    return check == DigestCheck::kMatchesAfterStart || check == DigestCheck::kMatchesAfterReinit ||
+           check == DigestCheck::kUnknownPrevious;
+}
+
 std::string HexBytes(const std::string& bytes) {
     static const char kHex[] = "0123456789abcdef";
     std::string out;

@@ -27,6 +27,9 @@ enum class DigestCheck {
 DigestCheck CheckMarketDigest(const MarketImage& image, const std::string& previous,
                               bool previous_known = true);
 const char* DigestCheckText(DigestCheck check);
+// No fault found in the digest: it matches, or this host cannot check it (kUnknownPrevious, a
+// limit of the host, not a fault of the driver; DigestCheckText tells the two apart).
+bool DigestOk(DigestCheck check);
 std::string HexBytes(const std::string& bytes);
 
 }  // namespace zephyr::hostkit

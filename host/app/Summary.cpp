@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "host/GbkText.h"
+#include "host/MarketDigest.h"
 #include "host/app/Terminal.h"
 #include "host/app/Verdict.h"
 #include "portable/Process.h"
@@ -47,10 +48,6 @@ std::string Json(const std::string& text) {
 }
 
 const char* Bool(bool value) { return value ? "true" : "false"; }
-
-bool DigestOk(hostkit::DigestCheck check) {
-    return check == hostkit::DigestCheck::kMatchesAfterStart || check == hostkit::DigestCheck::kMatchesAfterReinit;
-}
 
 std::string Category(const std::string& record) {
     return hostkit::GbkToUtf8(Field(record.data(), 8));
@@ -260,8 +257,8 @@ void PrintJsonSummary(FILE* out, const SessionOptions& options, const SessionRes
         fprintf(out, "%s%s", i > 0 ? ", " : "", Json(c.samples[i].where + ": " + c.samples[i].detail).c_str());
     }
     fprintf(out, "],\n    \"digest\": %s, \"digest_ok\": %s, \"pull_digest_ok\": %s, \"digest_check\": %s},\n",
-            Json(c.digest_hex).c_str(), Bool(c.done && DigestOk(c.replica_digest)),
-            Bool(c.done && DigestOk(c.pull_digest)), Json(hostkit::DigestCheckText(c.replica_digest)).c_str());
+            Json(c.digest_hex).c_str(), Bool(c.done && hostkit::DigestOk(c.replica_digest)),
+            Bool(c.done && hostkit::DigestOk(c.pull_digest)), Json(hostkit::DigestCheckText(c.replica_digest)).c_str());
     fprintf(out, "  \"prices\": \"thousandths of the currency unit (1234 is 1.234)\",\n  \"movers\": [");
     const std::vector<Mover> movers = BiggestMovers(image, 5);
     for (size_t i = 0; i < movers.size(); ++i) {

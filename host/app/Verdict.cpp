@@ -3,17 +3,9 @@
 #include <string>
 
 #include "host/GbkText.h"
+#include "host/MarketDigest.h"
 
 namespace zephyr::hostapp {
-
-namespace {
-
-bool DigestOk(hostkit::DigestCheck check) {
-    return check == hostkit::DigestCheck::kMatchesAfterStart || check == hostkit::DigestCheck::kMatchesAfterReinit ||
-           check == hostkit::DigestCheck::kUnknownPrevious;
-}
-
-}  // namespace
 
 Verdict SessionResult::Judge(const SessionOptions& options, std::vector<std::string>* why) const {
     std::vector<std::string> ignored;
@@ -26,7 +18,7 @@ Verdict SessionResult::Judge(const SessionOptions& options, std::vector<std::str
     const size_t before = said.size();
     if (live_check_failures > 0) said.push_back(std::to_string(live_check_failures) + " live check(s) found differences");
     if (final_check.done && !final_check.replica_equals_pull) said.push_back("the replica differs from the final pull");
-    if (final_check.done && !DigestOk(final_check.replica_digest)) said.push_back("the market digest does not check");
+    if (final_check.done && !hostkit::DigestOk(final_check.replica_digest)) said.push_back("the market digest does not check");
     if (final_check.pull_broken) said.push_back(final_check.note);
     if (counters.bad_pushes > 0) said.push_back(std::to_string(counters.bad_pushes) + " push(es) not understood");
     if (said.size() > before) return Verdict::kDifference;

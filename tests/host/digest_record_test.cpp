@@ -45,6 +45,13 @@ TEST(MarketDigest, CoversMarketCategoriesCodesAndPricesOnly) {
     EXPECT_EQ(CheckMarketDigest(image, ""), DigestCheck::kDiffers);
     EXPECT_EQ(CheckMarketDigest(image, "", false), DigestCheck::kUnknownPrevious);
     EXPECT_EQ(CheckMarketDigest(MarketImage(), ""), DigestCheck::kNoImage);
+
+    // The verdict and the summary's digest_ok: a digest the host cannot check is no fault.
+    EXPECT_TRUE(DigestOk(DigestCheck::kMatchesAfterStart));
+    EXPECT_TRUE(DigestOk(DigestCheck::kMatchesAfterReinit));
+    EXPECT_TRUE(DigestOk(DigestCheck::kUnknownPrevious));
+    EXPECT_FALSE(DigestOk(DigestCheck::kDiffers));
+    EXPECT_FALSE(DigestOk(DigestCheck::kNoImage));
 }
 
 TEST(PushRecordFile, KeepsEveryPushAsReceived) {
