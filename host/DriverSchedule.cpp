@@ -100,6 +100,13 @@ uint32_t DateOf(const tm& local) {
 
 int32_t TimeOf(const tm& local) { return local.tm_hour * 10000 + local.tm_min * 100 + local.tm_sec; }
 
+// A listed day as the driver reads it: blanks, optional sign and digits; anything that is not a
+// number in 0..99 (past the integers' range too) is 0.
+uint32_t DayNumber(const std::string& piece) {
+    const long day = std::strtol(piece.c_str(), nullptr, 10);
+    return day >= 0 && day <= 99 ? static_cast<uint32_t>(day) : 0;
+}
+
 // Listed dates of the holiday file: sections "zephyr.YYYY" of the decade of `year`.
 void ReadHolidays(const std::string& path, int year, std::vector<uint32_t>* dates) {
     Sections sections;
@@ -123,7 +130,7 @@ void ReadHolidays(const std::string& path, int year, std::vector<uint32_t>* date
             std::stringstream list(*days);
             std::string day;
             while (std::getline(list, day, ',') && dates->size() < 120) {
-                dates->push_back(static_cast<uint32_t>(section_year * 10000 + month * 100 + std::atoi(day.c_str())));
+                dates->push_back(static_cast<uint32_t>(section_year * 10000 + month * 100 + DayNumber(day)));
             }
         }
     }

@@ -39,4 +39,16 @@ TEST(DriverSchedule, ReadsTheWindowAsTheDriverReadsIt) {
     }
 }
 
+// Listed days outside 0..99 are day 0 for the driver, not days of the following months.
+TEST(DriverSchedule, ReadsHolidayDaysAsTheDriverReadsThem) {
+    ScratchFolder folder;
+    folder.WriteFile("days.ini", "[zephyr.2026]\n01 = 1, -3,101 , 28,99999999999\n02 = x7\n");
+    folder.WriteFile("Zephyr.ini", "[Other]\nHoliday = " + folder.Join("days.ini") + "\n");
+    const int64_t june_2026 = 1781496000;  // 2026-06-15 04:00 UTC
+    const DriverSchedule schedule =
+        DriverSchedule::ForDriver(folder.Join(std::string("Zephyr") + zephyr::portable::LibrarySuffix()), june_2026);
+    const std::vector<uint32_t> expected = {20260101, 20260100, 20260100, 20260128, 20260100, 20260200};
+    EXPECT_EQ(schedule.holidays, expected);
+}
+
 }  // namespace
