@@ -139,12 +139,23 @@ void ReadHolidays(const std::string& path, int year, std::vector<uint32_t>* date
 }  // namespace
 
 std::string DriverSchedule::IniPathFor(const std::string& driver_path) {
-    const std::string suffix = portable::LibrarySuffix();
-    if (driver_path.size() > suffix.size() &&
-        driver_path.compare(driver_path.size() - suffix.size(), suffix.size(), suffix) == 0) {
-        return driver_path.substr(0, driver_path.size() - suffix.size()) + ".ini";
+#if defined(_WIN32)
+    constexpr SuffixCut kCut = SuffixCut::kFirst;
+#else
+    constexpr SuffixCut kCut = SuffixCut::kTrailing;
+#endif
+    return IniPathFor(driver_path, portable::LibrarySuffix(), kCut);
+}
+
+std::string DriverSchedule::IniPathFor(const std::string& driver_path, const std::string& suffix, SuffixCut cut) {
+    if (suffix.empty() || driver_path.size() <= suffix.size()) return std::string();
+    size_t at = driver_path.size() - suffix.size();
+    if (cut == SuffixCut::kFirst) {
+        at = driver_path.find(suffix, 1);
+    } else if (driver_path.compare(at, suffix.size(), suffix) != 0) {
+        at = std::string::npos;
     }
-    return std::string();
+    return at == std::string::npos ? std::string() : driver_path.substr(0, at) + ".ini";
 }
 
 DriverSchedule DriverSchedule::ForDriver(const std::string& driver_path, int64_t now) {

@@ -30,7 +30,14 @@ struct DriverSchedule {
     // The driver's ini for `driver_path`; the holiday file is read relative to the working
     // directory, as the driver reads it. `now` (seconds since 1970) picks the decade.
     static DriverSchedule ForDriver(const std::string& driver_path, int64_t now);
+    // The driver's ini: the library's name cut at the suffix, ".ini" in its place; "" when the
+    // name holds the suffix not where the rule asks (or is the suffix alone). On Windows the
+    // driver cuts at the first ".dll" past the name's first character, elsewhere only at a
+    // trailing ".so".
     static std::string IniPathFor(const std::string& driver_path);
+    enum class SuffixCut { kTrailing, kFirst };
+    // The same for a given suffix and rule, so that either system's names can be checked anywhere.
+    static std::string IniPathFor(const std::string& driver_path, const std::string& suffix, SuffixCut cut);
 
     bool IsHoliday(int64_t seconds) const;
     // KPTime*100 <= HHMMSS <= SPTime*100, local time.

@@ -39,6 +39,38 @@ TEST(DriverSchedule, ReadsTheWindowAsTheDriverReadsIt) {
     }
 }
 
+// The ini is found by the rule the driver uses on each system.
+TEST(DriverSchedule, FindsTheIniAsTheDriverDoes) {
+    using Cut = DriverSchedule::SuffixCut;
+    const struct {
+        const char* library;
+        const char* suffix;
+        Cut cut;
+        const char* ini;
+    } cases[] = {
+        {"/opt/quote/Zephyr.so", ".so", Cut::kTrailing, "/opt/quote/Zephyr.ini"},
+        {"/opt/x.so.d/Zephyr.so", ".so", Cut::kTrailing, "/opt/x.so.d/Zephyr.ini"},
+        {"/opt/quote/Zephyr.so.1", ".so", Cut::kTrailing, ""},
+        {"/opt/quote/Zephyr.SO", ".so", Cut::kTrailing, ""},
+        {".so", ".so", Cut::kTrailing, ""},
+        // Windows: the first ".dll" past the first character, whatever follows it.
+        {"C:\\quote\\Zephyr.dll", ".dll", Cut::kFirst, "C:\\quote\\Zephyr.ini"},
+        {"C:\\a.dll.d\\Zephyr.dll", ".dll", Cut::kFirst, "C:\\a.ini"},
+        {"C:\\quote\\Zephyr.dll.bak", ".dll", Cut::kFirst, "C:\\quote\\Zephyr.ini"},
+        {"C:\\QUOTE\\ZEPHYR.DLL", ".dll", Cut::kFirst, ""},
+        {".dll", ".dll", Cut::kFirst, ""},
+        {".dllx", ".dll", Cut::kFirst, ""},
+        {"", ".dll", Cut::kFirst, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DriverSchedule::IniPathFor(c.library, c.suffix, c.cut), c.ini) << c.library;
+    }
+    // This system's rule.
+    const std::string suffix = zephyr::portable::LibrarySuffix();
+    const bool windows = suffix == ".dll";
+    EXPECT_EQ(DriverSchedule::IniPathFor("d/x" + suffix + ".d/Zephyr" + suffix), windows ? "d/x.ini" : "d/x.so.d/Zephyr.ini");
+}
+
 // Listed days outside 0..99 are day 0 for the driver, not days of the following months.
 TEST(DriverSchedule, ReadsHolidayDaysAsTheDriverReadsThem) {
     ScratchFolder folder;
