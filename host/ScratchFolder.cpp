@@ -11,8 +11,9 @@ namespace zephyr::hostkit {
 namespace {
 
 std::string BaseName(const std::string& path) {
-    size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    size_t slash = path.size();
+    while (slash > 0 && !portable::IsPathSeparator(path[slash - 1])) --slash;
+    return path.substr(slash);
 }
 
 }  // namespace
@@ -45,13 +46,8 @@ std::string ScratchFolder::CopyIn(const std::string& source, const std::string& 
 
 void ScratchFolder::WriteFile(const std::string& name, const std::string& bytes) const {
     std::string target = Join(name);
-    size_t slash = name.find_last_of('/');
-    if (slash != std::string::npos) {
-        // Create the intermediate folders.
-        for (size_t i = name.find('/'); i != std::string::npos; i = name.find('/', i + 1)) {
-            portable::MakeFolder(Join(name.substr(0, i)));
-        }
-    }
+    const size_t slash = name.find_last_of('/');
+    if (slash != std::string::npos) portable::MakeFolders(Join(name.substr(0, slash)));
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }

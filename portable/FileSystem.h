@@ -15,6 +15,9 @@ PathKind KindOf(const std::string& path);
 inline bool IsFolder(const std::string& path) { return KindOf(path) == PathKind::kFolder; }
 inline bool Exists(const std::string& path) { return KindOf(path) != PathKind::kMissing; }
 
+// A character that separates names in a path: '/' (POSIX); '/' and '\\' (Windows).
+bool IsPathSeparator(char c);
+
 // Creates one folder; false if it could not be made (an existing one included).
 bool MakeFolder(const std::string& path, std::string* error = nullptr);
 // Creates the folder and its missing parents; true when the folder exists afterwards.

@@ -42,9 +42,11 @@ std::string Absolute(const std::string& path) {
 // "Zephyr.so", "nimbus.dll": a library's file name on this system.
 std::string LibraryFile(const char* name) { return name + std::string(portable::LibrarySuffix()); }
 
-// A file in the folder, with the separator the folder's path uses (Windows names it with '\\').
+// A file in the folder, with the separator the folder's path uses (Windows names it with '\\';
+// elsewhere '\\' is no separator).
 std::string InFolder(const std::string& dir, const std::string& name) {
-    return dir + (dir.find('\\') != std::string::npos ? "\\" : "/") + name;
+    const bool backslash = portable::IsPathSeparator('\\') && dir.find('\\') != std::string::npos;
+    return dir + (backslash ? "\\" : "/") + name;
 }
 
 }  // namespace

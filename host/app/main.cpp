@@ -80,12 +80,18 @@ bool Exists(const std::string& path) {
 const std::string kDriverFile = "Zephyr" + std::string(zephyr::portable::LibrarySuffix());
 const std::string kModuleFile = "nimbus" + std::string(zephyr::portable::LibrarySuffix());
 
-// Both separators: Windows names its paths with '\\', and takes '/' too.
-size_t LastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
+// The system's separators: Windows names its paths with '\\', and takes '/' too.
+size_t LastSeparator(const std::string& path) {
+    for (size_t i = path.size(); i > 0; --i) {
+        if (zephyr::portable::IsPathSeparator(path[i - 1])) return i - 1;
+    }
+    return std::string::npos;
+}
 
 bool IsAbsolute(const std::string& path) {
-    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
-    return path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');  // C:\...
+    using zephyr::portable::IsPathSeparator;
+    if (!path.empty() && IsPathSeparator(path[0])) return true;
+    return path.size() >= 3 && path[1] == ':' && IsPathSeparator(path[2]);  // C:\...
 }
 
 std::string ExecutableDir() {

@@ -22,6 +22,8 @@ bool Fail(std::string* error, const char* what, const std::string& path) {
 
 }  // namespace
 
+bool IsPathSeparator(char c) { return c == '/'; }
+
 PathKind KindOf(const std::string& path) {
     struct stat info;
     if (stat(path.c_str(), &info) != 0) return PathKind::kMissing;
@@ -32,25 +34,6 @@ PathKind KindOf(const std::string& path) {
 
 bool MakeFolder(const std::string& path, std::string* error) {
     return mkdir(path.c_str(), 0755) == 0 || Fail(error, "cannot create directory", path);
-}
-
-bool MakeFolders(const std::string& path, std::string* error) {
-    if (path.empty()) {
-        if (error != nullptr) *error = "empty directory name";
-        return false;
-    }
-    for (size_t pos = 1; pos <= path.size(); ++pos) {
-        if (pos != path.size() && path[pos] != '/') continue;
-        const std::string part = path.substr(0, pos);
-        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
-            return Fail(error, "cannot create directory", part);
-        }
-    }
-    if (!IsFolder(path)) {
-        if (error != nullptr) *error = "not a directory: " + path;
-        return false;
-    }
-    return true;
 }
 
 std::string TemporaryBase() {

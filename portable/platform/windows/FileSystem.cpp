@@ -17,9 +17,9 @@ bool Fail(std::string* error, const char* what, const std::string& path) {
     return false;
 }
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
-
 }  // namespace
+
+bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
 
 PathKind KindOf(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -33,34 +33,11 @@ bool MakeFolder(const std::string& path, std::string* error) {
     return CreateDirectoryA(path.c_str(), nullptr) != 0 || Fail(error, "cannot create directory", path);
 }
 
-bool MakeFolders(const std::string& path, std::string* error) {
-    if (path.empty()) {
-        if (error != nullptr) *error = "empty directory name";
-        return false;
-    }
-    // A drive ("C:") or the root is not created.
-    const size_t first = path.size() > 1 && path[1] == ':' ? 2 : 0;
-    for (size_t pos = first + 1; pos <= path.size(); ++pos) {
-        if (pos != path.size() && !IsSeparator(path[pos])) continue;
-        if (IsSeparator(path[pos - 1])) continue;
-        const std::string part = path.substr(0, pos);
-        if (CreateDirectoryA(part.c_str(), nullptr) == 0 && GetLastError() != ERROR_ALREADY_EXISTS &&
-            !IsFolder(part)) {
-            return Fail(error, "cannot create directory", part);
-        }
-    }
-    if (!IsFolder(path)) {
-        if (error != nullptr) *error = "not a directory: " + path;
-        return false;
-    }
-    return true;
-}
-
 std::string TemporaryBase() {
     char buffer[MAX_PATH + 1];
     const DWORD n = GetTempPathA(sizeof buffer, buffer);
     std::string base = n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string(".");
-    while (base.size() > 3 && IsSeparator(base.back())) base.pop_back();
+    while (base.size() > 3 && IsPathSeparator(base.back())) base.pop_back();
     return base;
 }
 
