@@ -39,7 +39,7 @@ std::string Absolute(const std::string& path) {
     return resolved.empty() ? path : resolved;
 }
 
-// "Zephyr.so", "nimbus.dll": a library's file name on this system.
+// "Zephyr.so", "Zephyr.dll": a library's file name on this system.
 std::string LibraryFile(const char* name) { return name + std::string(portable::LibrarySuffix()); }
 
 // A file in the folder, with the separator the folder's path uses (Windows names it with '\\';
@@ -55,7 +55,7 @@ std::string DemoDriverIni() {
     // KPTime 0 and SPTime 2400: the working window is the whole day; useholiday short-circuits
     // the holiday test, so weekends and listed holidays serve too.
     return "[DataSource]\r\n"
-           "TransModule = ./" + LibraryFile("nimbus") + "\r\n"
+           "TransModule = " + sampleday::ModuleSetting() + "\r\n"
            "Reff = ./data/\r\n"
            "Mktdt = " + sampleday::kMarketDataSetting + "\r\n"
            "PriceTb = ./data/\r\n"
@@ -95,7 +95,7 @@ bool PrepareDemo(const DemoOptions& options, DemoFolder* folder, std::string* er
     if (!sampleday::ReplaceFile(dir + "/nimbus.ini", nimbus, *error)) return false;
     folder->driver = InFolder(dir, LibraryFile("Zephyr"));
     if (!CopyFile(options.driver_source, folder->driver, error)) return false;
-    if (!CopyFile(options.module_source, InFolder(dir, LibraryFile("nimbus")), error)) return false;
+    if (!CopyFile(options.module_source, InFolder(dir, sampleday::ModuleFile()), error)) return false;
 
     folder->dir = dir;
     folder->date = day.date;

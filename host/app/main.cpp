@@ -22,6 +22,7 @@
 #include "portable/Library.h"
 #include "portable/LocalTime.h"
 #include "portable/Process.h"
+#include "tools/sampleday/Layout.h"
 #include "tools/sampleday/SampleDay.h"
 
 namespace {
@@ -78,7 +79,7 @@ bool Exists(const std::string& path) {
 }
 
 const std::string kDriverFile = "Zephyr" + std::string(zephyr::portable::LibrarySuffix());
-const std::string kModuleFile = "nimbus" + std::string(zephyr::portable::LibrarySuffix());
+const std::string kModuleFile = zephyr::sampleday::ModuleFile();
 
 // The system's separators: Windows names its paths with '\\', and takes '/' too.
 size_t LastSeparator(const std::string& path) {

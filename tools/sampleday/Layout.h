@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "portable/Library.h"
+
 namespace zephyr::sampleday {
 
 inline constexpr char kDataDir[] = "data";
@@ -20,6 +22,11 @@ inline constexpr char kIndexConfigFile[] = "hsindexconfig.ini";
 inline constexpr char kShortNameFile[] = "namehk.dbf";
 inline constexpr char kManifestFile[] = "sampleday-manifest.tsv";
 inline constexpr char kDriverIniFile[] = "Zephyr.ini";
+
+// The stand-in level-2 module's file on this system ("nimbus.so", "nimbus.dll"), and the
+// TransModule value that loads it from beside the driver.
+inline std::string ModuleFile() { return std::string("nimbus") + portable::LibrarySuffix(); }
+inline std::string ModuleSetting() { return "./" + ModuleFile(); }
 
 // Daily file names carry the month and day of the date (MMDD).
 inline std::string DatedName(const char* format, uint32_t date) {

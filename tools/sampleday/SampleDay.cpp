@@ -9,15 +9,8 @@
 
 namespace zephyr::sampleday {
 
-// The stand-in level-2 module as the driver of this platform loads it.
-#if defined(_WIN32)
-constexpr const char* kModuleSetting = "./nimbus.dll";
-#else
-constexpr const char* kModuleSetting = "./nimbus.so";
-#endif
-
 std::string DriverIniText() {
-    return std::string("[DataSource]\r\nTransModule = ") + kModuleSetting + "\r\nMktdt = " + kMarketDataSetting +
+    return "[DataSource]\r\nTransModule = " + ModuleSetting() + "\r\nMktdt = " + kMarketDataSetting +
            "\r\nTrdses = " + kSessionStatusSetting + "\r\n\r\n[HSI]\r\nEnable = true\r\n";
 }
 
