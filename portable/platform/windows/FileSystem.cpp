@@ -58,7 +58,11 @@ std::string MakeTemporaryFolder(const std::string& prefix, const std::string& ba
 
 bool RemoveTree(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // Nothing there; any other failure (access refused, a bad name) may leave something.
+        const DWORD code = GetLastError();
+        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+    }
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     }
