@@ -12,7 +12,8 @@ std::string RunCapturingOutput(const std::string& command, int* status);
 // The shell's name of the device that swallows output and gives no input ("/dev/null", "NUL").
 const char* NullDevice();
 
-// Quotes one argument for the shell's command line (single quotes; double quotes on Windows).
+// Quotes one argument for the shell's command line (single quotes; on Windows double quotes,
+// with backslashes before a quote doubled as a program's argument parsing undoes them).
 std::string QuoteArgument(const std::string& argument);
 
 }  // namespace zephyr::portable

@@ -20,12 +20,17 @@ std::string RunCapturingOutput(const std::string& command, int* status) {
 
 const char* NullDevice() { return "NUL"; }
 
+// The C runtime's rules for a program's arguments: backslashes are plain characters except
+// before a quote, where 2n of them give n and end the quoting, and 2n+1 give n and a quote.
 std::string QuoteArgument(const std::string& argument) {
     std::string quoted = "\"";
+    size_t backslashes = 0;  // just written, not yet followed by anything else
     for (char c : argument) {
-        if (c == '"') quoted += '\\';
+        if (c == '"') quoted.append(backslashes + 1, '\\');  // the run doubled, and the quote's own
+        backslashes = c == '\\' ? backslashes + 1 : 0;
         quoted += c;
     }
+    quoted.append(backslashes, '\\');  // doubled before the closing quote
     return quoted + "\"";
 }
 
