@@ -25,6 +25,7 @@ PriceTableFile::PriceTableFile(HKZxjcLoader& loader) : m_Loader(loader) {
 
 int32_t PriceTableFile::Open(const char* path) {
     m_File.Close();
+    m_Path.Empty();
     m_Created = false;
     int32_t opened;
     if (MFile::Exists(path) == 1) {
@@ -47,8 +48,11 @@ int32_t PriceTableFile::Load(PriceTable& table) {
 }
 
 int32_t PriceTableFile::Save(const PriceTable& table) {
-    // A file let go around an earlier replacement (Windows) and not opened again is opened now.
-    if (!m_File.IsOpen() && (m_Path.IsEmpty() || m_File.Open(m_Path.GetData(), kMode) < 1)) return -10;
+#if defined(_WIN32)
+    // A file let go around an earlier replacement and not opened again is opened now.
+    if (!m_File.IsOpen() && !m_Path.IsEmpty()) m_File.Open(m_Path.GetData(), kMode);
+#endif
+    if (!m_File.IsOpen()) return -10;
     StoreLe<uint32_t>(m_Header + 8, static_cast<uint32_t>(MDateTime::Current().GetDate()));
     uint8_t bytes[sizeof(PriceTable)];
     EncodeRecord(table, bytes);
