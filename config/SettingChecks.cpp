@@ -15,20 +15,10 @@ namespace {
 
 constexpr const char* kModule = "Zephyr";
 
-// The value without the blanks around it.
-std::string Trimmed(const MString& value) {
-    std::string text = value.GetData();
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
-    const size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // The reader's integer: an optional sign, then the leading digits (as MIniFile::ReadInteger
 // reads them, saturating at 32 bits). False when no digit leads; *rest tells whether other
 // characters follow the digits.
-bool LeadingNumber(const std::string& text, int32_t* number, bool* rest) {
-    const char* start = text.c_str();
+bool LeadingNumber(const char* start, int32_t* number, bool* rest) {
     const char* digits = (*start == '+' || *start == '-') ? start + 1 : start;
     if (*digits < '0' || *digits > '9') return false;
     while (*digits >= '0' && *digits <= '9') ++digits;
@@ -39,10 +29,10 @@ bool LeadingNumber(const std::string& text, int32_t* number, bool* rest) {
 
 bool IsHhmm(int32_t value) { return value >= 0 && value <= 2400 && value % 100 < 60; }
 
-void Warn(MLogger* logger, const char* section, const char* key, const std::string& value, const char* why,
+void Warn(MLogger* logger, const char* section, const char* key, const MString& value, const char* why,
           const char* used) {
     if (logger == nullptr) return;
-    logger->Write(kLogWarning, kModule, "<ConfigUnit>配置项[%s]%s的值\"%s\"%s，使用%s", section, key, value.c_str(),
+    logger->Write(kLogWarning, kModule, "<ConfigUnit>配置项[%s]%s的值\"%s\"%s，使用%s", section, key, value.GetData(),
                   why, used);
 }
 
@@ -50,12 +40,13 @@ void Warn(MLogger* logger, const char* section, const char* key, const std::stri
 
 int32_t ReadCheckedInteger(const MIniFile& ini, const char* section, const char* key, int32_t default_value,
                            IntegerForm form, MLogger* logger) {
-    // A key the file lacks reads as the default's text, which always passes.
-    const std::string text = Trimmed(ini.ReadString(section, key, MString(default_value)));
+    // A key the file lacks reads as the default's text, which always passes (the ini reader
+    // trims every value).
+    const MString text = ini.ReadString(section, key, MString(default_value));
     const std::string fallback = "缺省值" + std::to_string(default_value);
     int32_t value = 0;
     bool rest = false;
-    if (!LeadingNumber(text, &value, &rest)) {
+    if (!LeadingNumber(text.GetData(), &value, &rest)) {
         Warn(logger, section, key, text, "不是整数", fallback.c_str());
         return default_value;
     }
@@ -82,9 +73,9 @@ int32_t ReadCheckedInteger(const MIniFile& ini, const char* section, const char*
 
 bool ReadCheckedBool(const MIniFile& ini, const char* section, const char* key, bool default_value,
                      MLogger* logger) {
-    const std::string text = Trimmed(ini.ReadString(section, key, MString(default_value)));
-    if (strcasecmp(text.c_str(), "true") == 0) return true;
-    if (strcasecmp(text.c_str(), "false") == 0) return false;
+    const MString text = ini.ReadString(section, key, MString(default_value));
+    if (text.ToBool()) return true;
+    if (strcasecmp(text.GetData(), "false") == 0) return false;
     Warn(logger, section, key, text, "不是true或false", default_value ? "缺省值true" : "缺省值false");
     return default_value;
 }
