@@ -7,6 +7,7 @@
 #include "foundation/MIniFile.h"
 #include "foundation/MLocalSection.h"
 #include "foundation/MLog.h"
+#include "foundation/MModule.h"
 
 namespace zephyr {
 
@@ -32,7 +33,7 @@ void ConfigUnit::SetLibraryFileName(const MString& file_name) {
 
 MString ConfigUnit::LibraryFileName() const {
     MLocalSection lock(m_Lock);
-    return m_LibraryFileName.IsEmpty() ? LibraryFileOf(m_ModuleAddress) : m_LibraryFileName;
+    return m_LibraryFileName.IsEmpty() ? MModule::FileOf(m_ModuleAddress) : m_LibraryFileName;
 }
 
 void ConfigUnit::SetDefaults() {

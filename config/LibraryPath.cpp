@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "foundation/MModule.h"
 
 namespace zephyr {
 
@@ -27,7 +26,5 @@ IniPathResult IniPathForLibrary(const char* library_file, const char* suffix, MS
     ini_path->Assign(path.c_str());
     return IniPathResult::kOk;
 }
-
-MString LibraryFileOf(const void* address) { return MModule::FileOf(address); }
 
 }  // namespace zephyr

@@ -37,8 +37,4 @@ enum class IniPathResult {
 IniPathResult IniPathForLibrary(const char* library_file, const char* suffix, MString* ini_path,
                                 SuffixRule rule = SuffixRule::kTrailing);
 
-// Full file name of the loaded module (library or executable) that contains address,
-// as the system's loader reports it; "" when it cannot be obtained.
-MString LibraryFileOf(const void* address);
-
 }  // namespace zephyr

@@ -65,6 +65,12 @@ TEST(MModule, ExecutableAndAddressDirectories) {
     EXPECT_EQ(MModule::GetDirectoryOf(reinterpret_cast<const void*>(&LocalFunction)), directory);
     EXPECT_EQ(MModule::GetDirectoryOf(nullptr), "");
     EXPECT_EQ(MModule::GetDirectory(portable::ProgramHandle()), directory);
+    // Its file, as the loader names it, lies in that folder.
+    const MString file = MModule::FileOf(reinterpret_cast<const void*>(&LocalFunction));
+    EXPECT_FALSE(file.IsEmpty());
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::path(file.GetData()).parent_path(), kProgramFolder))
+        << file.GetData();
+    EXPECT_TRUE(MModule::FileOf(nullptr).IsEmpty());
 }
 
 TEST(MDll, LoadResolveAndRelease) {
