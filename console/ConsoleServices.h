@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "zephyr/DriverInterface.h"
+#include "l2bridge/Level2Reach.h"
 #include "market/Records.h"
 #include "market/StatusRecords.h"
 
@@ -20,10 +21,6 @@ class CodeTable;
 class SnapshotTable;
 class IndexTable;
 class ProductStatusTable;
-
-// What a command for the level-2 module reached: the module's console object, or nothing
-// because no module is loaded or the loaded one has no console object.
-enum class Level2Reach { kForwarded, kNoModule, kNoConsole };
 
 // The settings "show config" prints.
 struct ConsoleSettings {

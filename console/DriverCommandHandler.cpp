@@ -36,7 +36,9 @@ int32_t DriverCommandHandler::ExecuteCommand(uint32_t console, char** argv, int3
 int32_t DriverCommandHandler::Dispatch(ConsoleWriter& writer, char** argv, int32_t argc) {
     const char* command = argv[0];
     if (Is(command, "l2help")) {
-        ForwardToLevel2(writer, nullptr, 0);
+        char help[] = "help";
+        char* words[] = {help, nullptr};
+        ForwardToLevel2(writer, words, 1);
         return 1;
     }
     if (Is(command, "l2cmd")) {
@@ -68,12 +70,6 @@ int32_t DriverCommandHandler::Dispatch(ConsoleWriter& writer, char** argv, int32
 }
 
 void DriverCommandHandler::ForwardToLevel2(ConsoleWriter& writer, char** argv, int32_t argc) {
-    char help[] = "help";
-    char* help_words[] = {help, nullptr};
-    if (argv == nullptr) {
-        argv = help_words;
-        argc = 1;
-    }
     switch (m_Services->ForwardToLevel2(writer.Console(), argv, argc)) {
     case Level2Reach::kNoModule:
         writer.Reply("未加载L2传输模块\n");

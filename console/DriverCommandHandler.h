@@ -31,7 +31,7 @@ public:
 
 private:
     int32_t Dispatch(ConsoleWriter& writer, char** argv, int32_t argc);
-    // Runs the words (null: "help") on the level-2 module; says so when no module can take them.
+    // Runs the words on the level-2 module; says so when no module can take them.
     void ForwardToLevel2(ConsoleWriter& writer, char** argv, int32_t argc);
     int32_t Print(ConsoleWriter& writer, char** argv, int32_t argc);
     int32_t PushData(ConsoleWriter& writer, char** argv, int32_t argc);

@@ -62,17 +62,9 @@ int32_t ProcessConsoleServices::Push(uint8_t type, const void* data, uint32_t le
 void ProcessConsoleServices::FlushPushes() { m_Process->FlushPushes(); }
 
 Level2Reach ProcessConsoleServices::ForwardToLevel2(uint32_t console, char** argv, int32_t argc) {
-    HKTransLoader::CommandReach reach = HKTransLoader::CommandReach::kModule;
+    Level2Reach reach = Level2Reach::kForwarded;
     HKTransLoader::ForwardCommand(console, argv, argc, &reach);
-    switch (reach) {
-    case HKTransLoader::CommandReach::kNoModule:
-        return Level2Reach::kNoModule;
-    case HKTransLoader::CommandReach::kNoConsole:
-        return Level2Reach::kNoConsole;
-    case HKTransLoader::CommandReach::kModule:
-        break;
-    }
-    return Level2Reach::kForwarded;
+    return reach;
 }
 
 }  // namespace zephyr

@@ -184,17 +184,17 @@ void HKTransLoader::Detach() {
 
 int32_t HKTransLoader::GetStartedCount() { return TheBridge().started.load(); }
 
-int32_t HKTransLoader::ForwardCommand(uint32_t console, char** argv, int32_t argc, CommandReach* reach) {
+int32_t HKTransLoader::ForwardCommand(uint32_t console, char** argv, int32_t argc, Level2Reach* reach) {
     Bridge& b = TheBridge();
     MLocalSection lock(b.lock);
-    CommandReach reached = CommandReach::kModule;
+    Level2Reach reached = Level2Reach::kForwarded;
     if (!b.module.IsLoaded()) {
-        reached = CommandReach::kNoModule;
+        reached = Level2Reach::kNoModule;
     } else if (b.console == nullptr) {
-        reached = CommandReach::kNoConsole;
+        reached = Level2Reach::kNoConsole;
     }
     if (reach != nullptr) *reach = reached;
-    if (reached != CommandReach::kModule) return 0;
+    if (reached != Level2Reach::kForwarded) return 0;
     return b.console->ExecuteCommand(console, argv, argc);
 }
 

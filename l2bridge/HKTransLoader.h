@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "zephyr/DriverInterface.h"
+#include "l2bridge/Level2Reach.h"
 
 namespace zephyr {
 
@@ -44,12 +45,10 @@ public:
 
     // 1 after a successful start, 0 otherwise.
     static int32_t GetStartedCount();
-    // What a forwarded console command reached.
-    enum class CommandReach { kModule, kNoModule, kNoConsole };
     // Runs ExecuteCommand of the module's console object with exactly these values and returns
     // its result; 0 without calling anything when no module is loaded or it has no console
     // object. reach (when given) tells which.
-    static int32_t ForwardCommand(uint32_t console, char** argv, int32_t argc, CommandReach* reach = nullptr);
+    static int32_t ForwardCommand(uint32_t console, char** argv, int32_t argc, Level2Reach* reach = nullptr);
     // The record the module was last started with (all zero before the first start).
     static DriverWorkParams GetModuleParams();
 

@@ -250,9 +250,9 @@ TEST_F(TransLoaderTest, ConsoleCommandsReachTheModule) {
     char help[] = "help";
     char* help_argv[] = {help};
     // No module: nothing is run, nothing printed, and the caller learns why.
-    HKTransLoader::CommandReach reach = HKTransLoader::CommandReach::kModule;
+    Level2Reach reach = Level2Reach::kForwarded;
     EXPECT_EQ(HKTransLoader::ForwardCommand(5, help_argv, 1, &reach), 0);
-    EXPECT_EQ(reach, HKTransLoader::CommandReach::kNoModule);
+    EXPECT_EQ(reach, Level2Reach::kNoModule);
     EXPECT_TRUE(HostRecorder::Instance().Consoles().empty());
 
     l2test::ConfigureNimbus(m_Folder, "Rate=0\n");
@@ -261,7 +261,7 @@ TEST_F(TransLoaderTest, ConsoleCommandsReachTheModule) {
     char fifty[] = "50";
     char* rate_argv[] = {rate, fifty};
     EXPECT_EQ(HKTransLoader::ForwardCommand(77, rate_argv, 2, &reach), 1);
-    EXPECT_EQ(reach, HKTransLoader::CommandReach::kModule);
+    EXPECT_EQ(reach, Level2Reach::kForwarded);
     EXPECT_EQ(HKTransLoader::ForwardCommand(77, help_argv, 1), 1);
     const auto consoles = HostRecorder::Instance().Consoles();
     ASSERT_EQ(consoles.size(), 2u);
