@@ -5,8 +5,13 @@
 
 namespace zephyr {
 
-std::atomic<bool> MThread::s_StopAll{false};
-std::atomic<bool> MThread::s_NoWaiting{false};
+namespace {
+
+std::atomic<bool> g_stop_all{false};
+// Set once by the library's unload notice (see EndWithoutWaiting).
+std::atomic<bool> g_no_waiting{false};
+
+}  // namespace
 
 MThread::MThread()
     : m_Running(false),
@@ -26,7 +31,7 @@ MThread::~MThread() {
 
 int32_t MThread::StartThread(const char* label, MThreadFunction function, void* argument,
                              bool mark_busy) {
-    s_StopAll.store(false, std::memory_order_release);
+    g_stop_all.store(false, std::memory_order_release);
     StopThread(5000);
     if (function == nullptr) {
         return ERR_BAD_ARGUMENT;
@@ -53,19 +58,19 @@ void MThread::StopThread(uint32_t timeout_ms) {
         return;
     }
     m_Running = false;
-    NativeStop(timeout_ms, s_NoWaiting.load(std::memory_order_acquire));
+    NativeStop(timeout_ms, g_no_waiting.load(std::memory_order_acquire));
 }
 
 bool MThread::IsStopRequested() const {
-    return s_StopAll.load(std::memory_order_acquire) ||
+    return g_stop_all.load(std::memory_order_acquire) ||
            m_StopRequested.load(std::memory_order_acquire);
 }
 
-void MThread::StopAllThreads() { s_StopAll.store(true, std::memory_order_release); }
+void MThread::StopAllThreads() { g_stop_all.store(true, std::memory_order_release); }
 
 void MThread::EndWithoutWaiting() {
-    s_StopAll.store(true, std::memory_order_release);
-    s_NoWaiting.store(true, std::memory_order_release);
+    g_stop_all.store(true, std::memory_order_release);
+    g_no_waiting.store(true, std::memory_order_release);
 }
 
 }  // namespace zephyr

@@ -59,8 +59,6 @@ private:
     void NativeDestroy();
     int32_t NativeStart();  // 1 or SystemError
     void NativeStop(uint32_t timeout_ms, bool unloading);
-    static std::atomic<bool> s_StopAll;
-    static std::atomic<bool> s_NoWaiting;
 
     bool m_Running;  // a thread is held
     std::atomic<bool> m_StopRequested;
