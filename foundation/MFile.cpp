@@ -166,7 +166,9 @@ int32_t MFile::KindOf(const char* path) {
 }
 
 int32_t MFile::Exists(const char* path) {
-    return !IsMissing(path) && KindOf(path) == kIsFile ? 1 : 0;
+    // Anything but a folder counts, as it always did (a device or pipe too).
+    const int32_t kind = KindOf(path);
+    return kind > 0 && kind != kIsDirectory ? 1 : 0;
 }
 
 }  // namespace zephyr
