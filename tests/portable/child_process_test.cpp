@@ -24,7 +24,11 @@ TEST(ChildProcess, QuotedArgumentsArriveAsWritten) {
         const std::string out =
             zephyr::portable::RunCapturingOutput(program + " " + QuoteArgument(argument) + " --help 2>&1", &status);
         EXPECT_EQ(status, 2) << argument;
-        EXPECT_NE(out.find(std::string("unknown option ") + argument + "\n"), std::string::npos)
+        // The whole argument up to the line's end ("\r\n" on Windows).
+        const std::string named = std::string("unknown option ") + argument;
+        const size_t at = out.find(named);
+        ASSERT_NE(at, std::string::npos) << argument << "\n" << out;
+        EXPECT_TRUE(out.compare(at + named.size(), 1, "\n") == 0 || out.compare(at + named.size(), 2, "\r\n") == 0)
             << argument << "\n" << out;
     }
 }
